@@ -1,0 +1,87 @@
+/* Status codes, compiled message tables and message text lookup. */
+#ifndef ZEL_MSG_H
+#define ZEL_MSG_H
+
+#include <jrnmsg/lyr.h>
+#include <zel/base.h>
+
+ZEL_BEGIN_C
+
+/* One row of a message table: a status code and its text (never null, may be empty). */
+typedef struct {
+    unsigned32 code;
+    const char *text;
+} zel_msg_row;
+
+/* One entry of the list of message tables searched for default texts. */
+typedef struct {
+    const zel_msg_row *table;
+    unsigned32 count, low, high;
+} zel_msg_table;
+
+/* The three compiled tables, in the order they are searched. */
+ZEL_EXPORT extern const zel_msg_row zelmox_client_svc_g_table[];
+ZEL_EXPORT extern const zel_msg_row zelmox_deploy_svc_g_table[];
+ZEL_EXPORT extern const zel_msg_row zelmox_if_svc_g_table[];
+
+/* The constant list of the three compiled tables. */
+ZEL_EXPORT extern const zel_msg_table zel_msg_g_compiled_table[];
+/* The list in use; starts as zel_msg_g_compiled_table and grows with each table added. */
+ZEL_EXPORT extern const zel_msg_table *zel_msg_g_curr_table;
+/* The number of entries of zel_msg_g_curr_table. */
+ZEL_EXPORT extern unsigned32 zel_msg_g_table_size;
+
+/* Appends a table to the list in use. The table is referenced, not copied: it
+ * must stay valid for the life of the process. Add tables at start-up, before
+ * other threads look texts up. Status 0, or 0x10652203 when out of memory. */
+ZEL_EXPORT void zel_msg_define_msg_table(const zel_msg_row *table, unsigned32 count,
+                                         unsigned32 *status);
+
+/* The compiled default text of a code (code 0 stands for 0x10652209): the text
+ * of the first row that holds it, searching the list from its first entry.
+ * Points into the table; never freed. Status 0, or 0x10652204 with null. */
+ZEL_EXPORT const char *zel_msg_get_default_msg(unsigned32 code, unsigned32 *status);
+
+/* Technology name of a code into a 4-byte buffer: "dce", "dfs", "vr" or "???". */
+ZEL_EXPORT void zel_msg__inq_tech(unsigned32 code, char name[4]);
+/* Three-letter component name of a code into a 4-byte buffer (empty for
+ * component numbers of 64000 and above). */
+ZEL_EXPORT void zel_msg__inq_comp(unsigned32 code, char name[4]);
+
+/* The message text of a code: from the catalog of its component in the process
+ * locale, else the compiled tables, else "Unknown message number 0x%8.8lx".
+ * The caller frees the result (free or zelmsg_free). Status 0 when a text was
+ * found, 0x10652204 when the fallback text is returned, 0x10652203 with null
+ * when out of memory. */
+ZEL_EXPORT char *zel_msg_get_msg(unsigned32 code, unsigned32 *status);
+/* As zel_msg_get_msg, with the catalog text converted to UTF-8. */
+ZEL_EXPORT char *zel_msg_get_msg_utf8(unsigned32 code, unsigned32 *status);
+
+/* Size of a buffer that always holds an error description; longer message
+ * texts are cut so that the description fits. */
+#define ZEL_ERROR_TEXT_MAX 1024
+
+/* A one-line description of a status code written into text, which must hold
+ * ZEL_ERROR_TEXT_MAX bytes: "%s (%s / %s)" with the message, technology and
+ * component, or "status 0x%8.8lx (%s / %s)". *status (may be null) is 0 when a message text
+ * was found, -1 otherwise. */
+ZEL_EXPORT void zel_error_inq_text(unsigned32 code, char *text, int *status);
+/* As zel_error_inq_text, with the text in UTF-8 and "vr" written for "dce". */
+ZEL_EXPORT void zel_error_inq_text_utf8(unsigned32 code, char *text, int *status);
+
+/* "UTF8": the name of the UTF-8 code set. */
+ZEL_EXPORT extern const char *zel_svc_utf8_cs;
+/* The shared UTF-8 code set, made once by zel_svc_nls_init. */
+ZEL_EXPORT extern lyr_cs_t zel_svc_cs_utf8;
+/* The code set that UTF-8 lookups ask for; the library never sets it, and
+ * null means the services' default code set. */
+ZEL_EXPORT extern lyr_cs_t vr_zel_svc_utf8_cs;
+
+/* Makes the shared UTF-8 code set once. */
+ZEL_EXPORT void zel_svc_nls_init(void);
+/* The value of vr_zel_svc_utf8_cs. */
+ZEL_EXPORT lyr_cs_t zelsvc_get_utf8_code_page(void);
+
+ZEL_END_C
+
+#endif

@@ -1,0 +1,8 @@
+/* Umbrella header: declares the whole C interface of libzel. */
+#ifndef ZEL_ZEL_H
+#define ZEL_ZEL_H
+
+#include <zel/base.h>
+#include <zel/msg.h>
+
+#endif

@@ -1,0 +1,2 @@
+// placeholder until the toolkit is written
+#include <kmt/qck.h>

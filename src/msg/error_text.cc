@@ -1,0 +1,65 @@
+// One-line descriptions of status codes for error reports.
+#include <zel/msg.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "msg/status_codes.h"
+
+namespace {
+
+using MessageGetter = char *(*)(unsigned32, unsigned32 *);
+
+bool is_facility_code(unsigned32 code) {
+    unsigned32 technology = code >> 28;
+    return technology == 4 || technology == 5;
+}
+
+// Codes of technologies 4 and 5 name their catalog rather than a component;
+// without that catalog they are described by the bare code.
+void describe_facility_code(unsigned32 code, char *text) {
+    std::snprintf(text, ZEL_ERROR_TEXT_MAX, "status 0x%8.8lx", static_cast<unsigned long>(code));
+}
+
+void describe(unsigned32 code, char *text, int *status, MessageGetter get, bool dce_as_vr) {
+    if (status) *status = -1;
+    if (code == 0) code = zel::kMsgSuccess;
+    if (is_facility_code(code)) {
+        describe_facility_code(code, text);
+        return;
+    }
+    char technology[4], component[4];
+    zel_msg__inq_tech(code, technology);
+    zel_msg__inq_comp(code, component);
+    if (dce_as_vr && std::strcmp(technology, "dce") == 0) std::strcpy(technology, "vr");
+
+    unsigned32 found = 0;
+    char *message = get(code, &found);
+    if (message && found == 0) {
+        // Cut a long text so that the names still fit the buffer.
+        int names = std::snprintf(nullptr, 0, " (%s / %s)", technology, component);
+        int room = ZEL_ERROR_TEXT_MAX - 1 - names;
+        std::snprintf(text, ZEL_ERROR_TEXT_MAX, "%.*s (%s / %s)", room, message, technology,
+                      component);
+        if (status) *status = 0;
+    } else {
+        std::snprintf(text, ZEL_ERROR_TEXT_MAX, "status 0x%8.8lx (%s / %s)",
+                      static_cast<unsigned long>(code), technology, component);
+    }
+    std::free(message);
+}
+
+}  // namespace
+
+extern "C" {
+
+void zel_error_inq_text(unsigned32 code, char *text, int *status) {
+    describe(code, text, status, zel_msg_get_msg, false);
+}
+
+void zel_error_inq_text_utf8(unsigned32 code, char *text, int *status) {
+    describe(code, text, status, zel_msg_get_msg_utf8, true);
+}
+
+}

@@ -1,0 +1,33 @@
+// Helpers shared by the test programs.
+#ifndef ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
+#define ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
+
+#include <string>
+
+namespace zeltest {
+
+// A fresh directory under the system's temporary directory, removed with its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Whole contents of a file ("" when it cannot be read).
+std::string read_file(const std::string &path);
+void write_file(const std::string &path, const std::string &contents);
+
+// The project's source directory, for test data.
+std::string source_dir();
+
+}  // namespace zeltest
+
+#endif

@@ -1,0 +1,19 @@
+// The commands of the zel tool. Each takes the arguments after its name and
+// returns the process exit status.
+#ifndef ZEL_TOOLS_ZEL_COMMANDS_H
+#define ZEL_TOOLS_ZEL_COMMANDS_H
+
+namespace zeltool {
+
+struct Command {
+    const char *name;
+    const char *usage;    // arguments, for the help text
+    const char *summary;  // one line, for the help text
+    int (*run)(int argc, char **argv);
+};
+
+int errtext(int argc, char **argv);
+
+}  // namespace zeltool
+
+#endif
