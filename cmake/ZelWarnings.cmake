@@ -29,3 +29,8 @@ function(zel_export_list target list_file)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list_file})
   target_link_options(${target} PRIVATE -Wl,--version-script=${script} -Wl,--no-undefined)
 endfunction()
+
+# Fuzz builds instrument the whole library for coverage.
+if(ZEL_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -20,7 +20,7 @@ add_custom_command(
   DEPENDS ${PROJECT_SOURCE_DIR}/scripts/msgsrc_to_table.py ${ZEL_MESSAGE_SOURCES}
   COMMENT "Generating the compiled message tables")
 
-target_sources(zel PRIVATE
+target_sources(zel_obj PRIVATE
   ${generated}
   ${CMAKE_CURRENT_LIST_DIR}/status_code.cc
   ${CMAKE_CURRENT_LIST_DIR}/table_list.cc
