@@ -81,6 +81,14 @@ ZEL_EXPORT extern lyr_cs_t vr_zel_svc_utf8_cs;
 ZEL_EXPORT void zel_svc_nls_init(void);
 /* The value of vr_zel_svc_utf8_cs. */
 ZEL_EXPORT lyr_cs_t zelsvc_get_utf8_code_page(void);
+/* The calling thread's local code set (the system code set of the process
+ * locale), made once per thread; null when it cannot be made. */
+ZEL_EXPORT lyr_cs_t zelsvc_get_local_code_page(void);
+/* The calling thread's locale handle, made once per thread; null when it
+ * cannot be made (the next call tries again). */
+ZEL_EXPORT lyr_loc_t zelsvc_get_locale(void);
+/* The process locale name: empty until some thread has asked for its locale. */
+ZEL_EXPORT const char *zelsvc_get_locale_name(void);
 
 ZEL_END_C
 

@@ -1,2 +1,0 @@
-// placeholder until the toolkit is written
-#include <kmt/qck.h>

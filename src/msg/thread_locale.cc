@@ -1,0 +1,102 @@
+// The process locale name and the per-thread locale and local code set. The
+// services' objects are not shared between threads, so each thread makes its
+// own through a thread-specific key and releases it when it ends.
+#include <zel/msg.h>
+
+#include <pthread.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "msg/status_codes.h"
+#include "msg/system_failure.h"
+
+namespace {
+
+char g_locale_name[512];
+lyr_loc_t g_process_locale = nullptr;
+pthread_key_t g_locale_key;
+pthread_once_t g_locale_once = PTHREAD_ONCE_INIT;
+
+char *g_local_cs_name = nullptr;
+lyr_cs_t g_local_cs_check = nullptr;
+pthread_key_t g_local_cs_key;
+pthread_once_t g_local_cs_once = PTHREAD_ONCE_INIT;
+
+// A thread's local code set; a null handle means it could not be made, and
+// the thread does not try again.
+struct CodeSetCell {
+    lyr_cs_t cs;
+};
+
+void release_locale(void *locale) { lyr_loc_free(static_cast<lyr_loc_t>(locale)); }
+
+void release_code_set_cell(void *cell) {
+    auto *c = static_cast<CodeSetCell *>(cell);
+    if (c->cs) lyr_cs_free(c->cs);
+    std::free(c);
+}
+
+void init_locale_key() {
+    if (g_locale_name[0] == '\0') {
+        std::memset(g_locale_name, 0, sizeof g_locale_name);
+        lyr_os_lang_name(g_locale_name, sizeof g_locale_name);
+        g_process_locale = lyr_loc_new(g_locale_name);
+    }
+    pthread_key_create(&g_locale_key, release_locale);
+}
+
+void report_code_set_failure(const char *name) {
+    char routine[45];
+    std::snprintf(routine, sizeof routine, "lyr_cs_new(%s)", name);
+    zel::report_system_routine_failure(routine, 0, __LINE__);
+}
+
+void init_local_cs_key() {
+    if (!g_local_cs_check) {
+        char name[32];
+        int rc = lyr_os_cs_name(name, sizeof name);
+        if (rc == 0) {
+            g_local_cs_name = strdup(name);
+        } else {
+            zel::report_system_routine_failure("lyr_os_cs_nam()", rc, __LINE__);
+        }
+        if (g_local_cs_name) {
+            g_local_cs_check = lyr_cs_new(g_local_cs_name);
+            if (!g_local_cs_check) report_code_set_failure(g_local_cs_name);
+        }
+    }
+    pthread_key_create(&g_local_cs_key, release_code_set_cell);
+}
+
+}  // namespace
+
+extern "C" {
+
+lyr_loc_t zelsvc_get_locale(void) {
+    pthread_once(&g_locale_once, init_locale_key);
+    auto locale = static_cast<lyr_loc_t>(pthread_getspecific(g_locale_key));
+    if (!locale) {
+        locale = lyr_loc_new(g_locale_name);
+        if (locale) pthread_setspecific(g_locale_key, locale);
+    }
+    return locale;
+}
+
+const char *zelsvc_get_locale_name(void) { return g_locale_name; }
+
+lyr_cs_t zelsvc_get_local_code_page(void) {
+    pthread_once(&g_local_cs_once, init_local_cs_key);
+    auto *cell = static_cast<CodeSetCell *>(pthread_getspecific(g_local_cs_key));
+    if (!cell) {
+        cell = static_cast<CodeSetCell *>(std::malloc(sizeof *cell));
+        if (!cell) return nullptr;
+        cell->cs = g_local_cs_name ? lyr_cs_new(g_local_cs_name) : nullptr;
+        if (!cell->cs) report_code_set_failure(g_local_cs_name ? g_local_cs_name : "");
+        pthread_setspecific(g_local_cs_key, cell);
+    }
+    return cell->cs;
+}
+
+}
