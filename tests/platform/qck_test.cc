@@ -1,0 +1,112 @@
+// Tests of libkmt7qcks: random bytes, injected random-source failures, set-up
+// failures and the per-thread error queue.
+#include <kmt/qck.h>
+#include <kmt/qck_test.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string text_of(unsigned long code) {
+    char buf[QCK_ERR_TEXT_SIZE];
+    return QCK_ERR_error_string(nullptr, code, buf);
+}
+
+// Takes every queued error of the calling thread; returns how many and the last.
+int drain(unsigned long *last) {
+    int count = 0;
+    for (unsigned long code; (code = QCK_ERR_get_error(nullptr)) != 0; ++count) *last = code;
+    return count;
+}
+
+TEST(QckRandom, FillsBuffersAndRejectsBadArguments) {
+    QCK_CTX ctx = QCK_Init(nullptr, nullptr);
+    ASSERT_NE(nullptr, ctx);
+    unsigned char a[32] = {}, b[32] = {};
+    ASSERT_EQ(1, QCK_RAND_bytes(ctx, a, sizeof a));
+    ASSERT_EQ(1, QCK_RAND_bytes(ctx, b, sizeof b));
+    EXPECT_NE(0, std::memcmp(a, b, sizeof a));
+    // Far beyond what one getrandom call promises to return.
+    std::vector<unsigned char> big(1 << 20);
+    ASSERT_EQ(1, QCK_RAND_bytes(ctx, big.data(), static_cast<int>(big.size())));
+    EXPECT_EQ(256u, std::set<unsigned char>(big.begin(), big.end()).size());
+    EXPECT_EQ(0ul, QCK_ERR_get_error(ctx));
+
+    EXPECT_EQ(0, QCK_RAND_bytes(ctx, a, 0));
+    EXPECT_EQ(0, QCK_RAND_bytes(ctx, a, -1));
+    EXPECT_EQ(0, QCK_RAND_bytes(ctx, nullptr, 4));
+    EXPECT_EQ(0, QCK_RAND_bytes(nullptr, a, 4));
+    unsigned long last = 0;
+    EXPECT_EQ(4, drain(&last));
+}
+
+TEST(QckRandom, InjectedFailuresQueueErrors) {
+    QCK_CTX ctx = QCK_Init(nullptr, nullptr);
+    unsigned char buf[16];
+    QCK_test_fail_random(2);
+    EXPECT_EQ(0, QCK_RAND_bytes(ctx, buf, sizeof buf));
+    EXPECT_EQ(0, QCK_RAND_bytes(ctx, buf, sizeof buf));
+    EXPECT_EQ(1, QCK_RAND_bytes(ctx, buf, sizeof buf));
+    unsigned long failed = QCK_ERR_get_error(ctx);
+    EXPECT_EQ(failed, QCK_ERR_get_error(ctx));
+    EXPECT_EQ(0ul, QCK_ERR_get_error(ctx));
+    EXPECT_NE(std::string::npos, text_of(failed).find("getrandom failed: "));
+    EXPECT_EQ(text_of(failed), QCK_ERR_error_string(ctx, failed, nullptr));
+
+    // Texts tell the errors apart; unknown codes still get one.
+    QCK_RAND_bytes(ctx, buf, 0);
+    unsigned long bad_argument = QCK_ERR_get_error(ctx);
+    EXPECT_NE(text_of(bad_argument), text_of(failed));
+    EXPECT_NE(text_of(0), text_of(failed));
+    EXPECT_NE("", text_of(12345));
+
+    QCK_test_fail_random(5);
+    QCK_test_fail_random(0);
+    EXPECT_EQ(1, QCK_RAND_bytes(ctx, buf, sizeof buf));
+}
+
+TEST(QckErrors, QueueIsPerThreadAndKeepsTheNewest) {
+    QCK_CTX ctx = QCK_Init(nullptr, nullptr);
+    unsigned char buf[1];
+    for (int i = 0; i < 40; ++i) QCK_RAND_bytes(ctx, buf, 0);
+    QCK_test_fail_random(1);
+    QCK_RAND_bytes(ctx, buf, 1);
+    int other_count = -1;
+    std::thread([&] {
+        QCK_RAND_bytes(ctx, buf, -5);
+        unsigned long last = 0;
+        other_count = drain(&last);
+    }).join();
+    EXPECT_EQ(1, other_count);
+    unsigned long last = 0;
+    EXPECT_EQ(16, drain(&last));
+    EXPECT_NE(std::string::npos, text_of(last).find("getrandom"));
+}
+
+TEST(QckSetUp, ValuesAndAttach) {
+    QCK_Status status{};
+    QCK_CTX ctx = QCK_Init(&status, "/opt/kmt/");
+    EXPECT_EQ(0u, status.code);
+    EXPECT_EQ(1, QCK_SetValue(ctx, &status, QCK_VALUE_FIPS_MODE, "off"));
+    EXPECT_EQ(1, QCK_Attach(ctx, &status));
+    EXPECT_EQ(0u, status.code);
+
+    EXPECT_EQ(0, QCK_SetValue(ctx, &status, 99, "off"));
+    EXPECT_NE(0u, status.code);
+    EXPECT_EQ(text_of(status.code), status.text);
+    EXPECT_EQ(0, QCK_SetValue(ctx, nullptr, QCK_VALUE_FIPS_MODE, "maybe"));
+    EXPECT_EQ(0, QCK_SetValue(ctx, nullptr, QCK_VALUE_FIPS_MODE, nullptr));
+    EXPECT_EQ(0, QCK_Attach(nullptr, &status));
+    // Each failed call also queued its error; the last one is Attach's.
+    unsigned long last = 0;
+    EXPECT_EQ(4, drain(&last));
+    EXPECT_EQ(status.code, last);
+}
+
+}  // namespace
