@@ -3,7 +3,8 @@
 include(CMakePackageConfigHelpers)
 
 install(DIRECTORY include/zel include/jrnmsg include/kmt
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        PATTERN qck_test.h EXCLUDE)
 install(TARGETS zel jrnmsg kmt7qcks
         EXPORT zelTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

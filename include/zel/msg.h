@@ -4,6 +4,7 @@
 
 #include <jrnmsg/lyr.h>
 #include <zel/base.h>
+#include <zel/svc.h>
 
 ZEL_BEGIN_C
 
@@ -69,6 +70,31 @@ ZEL_EXPORT void zel_error_inq_text(unsigned32 code, char *text, int *status);
 /* As zel_error_inq_text, with the text in UTF-8 and "vr" written for "dce". */
 ZEL_EXPORT void zel_error_inq_text_utf8(unsigned32 code, char *text, int *status);
 
+/* An open message catalog in the catalog cache. */
+typedef struct zel_msg_catalog zel_msg_catalog;
+
+/* The catalog of a code's component in the process locale, from the cache or
+ * opened into it. The result belongs to the cache; do not free it. Status 0,
+ * 0x10652203 (no memory), 0x10652206 (not opened), 0x10652207 (not
+ * permitted) or 0x10652208 (no such catalog). */
+ZEL_EXPORT zel_msg_catalog *zel_msg_cat_open(unsigned32 code, unsigned32 *status);
+/* A message of an open catalog, unconverted; points into the catalog and
+ * stays valid while the catalog is cached. Absent: null and 0x10652205 (the
+ * status is left alone on success). */
+ZEL_EXPORT const char *zel_msg_cat_get_msg(zel_msg_catalog *cat, unsigned32 code,
+                                           unsigned32 *status);
+/* Sets the status to 0; the catalog stays cached. */
+ZEL_EXPORT void zel_msg_cat_close(zel_msg_catalog *cat, unsigned32 *status);
+/* Opens and fetches in one step (code 0 stands for 0x10652209); 0x10652205
+ * when SVC_NOXPGCAT switches plain catalog lookups off. */
+ZEL_EXPORT const char *zel_msg_get_cat_msg(unsigned32 code, unsigned32 *status);
+/* The message in a locale (null: the process locale), converted into the
+ * named code set (null: unconverted), as a copy the caller frees. mode 0..4
+ * chooses how the catalog is opened; above 4: 0x106521FA. */
+ZEL_EXPORT char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeName,
+                                            const char *codeSetName, unsigned32 mode,
+                                            unsigned32 *status);
+
 /* "UTF8": the name of the UTF-8 code set. */
 ZEL_EXPORT extern const char *zel_svc_utf8_cs;
 /* The shared UTF-8 code set, made once by zel_svc_nls_init. */
@@ -89,6 +115,30 @@ ZEL_EXPORT lyr_cs_t zelsvc_get_local_code_page(void);
 ZEL_EXPORT lyr_loc_t zelsvc_get_locale(void);
 /* The process locale name: empty until some thread has asked for its locale. */
 ZEL_EXPORT const char *zelsvc_get_locale_name(void);
+
+/* Start-up, once per program: brings up serviceability, sets the locale from
+ * the environment, extends NLSPATH with the installation's message directory,
+ * records `ident` as the program name and registers the components qpc, qpd
+ * and qpi. useUtf8 chooses UTF-8 (non-zero) or the local code page as the
+ * services' default code set. 1 on success or when already done, 0 when
+ * serviceability could not be set up. */
+ZEL_EXPORT int zelmsg_init(const char *ident, int useUtf8);
+
+/* Adds `count` rows of a message table and registers the component's
+ * sub-component table, storing its handle in *handle. */
+ZEL_EXPORT void zelmsg_init_catalog(const char *component, zel_svc_subcomp *svc_table,
+                                    const zel_msg_row *table, unsigned32 count,
+                                    zel_svc_handle **handle, unsigned32 *status);
+/* Does nothing: the message layer is never torn down. */
+ZEL_EXPORT void zelmsg_shutdown(void);
+/* Frees a text returned by the message getters. */
+ZEL_EXPORT void zelmsg_free(void *text);
+/* The text of a code in a named locale, in UTF-8: a catalog copy (*allocated
+ * 1, free it with zelmsg_free) or a compiled text (*allocated 0, never
+ * freed); null with status 0x10652204 when neither has it. The locale "C"
+ * never opens a catalog. */
+ZEL_EXPORT const char *zelmsg_get_utf8_locale_msg(unsigned32 code, const char *localeName,
+                                                  int *allocated, unsigned32 *status);
 
 ZEL_END_C
 

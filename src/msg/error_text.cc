@@ -17,16 +17,31 @@ bool is_facility_code(unsigned32 code) {
 }
 
 // Codes of technologies 4 and 5 name their catalog rather than a component;
-// without that catalog they are described by the bare code.
-void describe_facility_code(unsigned32 code, char *text) {
+// message 1 of that catalog names the facility. Without both texts the code
+// is described by itself.
+bool describe_facility_code(unsigned32 code, char *text) {
+    unsigned32 st;
+    zel_msg_catalog *cat = zel_msg_cat_open(code, &st);
+    if (cat) {
+        const char *message = zel_msg_cat_get_msg(cat, code, &st);
+        const char *facility = message ? zel_msg_cat_get_msg(cat, (code & ~0x3FFFu) | 1, &st) : nullptr;
+        zel_msg_cat_close(cat, &st);
+        if (facility) {
+            int names = std::snprintf(nullptr, 0, " (%s)", facility);
+            int room = names < ZEL_ERROR_TEXT_MAX - 1 ? ZEL_ERROR_TEXT_MAX - 1 - names : 0;
+            std::snprintf(text, ZEL_ERROR_TEXT_MAX, "%.*s (%s)", room, message, facility);
+            return true;
+        }
+    }
     std::snprintf(text, ZEL_ERROR_TEXT_MAX, "status 0x%8.8lx", static_cast<unsigned long>(code));
+    return false;
 }
 
 void describe(unsigned32 code, char *text, int *status, MessageGetter get, bool dce_as_vr) {
     if (status) *status = -1;
     if (code == 0) code = zel::kMsgSuccess;
     if (is_facility_code(code)) {
-        describe_facility_code(code, text);
+        if (describe_facility_code(code, text) && status) *status = 0;
         return;
     }
     char technology[4], component[4];

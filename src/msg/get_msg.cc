@@ -1,5 +1,6 @@
 // Message text of a status code, as an allocated copy that never fails to
-// hold some text: the compiled tables, else "Unknown message number".
+// hold some text: the catalog of the code's component, else the compiled
+// tables, else "Unknown message number".
 #include <zel/msg.h>
 
 #include <cstdio>
@@ -43,14 +44,33 @@ char *zel_msg_get_msg(unsigned32 code, unsigned32 *status) {
     zel::msg_layer_setup();
     char *text;
     ZEL_MSG_LOCK();
-    text = default_or_unknown(code, status);
+    // The catalog's text points into the cache: it is copied under the lock.
+    unsigned32 st;
+    const char *catalog_text = zel_msg_get_cat_msg(code, &st);
+    if (catalog_text) {
+        zel::set_status(status, 0);
+        text = copy_text(catalog_text, status);
+    } else {
+        text = default_or_unknown(code, status);
+    }
     ZEL_MSG_UNLOCK();
     return text;
 }
 
+// The catalog lookup takes the message lock itself, so it runs before this
+// function takes it. Without a code set set by the program, the text is
+// asked for in UTF-8.
 char *zel_msg_get_msg_utf8(unsigned32 code, unsigned32 *status) {
     zel::msg_layer_setup();
-    char *text;
+    const char *code_set = reinterpret_cast<const char *>(zelsvc_get_utf8_code_page());
+    unsigned32 st;
+    char *text = zel_msg_get_locale_cat_msg(code, zelsvc_get_locale_name(),
+                                            code_set ? code_set : zel_svc_utf8_cs, 4, &st);
+    if (text && st == 0) {
+        zel::set_status(status, 0);
+        return text;
+    }
+    std::free(text);
     ZEL_MSG_LOCK();
     text = default_or_unknown(code, status);
     ZEL_MSG_UNLOCK();

@@ -7,7 +7,11 @@
 #include <stdexcept>
 
 #include <ftw.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 namespace zeltest {
 
@@ -39,6 +43,27 @@ void write_file(const std::string &path, const std::string &contents) {
 std::string source_dir() {
     const char *dir = std::getenv("ZEL_TEST_SOURCE_DIR");
     return dir ? dir : ".";
+}
+
+void compile_catalog(const std::string &path, const std::string &source,
+                     const std::string &locale) {
+    std::string folder = path.substr(0, path.rfind('/'));
+    std::string command = "mkdir -p '" + folder + "'";
+    ASSERT_EQ(0, std::system(command.c_str()));
+    write_file(path + ".msg", source);
+    command = "LC_ALL=" + locale + " gencat '" + path + "' '" + path + ".msg'";
+    ASSERT_EQ(0, std::system(command.c_str())) << command;
+}
+
+int run_in_child(void (*body)()) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace zeltest

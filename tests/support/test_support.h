@@ -28,6 +28,16 @@ void write_file(const std::string &path, const std::string &contents);
 // The project's source directory, for test data.
 std::string source_dir();
 
+// Compiles a message catalog from gencat source text into `path` (its folder
+// is created), reading the source in the code set of `locale`. Fails the
+// calling test when gencat does.
+void compile_catalog(const std::string &path, const std::string &source,
+                     const std::string &locale = "C");
+
+// Runs `body` in a child process and returns its exit status (or 128 + the
+// signal that ended it).
+int run_in_child(void (*body)());
+
 }  // namespace zeltest
 
 #endif

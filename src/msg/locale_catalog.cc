@@ -1,0 +1,59 @@
+// Catalog texts in a chosen locale and code set, as allocated copies.
+#include <zel/msg.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "msg/catalog_cache.h"
+#include "msg/message_layer.h"
+#include "msg/status_codes.h"
+
+namespace {
+
+// Open flags of each lookup mode; each selects its own class of the cache.
+constexpr int kModeFlags[5] = {14, 12, 10, 8, 0};
+
+}  // namespace
+
+extern "C" char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeName,
+                                            const char *codeSetName, unsigned32 mode,
+                                            unsigned32 *status) {
+    zel::set_status(status, 0);
+    if (code == 0) return nullptr;
+    zel::msg_layer_setup();
+
+    lyr_cs_t cs = nullptr;
+    lyr_cs_t owned = nullptr;
+    if (codeSetName == zel_svc_utf8_cs) {
+        cs = zel_svc_cs_utf8;
+    } else if (codeSetName) {
+        cs = owned = lyr_cs_new(codeSetName);
+        if (!cs) {
+            zel::set_status(status, zel::kMsgCatalogNotOpened);
+            return nullptr;
+        }
+    }
+    if (mode > 4) {
+        zel::set_status(status, zel::kInternalCheckFailed);
+        if (owned) lyr_cs_free(owned);
+        return nullptr;
+    }
+
+    char *copy = nullptr;
+    unsigned32 st = 0;
+    ZEL_MSG_LOCK();
+    zel_msg_catalog *cat = zel::catalog_open(code, localeName, kModeFlags[mode], &st);
+    if (cat) {
+        // A catalog that only the system could open is read unconverted.
+        const char *text = zel::catalog_fetch(cat, code, cs);
+        if (!text) {
+            st = zel::kMsgNotInCatalog;
+        } else if (!(copy = strdup(text))) {
+            st = zel::kMsgNoMemory;
+        }
+    }
+    ZEL_MSG_UNLOCK();
+    if (owned) lyr_cs_free(owned);
+    zel::set_status(status, st);
+    return copy;
+}

@@ -1,0 +1,24 @@
+// Internal access to the serviceability core's state and mutex.
+#ifndef ZEL_SRC_SVC_CORE_STATE_H
+#define ZEL_SRC_SVC_CORE_STATE_H
+
+#include <pthread.h>
+
+namespace zel {
+
+extern pthread_key_t g_svc_msgsave_key;
+
+// Runs the core's once-only initialisation unless it has run.
+void svc_setup();
+bool svc_is_setup();
+
+// Takes and releases zel_svc_g_mutex (initialising the core first).
+void svc_lock();
+void svc_unlock();
+
+// Releases a thread's message-save state when the thread ends.
+void svc_msgsave_destructor(void *state);
+
+}  // namespace zel
+
+#endif

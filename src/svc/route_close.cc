@@ -1,0 +1,40 @@
+// Releasing route blocks: each route gives back what it holds, and a log file
+// closes with the last route that uses it.
+#include <zel/svc.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+
+zel_svc_routes_t zel_svc_g_routes[5];
+
+void zel_svc__close_routes(zel_svc_routes_t *block) {
+    while (block->count > 0) {
+        zel_svc_route_t *route = block->routes[--block->count];
+        switch (route->kind) {
+        case ZEL_SVC_ROUTE_FILE:
+        case ZEL_SVC_ROUTE_UTF8FILE:
+        case ZEL_SVC_ROUTE_XMLFILE: {
+            auto *file = static_cast<zel_svc_fileroute_t *>(route->target);
+            if (file->references-- == 1 && file->stream) {
+                std::fclose(file->stream);
+                file->stream = nullptr;
+                route->open = 0;
+            }
+            break;
+        }
+        case ZEL_SVC_ROUTE_GOESTO:
+            std::free(route->target);
+            break;
+        default:
+            // DISCARD and the standard streams hold nothing.
+            break;
+        }
+        std::free(route->keyword);
+        std::free(route->parameter);
+        std::free(route);
+    }
+}
+
+}  // extern "C"

@@ -1,0 +1,3 @@
+# Files, paths and threads. Included from src/CMakeLists.txt.
+target_sources(zel_obj PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/paths.cc)

@@ -1,0 +1,235 @@
+// Message catalogs: finding a code's catalog in a locale, the cache of open
+// catalogs, conversion into a code set, and the failures of each step.
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <clocale>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+using zeltest::compile_catalog;
+using zeltest::TempDir;
+
+// "Speicher konnte nicht zugeteilt werden: Größe" in ISO-8859-1.
+const std::string kGermanLatin1 = "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF" "e";
+const std::string kGermanUtf8 = "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F" "e";
+
+std::string catalog_source(const std::string &text) {
+    return "$set 1\n$quote \"\n151 \"" + text + "\"\n";
+}
+
+class CatalogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        unsetenv("ZEL_CATALOG_DIR");
+        setenv("NLSPATH", (dir_.path() + "/%L/%N").c_str(), 1);
+    }
+    TempDir dir_;
+};
+
+TEST_F(CatalogTest, GermanCatalogWinsOverCompiledTextInBothCodeSets) {
+    compile_catalog(dir_.file("de_DE.ISO-8859-1/vrqpc.cat"), catalog_source(kGermanLatin1),
+                    "de_DE.ISO-8859-1");
+    ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.ISO-8859-1"));
+    unsigned32 st = 1;
+    char *text = zel_msg_get_msg(0x3665A097, &st);
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(kGermanLatin1, text);
+    EXPECT_EQ(0u, st);
+    std::free(text);
+    text = zel_msg_get_msg_utf8(0x3665A097, &st);
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(kGermanUtf8, text);
+    std::free(text);
+    // A code the catalog lacks falls back to the compiled text.
+    text = zel_msg_get_msg(0x3665A098, &st);
+    EXPECT_STREQ("KVXSC0152E   No more entries were found in the specified list.", text);
+    std::free(text);
+    // A named locale converted into a named code set.
+    text = zel_msg_get_locale_cat_msg(0x3665A097, "de_DE.ISO-8859-1", "UTF8", 0, &st);
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(kGermanUtf8, text);
+    std::free(text);
+}
+
+TEST_F(CatalogTest, MissingCatalogAndDiagnostics) {
+    setenv("VRSVC_DEBUG_MSG", "", 1);
+    testing::internal::CaptureStderr();
+    unsigned32 st = 0;
+    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, &st));
+    std::string diagnostics = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0x10652208u, st);
+    EXPECT_NE(std::string::npos, diagnostics.find("NLSPATH=" + dir_.path() + "/%L/%N\n"));
+    EXPECT_NE(std::string::npos, diagnostics.find("LYRDIR="));
+    EXPECT_NE(std::string::npos, diagnostics.find("catopen(vrqpd.cat) status = 10652208\n"));
+}
+
+TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
+    compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
+    unsigned32 st = 1;
+    EXPECT_STREQ("catalog text", zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_EQ(0u, st);
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A098, &st));
+    EXPECT_EQ(0x10652205u, st);
+    zel_msg_catalog *cat = zel_msg_cat_open(0x3665A000, &st);
+    ASSERT_NE(nullptr, cat);
+    EXPECT_EQ(cat, zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
+    zel_msg_cat_close(cat, &st);
+    EXPECT_EQ(0u, st);
+    EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(0x3665A097, nullptr, nullptr, 5, &st));
+    EXPECT_EQ(0x106521FAu, st);
+    EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(0x3665A097, nullptr, "NO-SUCH-SET", 0, &st));
+    EXPECT_EQ(0x10652206u, st);
+    EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(0, nullptr, nullptr, 0, &st));
+    EXPECT_EQ(0u, st);
+}
+
+TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
+    setenv("SVC_NOXPGCAT", "1", 1);
+    compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
+    unsigned32 st = 0;
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_EQ(0x10652205u, st);
+    char *text = zel_msg_get_msg(0x3665A097, &st);
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", text);
+    std::free(text);
+    text = zel_msg_get_locale_cat_msg(0x3665A097, nullptr, nullptr, 4, &st);
+    EXPECT_STREQ("catalog text", text);
+    std::free(text);
+}
+
+TEST_F(CatalogTest, DceCodesTryTheVrbNameFirst) {
+    compile_catalog(dir_.file("C/dcebas.cat"), "$set 1\n$quote \"\n521 \"from dce\"\n");
+    unsigned32 st = 1;
+    EXPECT_STREQ("from dce", zel_msg_get_cat_msg(0, &st));
+    compile_catalog(dir_.file("C/vrbivc.cat"), "$set 1\n$quote \"\n456 \"from vrb\"\n");
+    compile_catalog(dir_.file("C/dceivc.cat"), "$set 1\n$quote \"\n456 \"from dce\"\n");
+    EXPECT_STREQ("from vrb", zel_msg_get_cat_msg(0x1354A1C8, &st));
+    int ist = 1;
+    char text[ZEL_ERROR_TEXT_MAX];
+    zel_error_inq_text(0, text, &ist);
+    EXPECT_STREQ("from dce (dce / bas)", text);
+    EXPECT_EQ(0, ist);
+}
+
+TEST_F(CatalogTest, FacilityCodesNeedTheMessageAndTheFacilityName) {
+    // Code 0x40004005: catalog "dce010001.cat", message 5; message 1 names the facility.
+    compile_catalog(dir_.file("C/dce010001.cat"), "$set 1\n$quote \"\n1 \"facility\"\n5 \"it broke\"\n");
+    compile_catalog(dir_.file("C/dce010002.cat"), "$set 1\n$quote \"\n5 \"it broke\"\n");
+    char text[ZEL_ERROR_TEXT_MAX];
+    int st = 1;
+    zel_error_inq_text(0x40004005, text, &st);
+    EXPECT_STREQ("it broke (facility)", text);
+    EXPECT_EQ(0, st);
+    zel_error_inq_text(0x40008005, text, &st);
+    EXPECT_STREQ("status 0x40008005", text);
+    EXPECT_EQ(-1, st);
+}
+
+// A ninth catalog in one class evicts the least recently used one, which is
+// read from its file again when it is next needed.
+TEST_F(CatalogTest, NinthCatalogEvictsTheLeastRecentlyUsed) {
+    for (unsigned32 comp = 0; comp < 9; ++comp) {
+        char name[4];
+        zel_msg__inq_comp((0x3000 + comp) << 12, name);
+        compile_catalog(dir_.file(std::string("C/vr") + name + ".cat"), catalog_source("old"));
+    }
+    auto code = [](unsigned32 comp) { return 0x30000097u | ((0x3000 + comp) << 12); };
+    unsigned32 st;
+    for (unsigned32 comp = 0; comp < 8; ++comp) EXPECT_STREQ("old", zel_msg_get_cat_msg(code(comp), &st));
+    // Rewrite every file; cached catalogs keep their old text until evicted.
+    for (unsigned32 comp = 0; comp < 9; ++comp) {
+        char name[4];
+        zel_msg__inq_comp((0x3000 + comp) << 12, name);
+        compile_catalog(dir_.file(std::string("C/vr") + name + ".cat.new"), catalog_source("new"));
+        std::rename(dir_.file(std::string("C/vr") + name + ".cat.new").c_str(),
+                    dir_.file(std::string("C/vr") + name + ".cat").c_str());
+    }
+    EXPECT_STREQ("old", zel_msg_get_cat_msg(code(0), &st));  // now the most recent
+    EXPECT_STREQ("new", zel_msg_get_cat_msg(code(8), &st));  // evicts component 1
+    EXPECT_STREQ("old", zel_msg_get_cat_msg(code(2), &st));
+    EXPECT_STREQ("new", zel_msg_get_cat_msg(code(1), &st));  // reopened
+}
+
+TEST_F(CatalogTest, BadCatalogFilesAndOversizedSettingsFailCleanly) {
+    zeltest::write_file(dir_.file("C/vrqpc.cat"), "");
+    compile_catalog(dir_.file("C/vrqpd.cat"), catalog_source("x"));
+    std::string whole = zeltest::read_file(dir_.file("C/vrqpd.cat"));
+    zeltest::write_file(dir_.file("C/vrqpi.cat"), whole.substr(0, whole.size() / 2));
+    unsigned32 st = 0;
+    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665A097, &st));
+    EXPECT_EQ(0x10652206u, st);
+    // The system's catalog functions may accept a damaged file that the
+    // services refuse; either way a lookup gives some text.
+    for (unsigned32 code : {0x3665A097u, 0x36660097u}) {
+        char *text = zel_msg_get_msg(code, &st);
+        EXPECT_NE(nullptr, text);
+        std::free(text);
+    }
+    std::string long_path(10000, 'x');
+    setenv("NLSPATH", (long_path + "/%N").c_str(), 1);
+    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B097, &st));
+    std::string long_locale(600, 'l');
+    char *text = zel_msg_get_locale_cat_msg(0x3665A097, long_locale.c_str(), nullptr, 1, &st);
+    EXPECT_EQ(nullptr, text);
+    EXPECT_EQ(0x10652208u, st);
+}
+
+// Lookups from several threads while others open new catalogs into the cache.
+TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
+    for (unsigned32 comp = 0; comp < 12; ++comp) {
+        char name[4];
+        zel_msg__inq_comp((0x3000 + comp) << 12, name);
+        compile_catalog(dir_.file(std::string("C/vr") + name + ".cat"), catalog_source(name));
+    }
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &wrong] {
+            for (int i = 0; i < 300; ++i) {
+                unsigned32 comp = (i * 7 + t) % 12;
+                unsigned32 st;
+                char *text = zel_msg_get_msg(0x30000097u | ((0x3000 + comp) << 12), &st);
+                char name[4];
+                zel_msg__inq_comp((0x3000 + comp) << 12, name);
+                if (!text || std::string(text) != name) ++wrong;
+                std::free(text);
+            }
+        });
+    }
+    for (auto &thread : threads) thread.join();
+    EXPECT_EQ(0, wrong.load());
+}
+
+// A thread cancelled inside a lookup leaves no lock held.
+TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
+    compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
+    pthread_t thread;
+    pthread_create(&thread, nullptr, [](void *) -> void * {
+        for (;;) {
+            unsigned32 st;
+            std::free(zel_msg_get_msg(0x3665A097, &st));
+            std::free(zel_msg_get_locale_cat_msg(0x3665A097, nullptr, "UTF8", 2, &st));
+            pthread_testcancel();
+        }
+        return nullptr;
+    }, nullptr);
+    usleep(20000);
+    pthread_cancel(thread);
+    pthread_join(thread, nullptr);
+    unsigned32 st;
+    char *text = zel_msg_get_msg(0x3665A097, &st);
+    EXPECT_STREQ("catalog text", text);
+    std::free(text);
+}
+
+}  // namespace

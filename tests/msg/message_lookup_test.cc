@@ -1,0 +1,151 @@
+// Status-code names, the default-text lookup over the table list, the message
+// getters and the one-line error descriptions.
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string tech(unsigned32 code) {
+    char name[4];
+    zel_msg__inq_tech(code, name);
+    return name;
+}
+
+std::string comp(unsigned32 code) {
+    char name[4];
+    zel_msg__inq_comp(code, name);
+    return name;
+}
+
+std::string describe(unsigned32 code, int *status, bool utf8 = false) {
+    char text[ZEL_ERROR_TEXT_MAX];
+    (utf8 ? zel_error_inq_text_utf8 : zel_error_inq_text)(code, text, status);
+    return text;
+}
+
+TEST(StatusCodeNames, TechnologyAndComponent) {
+    EXPECT_EQ("vr", tech(0x3665A096));
+    EXPECT_EQ("qpc", comp(0x3665A096));
+    EXPECT_EQ("dce", tech(0x10652203));
+    EXPECT_EQ("bas", comp(0x10652203));
+    EXPECT_EQ("dfs", tech(0x20000000));
+    EXPECT_EQ("qpi", comp(0x36660FD3));
+    for (unsigned32 t : {0u, 4u, 5u, 7u, 15u}) EXPECT_EQ("???", tech(t << 28)) << t;
+    // Component number 0 is "aaa"; 63999 is the last with a name; 64000 and
+    // above start with the alphabet's terminating NUL.
+    EXPECT_EQ("aaa", comp(0x30000123));
+    EXPECT_EQ("@@@", comp(0x3F9FF000));
+    EXPECT_EQ("", comp(0x3FA00000));
+    EXPECT_EQ("", comp(0xFFFFFFFF));
+}
+
+TEST(DefaultLookup, CompiledRowsBoundsAndAbsence) {
+    unsigned32 st = 1;
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zel_msg_get_default_msg(0x3665A097, &st));
+    EXPECT_EQ(0u, st);
+    EXPECT_STREQ("vrmox.azn-svc", zel_msg_get_default_msg(0x3665AFD3, &st));
+    EXPECT_STREQ("vrnet.mox.deploy", zel_msg_get_default_msg(0x3665BFD2, &st));
+    EXPECT_STREQ("vrmox.keys", zel_msg_get_default_msg(0x36660FD2, &st));
+    // Inside the interface table's bounds but without a row.
+    EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x36660FD3, &st));
+    EXPECT_EQ(0x10652204u, st);
+    // Code 0 stands for 0x10652209, which no compiled table holds.
+    st = 0;
+    EXPECT_EQ(nullptr, zel_msg_get_default_msg(0, &st));
+    EXPECT_EQ(0x10652204u, st);
+    // Every message number of a range present, the gap between ranges absent.
+    for (unsigned32 n = 150; n <= 180; ++n) EXPECT_NE(nullptr, zel_msg_get_default_msg(0x3665A000 + n, &st)) << n;
+    for (unsigned32 n = 181; n < 300; ++n) EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x3665A000 + n, &st)) << n;
+}
+
+TEST(DefaultLookup, EveryCompiledRowIsFoundAsTheFirstMatch) {
+    for (unsigned32 e = 0; e < 3; ++e) {
+        const zel_msg_table &entry = zel_msg_g_compiled_table[e];
+        for (unsigned32 i = 0; i < entry.count; ++i) {
+            unsigned32 st = 1;
+            EXPECT_EQ(entry.table[i].text, zel_msg_get_default_msg(entry.table[i].code, &st));
+            EXPECT_EQ(0u, st);
+        }
+    }
+}
+
+TEST(DefaultLookup, EmptyDeployTextIsFoundNotMissing) {
+    const zel_msg_table &deploy = zel_msg_g_compiled_table[1];
+    unsigned32 empty = 0;
+    for (unsigned32 i = 0; i < deploy.count && !empty; ++i) {
+        if (deploy.table[i].text[0] == '\0') empty = deploy.table[i].code;
+    }
+    ASSERT_NE(0u, empty);
+    unsigned32 st = 1;
+    const char *text = zel_msg_get_default_msg(empty, &st);
+    ASSERT_NE(nullptr, text);
+    EXPECT_STREQ("", text);
+    EXPECT_EQ(0u, st);
+}
+
+TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
+    // Unsorted, with a duplicate (the first row wins) and a code that a
+    // compiled table already holds (the compiled text wins).
+    static const zel_msg_row added[] = {
+        {0x44440010, "ten"}, {0x44440002, "two"}, {0x44440010, "ten again"}, {0x3665A097, "mine"}};
+    static const zel_msg_row later[] = {{0x44440002, "shadowed"}, {0x44440003, "three"}};
+    unsigned32 st = 1;
+    zel_msg_define_msg_table(added, 4, &st);
+    EXPECT_EQ(0u, st);
+    zel_msg_define_msg_table(later, 2, &st);
+    zel_msg_define_msg_table(nullptr, 0, &st);  // no rows: appended, never matches
+    EXPECT_EQ(0u, st);
+    ASSERT_EQ(6u, zel_msg_g_table_size);
+    EXPECT_EQ(0x3665A097u, zel_msg_g_curr_table[3].low);
+    EXPECT_EQ(0x44440010u, zel_msg_g_curr_table[3].high);
+    EXPECT_STREQ("ten", zel_msg_get_default_msg(0x44440010, &st));
+    EXPECT_STREQ("two", zel_msg_get_default_msg(0x44440002, &st));
+    EXPECT_STREQ("three", zel_msg_get_default_msg(0x44440003, &st));
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zel_msg_get_default_msg(0x3665A097, &st));
+    EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x44440004, &st));
+    EXPECT_EQ(0x10652204u, st);
+    EXPECT_EQ(zel_msg_g_compiled_table[0].table, zel_msg_g_curr_table[0].table);
+}
+
+TEST(GetMsg, CompiledTextOrUnknownNumber) {
+    unsigned32 st = 1;
+    char *text = zel_msg_get_msg(0x3665A097, &st);
+    ASSERT_NE(nullptr, text);
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", text);
+    EXPECT_EQ(0u, st);
+    std::free(text);
+    for (auto get : {zel_msg_get_msg, zel_msg_get_msg_utf8}) {
+        text = get(0x3665A0C8, &st);
+        ASSERT_NE(nullptr, text);
+        EXPECT_STREQ("Unknown message number 0x3665a0c8", text);
+        EXPECT_EQ(0x10652204u, st);
+        std::free(text);
+    }
+}
+
+TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
+    int st = 5;
+    EXPECT_EQ("KVXSC0151E   Memory could not be allocated. (vr / qpc)", describe(0x3665A097, &st));
+    EXPECT_EQ(0, st);
+    EXPECT_EQ("status 0x3665a0c8 (vr / qpc)", describe(0x3665A0C8, &st));
+    EXPECT_EQ(-1, st);
+    EXPECT_EQ("status 0x10652209 (dce / bas)", describe(0, &st));
+    EXPECT_EQ("status 0x10652209 (vr / bas)", describe(0, &st, true));
+    EXPECT_EQ(-1, st);
+    // A null status is accepted; unknown technologies say "???".
+    EXPECT_EQ("status 0x70000000 (??? / aaa)", describe(0x70000000, nullptr));
+    EXPECT_EQ("status 0xfffff001 (??? / )", describe(0xFFFFF001, nullptr));
+}
+
+TEST(ErrorText, FacilityCodesWithoutCatalogShowTheBareCode) {
+    int st = 0;
+    EXPECT_EQ("status 0x40000123", describe(0x40000123, &st));
+    EXPECT_EQ(-1, st);
+    EXPECT_EQ("status 0x5fffffff", describe(0x5FFFFFFF, &st, true));
+}
+
+}  // namespace

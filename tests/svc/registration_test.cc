@@ -1,0 +1,119 @@
+// Component registration, the component table, callbacks, the program name
+// and the severity names.
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+zel_svc_subcomp g_table[] = {{"one", "first", 0, 0}, {"two", "second", 0, 0}, {nullptr, nullptr, 0, 0}};
+
+std::vector<std::string> g_events;
+void on_register(const char *component, zel_svc_subcomp *) { g_events.push_back(std::string("+") + component); }
+void on_unregister(const char *component, zel_svc_subcomp *) { g_events.push_back(std::string("-") + component); }
+void on_register_b(const char *component, zel_svc_subcomp *) { g_events.push_back(std::string("B+") + component); }
+void on_level(const char *, const char *, unsigned32, unsigned32) {}
+
+TEST(SeverityNames, LevelsWinOverSeverities) {
+    EXPECT_STREQ("ERROR", zel_svc_inq_sev_name(0x20));
+    EXPECT_STREQ("NOTICE_VERBOSE", zel_svc_inq_sev_name(0x50 | ZEL_SVC_ATTR_ABORT));
+    EXPECT_STREQ("DEBUG5", zel_svc_inq_sev_name(0x5));
+    EXPECT_STREQ("DEBUG3", zel_svc_inq_sev_name(0x23));
+    EXPECT_EQ(0x0Au, zel_svc_g_attrmask_table[4]);
+}
+
+TEST(Registration, SameNameTwiceGivesTwoHandlesFoundInOrder) {
+    unsigned32 st = 1;
+    zel_svc_handle *first = zel_svc_register(g_table, "abc", &st);
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(0u, st);
+    zel_svc_handle *second = zel_svc_register(g_table, "abc", &st);
+    ASSERT_NE(nullptr, second);
+    EXPECT_NE(first, second);
+    EXPECT_STREQ("abc", first->component_name);
+    EXPECT_TRUE(first->allocated && first->in_table);
+    EXPECT_EQ(first, zel_svc__component_to_handle("abc"));
+    EXPECT_EQ(first, zel_svc__table_to_handle(g_table));
+    EXPECT_EQ(nullptr, zel_svc__component_to_handle("ab"));
+    int size = zel_svc_g_map_size;
+    zel_svc_unregister(first, &st);
+    EXPECT_EQ(0u, st);
+    EXPECT_EQ(size - 1, zel_svc_g_map_size);
+    EXPECT_EQ(second, zel_svc__component_to_handle("abc"));
+    zel_svc_unregister(second, &st);
+    EXPECT_EQ(nullptr, zel_svc__component_to_handle("abc"));
+}
+
+TEST(Registration, CompiledComponentsRegisterOnce) {
+    unsigned32 st = 1;
+    zel_svc_init(0, &st);
+    EXPECT_EQ(0u, st);
+    ASSERT_NE(nullptr, zelmox_client_svc_handle);
+    EXPECT_EQ(zelmox_client_svc_handle, zel_svc__component_to_handle("qpc"));
+    EXPECT_EQ(zelmox_deploy_svc_handle, zel_svc__table_to_handle(zelmox_deploy_svc_table));
+    EXPECT_STREQ("interface", zelmox_if_svc_table[1].name);
+    int size = zel_svc_g_map_size;
+    zel_svc_handle *client = zelmox_client_svc_handle;
+    zel_svc_init(0, &st);
+    EXPECT_EQ(size, zel_svc_g_map_size);
+    EXPECT_EQ(client, zelmox_client_svc_handle);
+}
+
+TEST(Registration, CallerOwnedHandleEntersTheTableOnce) {
+    zel_svc_handle own = {};
+    own.component_name = const_cast<char *>("own");
+    own.table = g_table;
+    unsigned32 st = 0;
+    int size = zel_svc_g_map_size;
+    EXPECT_EQ(1, zel_svc__add_to_table(&own, &st));
+    EXPECT_EQ(1, zel_svc__add_to_table(&own, &st));
+    EXPECT_EQ(size + 1, zel_svc_g_map_size);
+    zel_svc_unregister(&own, &st);  // not allocated: the caller keeps it
+    EXPECT_EQ(size, zel_svc_g_map_size);
+    EXPECT_STREQ("own", own.component_name);
+}
+
+TEST(Callbacks, NotifiedOnlyForLaterRegistrationsAndRemovedOnce) {
+    unsigned32 st = 1;
+    zel_svc_handle *before = zel_svc_register(g_table, "pre", &st);
+    zel_svc_register_callbacks(on_register, on_unregister, nullptr, &st);
+    EXPECT_EQ(0u, st);
+    zel_svc_register_callbacks(on_register_b, nullptr, nullptr, &st);
+    zel_svc_handle *after = zel_svc_register(g_table, "post", &st);
+    zel_svc_unregister(before, &st);
+    zel_svc_unregister(after, &st);
+    EXPECT_EQ((std::vector<std::string>{"+post", "B+post", "-pre", "-post"}), g_events);
+
+    zel_svc_unregister_callbacks(on_register, on_unregister, nullptr, &st);
+    EXPECT_EQ(0u, st);
+    zel_svc_unregister_callbacks(on_register, on_unregister, nullptr, &st);
+    EXPECT_EQ(0x106521F9u, st);
+    // The third member takes part in the comparison.
+    zel_svc_unregister_callbacks(on_register_b, nullptr, on_level, &st);
+    EXPECT_EQ(0x106521F9u, st);
+    EXPECT_EQ(1, zel_svc_g_n_callbacks);
+}
+
+TEST(ProgramName, SetOnceAndCutTo31Bytes) {
+    unsigned32 st = 1;
+    EXPECT_STREQ("", zel_svc_get_progname());
+    zel_svc_set_progname("a-program-name-of-forty-characters-long!", &st);
+    EXPECT_EQ(0u, st);
+    EXPECT_EQ(std::string("a-program-name-of-forty-charact"), zel_svc_get_progname());
+    zel_svc_set_progname("other", &st);
+    EXPECT_EQ(std::string("a-program-name-of-forty-charact"), zel_svc_get_progname());
+}
+
+TEST(Translate, RowsWithoutIdsOnlyMarkTheHandle) {
+    unsigned32 st = 0;
+    zel_svc_handle *handle = zel_svc_register(g_table, "tr", &st);
+    zel_svc__translate(handle, &st);
+    EXPECT_TRUE(handle->translated);
+    EXPECT_STREQ("first", g_table[0].description);
+    zel_svc_unregister(handle, &st);
+}
+
+}  // namespace
