@@ -1,0 +1,215 @@
+// libjrnmsg catalogs and locales: catalogs compiled with gencat are found
+// through NLSPATH or the installation directory for a given locale, their
+// texts converted; damaged or missing files are refused with the right errno.
+#include <jrnmsg/lyr.h>
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using zeltest::TempDir;
+
+const char kNope[] = "?NOPE?";
+
+// A catalog with ISO-8859-1 texts compiled by gencat into dir/sub/name.
+std::string make_catalog(const TempDir &tmp, const std::string &sub, const std::string &name = "test.cat") {
+    std::string dir = tmp.path() + "/" + sub;
+    std::string cmd = "mkdir -p '" + dir + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+    zeltest::write_file(tmp.file("src.msg"), "$set 1\n1 Gr\xfc\xdf Gott\n2 plain %s\n$set 2\n5 other\n");
+    std::string path = dir + "/" + name;
+    cmd = "LC_ALL=de_DE.ISO-8859-1 /usr/bin/gencat '" + path + "' '" + tmp.file("src.msg") + "'";
+    EXPECT_EQ(system(cmd.c_str()), 0);
+    return path;
+}
+
+// Opens test.cat for a locale; null with errno as lyr_catopen left it.
+lyr_cat_t open_for(const char *locale, const char *name = "test.cat") {
+    lyr_loc_t loc = lyr_loc_new(locale);
+    EXPECT_NE(loc, nullptr) << locale;
+    lyr_cat_t cat = lyr_catopen(name, 1, loc);
+    int err = errno;
+    lyr_loc_free(loc);
+    errno = err;
+    return cat;
+}
+
+class LyrCatalog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        unsetenv("NLSPATH");
+        setenv("ZEL_CATALOG_DIR", empty_.path().c_str(), 1);
+    }
+    TempDir tmp_, empty_;
+};
+
+TEST_F(LyrCatalog, RoundTripInTwoCodeSets) {
+    make_catalog(tmp_, "de_DE.ISO-8859-1");
+    setenv("NLSPATH", (tmp_.path() + "/%L/%N").c_str(), 1);
+    lyr_cs_t utf8 = lyr_cs_new("UTF8"), latin1 = lyr_cs_new("ISO-8859-1");
+    lyr_cat_t cat = open_for("de_DE.ISO-8859-1");
+    ASSERT_NE(cat, nullptr);
+    const char *u = lyr_catgets(cat, 1, 1, kNope, utf8);
+    EXPECT_STREQ(u, "Gr\xc3\xbc\xc3\x9f Gott");
+    EXPECT_EQ(lyr_catgets(cat, 1, 1, kNope, utf8), u);  // cached, stays put
+    EXPECT_STREQ(lyr_catgets(cat, 1, 1, kNope, latin1), "Gr\xfc\xdf Gott");
+    EXPECT_STREQ(lyr_catgets(cat, 1, 2, kNope, nullptr), "plain %s");
+    EXPECT_STREQ(lyr_catgets(cat, 2, 5, kNope, utf8), "other");
+    EXPECT_EQ(lyr_catgets(cat, 1, 99, kNope, utf8), kNope);
+    EXPECT_EQ(lyr_catgets(cat, 3, 1, kNope, utf8), kNope);
+    lyr_cs_t ascii = lyr_cs_new("ANSI_X3.4-1968");
+    EXPECT_EQ(lyr_catgets(cat, 1, 1, kNope, ascii), kNope);  // cannot be converted
+    EXPECT_EQ(lyr_catclose(cat), 0);
+    lyr_cs_free(utf8), lyr_cs_free(latin1), lyr_cs_free(ascii);
+}
+
+TEST_F(LyrCatalog, NlspathEscapes) {
+    struct Case {
+        const char *tmpl, *file;  // the file the template must find, under the directory
+    } cases[] = {
+        {"%L/%N", "de_DE.ISO-8859-1/test.cat"}, {"%l/%t/%c/%N", "de/DE/ISO-8859-1/test.cat"},
+        {"x_%l%%/%N", "x_de%/test.cat"},        {"%l/cat/fixed", "de/cat/fixed"},
+    };
+    for (const Case &c : cases) {
+        TempDir tmp;
+        std::string file = c.file;
+        size_t slash = file.rfind('/');
+        make_catalog(tmp, file.substr(0, slash), file.substr(slash + 1));
+        std::string path = "/nonexistent/%N:" + tmp.path() + "/" + c.tmpl;
+        setenv("NLSPATH", path.c_str(), 1);
+        lyr_cat_t cat = open_for("de_DE.ISO-8859-1");
+        EXPECT_NE(cat, nullptr) << c.tmpl;
+        lyr_catclose(cat);
+    }
+    // An empty element stands for %N, relative to the working directory.
+    make_catalog(tmp_, ".");
+    ASSERT_EQ(chdir(tmp_.path().c_str()), 0);
+    setenv("NLSPATH", "/nonexistent/%N::", 1);
+    lyr_cat_t cat = open_for("de_DE.ISO-8859-1");
+    EXPECT_NE(cat, nullptr);
+    lyr_catclose(cat);
+}
+
+TEST_F(LyrCatalog, ShorterLocaleFormsAndInstallationDirectory) {
+    make_catalog(tmp_, "de_DE");
+    make_catalog(tmp_, "fr");
+    setenv("NLSPATH", (tmp_.path() + "/%L/%N").c_str(), 1);
+    for (const char *loc : {"de_DE.ISO-8859-1", "de_DE@euro", "fr_FR.ISO-8859-1", "fr"}) {
+        lyr_cat_t cat = open_for(loc);
+        EXPECT_NE(cat, nullptr) << loc;
+        lyr_catclose(cat);
+    }
+    errno = 0;
+    EXPECT_EQ(open_for("en_US.UTF-8"), nullptr);
+    EXPECT_EQ(errno, ENOENT);
+
+    // Not on NLSPATH: the installation directory, then its C catalogs.
+    unsetenv("NLSPATH");
+    setenv("ZEL_CATALOG_DIR", tmp_.path().c_str(), 1);
+    lyr_cat_t cat = open_for("fr_FR.UTF-8");
+    EXPECT_NE(cat, nullptr);
+    lyr_catclose(cat);
+    EXPECT_EQ(open_for("en_US.UTF-8"), nullptr);
+    make_catalog(tmp_, "C");
+    cat = open_for("en_US.UTF-8");
+    ASSERT_NE(cat, nullptr);
+    EXPECT_STREQ(lyr_catgets(cat, 2, 5, kNope, nullptr), "other");
+    lyr_catclose(cat);
+}
+
+TEST_F(LyrCatalog, ProcessLocaleAndDirectPaths) {
+    make_catalog(tmp_, "de_DE.ISO-8859-1");
+    setenv("NLSPATH", (tmp_.path() + "/%L/%N").c_str(), 1);
+    char name[64];
+    ASSERT_EQ(lyr_os_lang_name(name, sizeof name), 0);
+    EXPECT_STREQ(name, "C");
+    EXPECT_EQ(lyr_catopen("test.cat", 1, nullptr), nullptr);
+    ASSERT_NE(setlocale(LC_ALL, "de_DE.ISO-8859-1"), nullptr);
+    ASSERT_EQ(lyr_os_lang_name(name, sizeof name), 0);
+    EXPECT_STREQ(name, "de_DE.ISO-8859-1");
+    EXPECT_EQ(lyr_os_lang_name(name, 4), -1);
+    ASSERT_EQ(lyr_os_cs_name(name, 32), 0);
+    EXPECT_STREQ(name, "ISO-8859-1");
+    lyr_cat_t cat = lyr_catopen("test.cat", 1, nullptr);
+    ASSERT_NE(cat, nullptr);
+    // Without a code set the text comes as the catalog holds it.
+    EXPECT_STREQ(lyr_catgets(cat, 1, 1, kNope, nullptr), "Gr\xfc\xdf Gott");
+    lyr_catclose(cat);
+    // A name with a slash is opened as it is.
+    cat = lyr_catopen((tmp_.path() + "/de_DE.ISO-8859-1/test.cat").c_str(), 1, nullptr);
+    EXPECT_NE(cat, nullptr);
+    lyr_catclose(cat);
+}
+
+TEST_F(LyrCatalog, UnreadableFileIsNotPermitted) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not apply to root";
+    std::string path = make_catalog(tmp_, "C");
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    setenv("NLSPATH", (tmp_.path() + "/%L/%N").c_str(), 1);
+    EXPECT_EQ(open_for("C"), nullptr);
+    EXPECT_EQ(errno, EPERM);
+}
+
+TEST_F(LyrCatalog, DamagedFilesAreRefused) {
+    std::string good = zeltest::read_file(make_catalog(tmp_, "src"));
+    ASSERT_GT(good.size(), 12u);
+    std::string path = tmp_.file("bad.cat");
+    for (size_t len = 0; len < good.size(); ++len) {
+        zeltest::write_file(path, good.substr(0, len));
+        errno = 0;
+        EXPECT_EQ(lyr_catopen(path.c_str(), 1, nullptr), nullptr) << len;
+        EXPECT_EQ(errno, EINVAL) << len;
+    }
+    // Random damage: refused, or every text readable without overrun.
+    std::mt19937 rng(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string bad = good;
+        for (int k = 0; k < 3; ++k) bad[rng() % bad.size()] = static_cast<char>(rng());
+        zeltest::write_file(path, bad);
+        lyr_cat_t cat = lyr_catopen(path.c_str(), 1, nullptr);
+        if (!cat) continue;
+        for (int set = 0; set < 4; ++set)
+            for (int num = 0; num < 8; ++num) EXPECT_NE(lyr_catgets(cat, set, num, kNope, nullptr), nullptr);
+        lyr_catclose(cat);
+    }
+}
+
+TEST(LyrLocale, HandlesAndCanonicalNames) {
+    for (const char *ok : {"C", "POSIX", "de_DE.ISO-8859-1", "de", "xx_YY.UTF-8@mod", "C.UTF-8"}) {
+        lyr_loc_t loc = lyr_loc_new(ok);
+        EXPECT_NE(loc, nullptr) << ok;
+        lyr_loc_free(loc);
+    }
+    const std::string too_long(300, 'a');
+    for (const char *bad : {"", "../de", "de_DE.", "de_@x", "d3_DE", too_long.c_str()})
+        EXPECT_EQ(lyr_loc_new(bad), nullptr) << bad;
+
+    char buf[32];
+    ASSERT_EQ(lyr_canonical_loc("de_DE.iso88591", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "de_DE.ISO-8859-1");
+    ASSERT_EQ(lyr_canonical_loc("EN_us.utf8", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "en_US.UTF-8");
+    ASSERT_EQ(lyr_canonical_loc("POSIX", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "C");
+    ASSERT_EQ(lyr_canonical_lang("fr_FR.ISO-8859-1", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "fr");
+    EXPECT_EQ(lyr_canonical_loc("de_DE.ISO-8859-1", buf, 8), -1);
+    EXPECT_EQ(lyr_canonical_lang("a/b", buf, sizeof buf), -1);
+
+    EXPECT_STREQ(lyr_get_dir(), "");
+    ASSERT_EQ(lyr_set_dir("/opt/x"), 0);
+    EXPECT_STREQ(lyr_get_dir(), "/opt/x");
+}
+
+}  // namespace

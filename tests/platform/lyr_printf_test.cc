@@ -1,0 +1,134 @@
+// libjrnmsg printf: plain conversions give what the C library gives; %S and
+// %C convert 16-bit text into the output code set; %n and malformed formats
+// fail the whole call; the buffer gets exactly the bytes reported.
+#include <jrnmsg/lyr.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const std::string kFail = "<fail>";
+
+std::string lyr(lyr_cs_t cs, const char *fmt, ...) {
+    char buf[4096];
+    memset(buf, 'X', sizeof buf);
+    va_list ap;
+    va_start(ap, fmt);
+    int n = lyr_vsprintf(cs, 0, buf, fmt, ap);
+    va_end(ap);
+    if (n < 0) {
+        EXPECT_EQ(buf[0], '\0');
+        EXPECT_EQ(buf[1], 'X');
+        return kFail;
+    }
+    EXPECT_EQ(buf[n], '\0');
+    EXPECT_EQ(buf[n + 1], 'X');  // nothing past what was reported
+    return std::string(buf, static_cast<size_t>(n));
+}
+
+__attribute__((format(printf, 1, 2))) std::string libc(const char *fmt, ...) {
+    char buf[4096];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = vsnprintf(buf, sizeof buf, fmt, ap);
+    va_end(ap);
+    return n < 0 ? kFail : std::string(buf, static_cast<size_t>(n));
+}
+
+#define EXPECT_LIKE_LIBC(...) EXPECT_EQ(lyr(nullptr, __VA_ARGS__), libc(__VA_ARGS__))
+
+TEST(LyrPrintf, PlainConversionsMatchTheCLibrary) {
+    EXPECT_LIKE_LIBC("plain text, 100%% sure");
+    EXPECT_LIKE_LIBC("%d|%5d|%-5d|%05d|%+d|% d|%i", 42, -42, 42, -42, 42, 42, INT_MIN);
+    EXPECT_LIKE_LIBC("%u %x %X %#o %#x %.3d %.0d|%5.3d", 4000000000u, 0xbeefu, 0xbeefu, 8u, 0u, 7, 0, -7);
+    EXPECT_LIKE_LIBC("%hhd %hhu %hd %hu %ld %lu %lld %llu", 300, 300, 70000, 70000, LONG_MIN, ULONG_MAX, LLONG_MIN,
+                     ULLONG_MAX);
+    EXPECT_LIKE_LIBC("%jd %ju %zu %zd %td %tx", INTMAX_MIN, UINTMAX_MAX, SIZE_MAX, static_cast<ssize_t>(-3),
+                     static_cast<ptrdiff_t>(-5), static_cast<ptrdiff_t>(-1));
+    EXPECT_LIKE_LIBC("%e %f %g %.3e %10.4f %-10.2g| %a %G %E", 1234.5678, -0.5, 1e-10, 6.02e23, 3.14159, 2.5, 1.0,
+                     1e100, 0.0);
+    EXPECT_LIKE_LIBC("%Le %Lf %.20Lg", 1.5L, -2.25L, 1.0L / 3);
+    EXPECT_LIKE_LIBC("[%c] [%5c] [%-3c]", 'a', 'b', 'c');
+    EXPECT_LIKE_LIBC("[%s] [%.2s] [%8s] [%-8s] [%.0s] [%s]", "abc", "abc", "abc", "abc", "abc", "");
+    EXPECT_LIKE_LIBC("%p %20p %-20p|", static_cast<void *>(&errno), static_cast<void *>(nullptr),
+                     static_cast<void *>(&errno));
+    EXPECT_LIKE_LIBC("[%*d] [%-*d] [%*d] [%.*f] [%*.*s] [%.*d]", 6, 1, 6, 2, -6, 3, 2, 3.14159, 8, 2, "abcdef", -1, 5);
+    const char *null_text = nullptr;
+    EXPECT_EQ(lyr(nullptr, "[%s|%.3s]", null_text, null_text), "[(null)|]");
+}
+
+TEST(LyrPrintf, PositionalArgumentsReorder) {
+    EXPECT_LIKE_LIBC("%2$s %1$s", "world", "hello");
+    EXPECT_LIKE_LIBC("%1$d %1$d %2$5.1f %3$lld", 7, 2.25, -9LL);
+    EXPECT_LIKE_LIBC("[%3$*1$.*2$d]", 8, 4, 42);
+    // Every argument up to the highest one used must be named.
+    EXPECT_EQ(lyr(nullptr, "%2$d", 1, 2), kFail);
+    EXPECT_EQ(lyr(nullptr, "%1$d %d", 1, 2), kFail);
+    EXPECT_EQ(lyr(nullptr, "%1$d %1$s", 1), kFail);
+}
+
+TEST(LyrPrintf, WideTextIsConvertedIntoTheCodeSet) {
+    lyr_cs_t utf8 = lyr_cs_new("UTF8"), latin1 = lyr_cs_new("ISO-8859-1");
+    const lyr_wchar_t gruss[] = {'G', 'r', 0xFC, 0xDF, 0};
+    EXPECT_EQ(lyr(utf8, "<%S>", gruss), "<Gr\xc3\xbc\xc3\x9f>");
+    EXPECT_EQ(lyr(latin1, "<%S>", gruss), "<Gr\xfc\xdf>");
+    EXPECT_EQ(lyr(utf8, "<%ls|%8S|%-8S>", gruss, gruss, gruss), "<Gr\xc3\xbc\xc3\x9f|  Gr\xc3\xbc\xc3\x9f|Gr\xc3\xbc\xc3\x9f  >");
+    // The precision counts output bytes and never cuts a character.
+    EXPECT_EQ(lyr(utf8, "<%.3S|%.4S|%.1S>", gruss, gruss, gruss), "<Gr|Gr\xc3\xbc|G>");
+    EXPECT_EQ(lyr(latin1, "<%.3S>", gruss), "<Gr\xfc>");
+    EXPECT_EQ(lyr(utf8, "<%C%3C%lc>", 0x20AC, 'x', 0xE9), "<\xe2\x82\xac  x\xc3\xa9>");
+    EXPECT_EQ(lyr(latin1, "<%C>", 0x20AC), kFail);  // no euro in Latin-1
+    EXPECT_EQ(lyr(utf8, "<%C>", 0xD800), kFail);
+    EXPECT_EQ(lyr(utf8, "<%S>", static_cast<const lyr_wchar_t *>(nullptr)), "<(null)>");
+    EXPECT_EQ(lyr(utf8, "<%.2s>", "a\xc3\xa9"), "<a>");  // narrow text is not cut either
+    lyr_cs_free(utf8);
+    lyr_cs_free(latin1);
+}
+
+TEST(LyrPrintf, PercentNAndMalformedFormatsFail) {
+    int n = 0;
+    for (const char *fmt : {"abc%n", "%d%n", "%hn", "%1$n", "%lln"}) {
+        errno = 0;
+        EXPECT_EQ(lyr(nullptr, fmt, &n, &n), kFail) << fmt;
+        EXPECT_EQ(errno, EINVAL) << fmt;
+    }
+    EXPECT_EQ(n, 0);
+    for (const char *fmt : {"%", "abc%", "%y", "%hs", "%99999999999d", "%0$d", "%Lc"})
+        EXPECT_EQ(lyr(nullptr, fmt, 1), kFail) << fmt;
+    // Output past INT_MAX bytes is refused before it is made.
+    EXPECT_EQ(lyr(nullptr, "%*d", INT_MAX, 1), kFail);
+    EXPECT_EQ(lyr(nullptr, "x%*s", INT_MAX, "b"), kFail);
+    EXPECT_EQ(errno, EOVERFLOW);
+    char buf[8];
+    va_list none{};
+    EXPECT_EQ(lyr_vsprintf(nullptr, 1, buf, "x", none), -1);  // flags must be 0
+}
+
+int stream_print(FILE *f, lyr_cs_t cs, const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    int n = lyr_vfprintf(cs, 0, f, fmt, ap);
+    va_end(ap);
+    return n;
+}
+
+TEST(LyrPrintf, Stream) {
+    char out[64] = {};
+    FILE *f = fmemopen(out, sizeof out, "w");
+    ASSERT_NE(f, nullptr);
+    const lyr_wchar_t w[] = {0xE9, 0};
+    EXPECT_EQ(stream_print(f, nullptr, "%s=%d %S", "x", 5, w), 6);
+    EXPECT_EQ(stream_print(f, nullptr, "%n", nullptr), -1);
+    fclose(f);
+    EXPECT_STREQ(out, "x=5 \xc3\xa9");
+}
+
+}  // namespace
