@@ -1,7 +1,6 @@
 // ZELMsgCache: message texts by status code in 97 fixed buckets of sorted
-// chains under one read-write lock. A code is looked up once per cache; two
-// threads that miss the same code both look it up and the later adopts the
-// earlier's text.
+// chains under one read-write lock. Two threads that miss the same code both
+// look it up; the later one to add adopts the earlier one's text.
 #include <zel/ZELMsgCache.h>
 
 #include <cstdlib>

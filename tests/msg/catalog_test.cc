@@ -161,8 +161,8 @@ TEST_F(CatalogTest, NinthCatalogEvictsTheLeastRecentlyUsed) {
 }
 
 TEST_F(CatalogTest, BadCatalogFilesAndOversizedSettingsFailCleanly) {
-    zeltest::write_file(dir_.file("C/vrqpc.cat"), "");
     compile_catalog(dir_.file("C/vrqpd.cat"), catalog_source("x"));
+    zeltest::write_file(dir_.file("C/vrqpc.cat"), "");
     std::string whole = zeltest::read_file(dir_.file("C/vrqpd.cat"));
     zeltest::write_file(dir_.file("C/vrqpi.cat"), whole.substr(0, whole.size() / 2));
     unsigned32 st = 0;

@@ -13,6 +13,10 @@ struct Command {
 };
 
 int errtext(int argc, char **argv);
+int catalog(int argc, char **argv);
+int utc(int argc, char **argv);
+int log(int argc, char **argv);
+int trace(int argc, char **argv);
 
 }  // namespace zeltool
 

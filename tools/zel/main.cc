@@ -1,4 +1,6 @@
 // zel: the command-line face of libzel, for administrators and shell scripts.
+#include <zel/zel.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +12,10 @@ using zeltool::Command;
 
 const Command kCommands[] = {
     {"errtext", "CODE...", "print the one-line description of each status code", zeltool::errtext},
+    {"catalog", "export COMPONENT | check FILE.cat COMPONENT", "gencat source of a component's compiled texts, or check a catalog's printf conversions", zeltool::catalog},
+    {"utc", "[--tz RULE] [--at SECONDS]", "show a time (now by default) as UTC, as a stamp and in local time", zeltool::utc},
+    {"log", "SEVERITY CODE [ARG...]", "write a message of component qpc through the configured routes", zeltool::log},
+    {"trace", "LEVEL TEXT", "write TEXT as a trace of qpc/core at LEVEL 1..9", zeltool::trace},
 };
 
 void print_help(FILE *out) {
@@ -36,6 +42,9 @@ int main(int argc, char **argv) {
         std::printf("zel %s\n", ZEL_VERSION);
         return 0;
     }
+    // Like every program of the product: the user's locale, the catalogs,
+    // texts in the local code page.
+    zelmsg_init("zel", 0);
     for (const Command &c : kCommands) {
         if (std::strcmp(name, c.name) == 0) return c.run(argc - 2, argv + 2);
     }

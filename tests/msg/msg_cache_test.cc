@@ -1,0 +1,137 @@
+// ZELMsgCache: chains that share a bucket, texts not yet cached, adoption of
+// the first text added, allocation failure, and threads that look up and add
+// the same codes at once.
+#include <zel/ZELMsgCache.h>
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <thread>
+#include <vector>
+
+// While set, the nothrow operator new (the cache's node allocation) fails.
+// Defined in the program, it replaces the C++ library's for libzel too.
+static std::atomic<bool> g_fail_nothrow_new{false};
+
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    if (g_fail_nothrow_new) return nullptr;
+    try {
+        return ::operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+namespace {
+
+const unsigned long kBase = 0x3665A000;
+
+std::string looked_up(unsigned long code) {
+    unsigned32 status;
+    char *text = zel_msg_get_msg(static_cast<unsigned32>(code), &status);
+    std::string result = text ? text : "(null)";
+    std::free(text);
+    return result;
+}
+
+TEST(MsgCache, CodesSharingABucketKeepTheirOwnTexts) {
+    ZELMsgCache cache;
+    // Out of order, so that nodes go in at the head, the middle and the end.
+    for (unsigned long n : {3, 0, 5, 1, 4}) {
+        const char *text = strdup(std::to_string(n).c_str());
+        ASSERT_EQ(0u, cache.addToHashTable(kBase + n * 97, &text));
+    }
+    for (unsigned long n : {0, 1, 3, 4, 5}) {
+        const char *text = cache.searchHashTable(kBase + n * 97);
+        ASSERT_NE(nullptr, text);
+        EXPECT_EQ(std::to_string(n), text);
+    }
+    // Not cached: before, inside and after the chain, and in another bucket.
+    for (unsigned long code : {kBase - 97, kBase + 2 * 97, kBase + 6 * 97, kBase + 1})
+        EXPECT_EQ(nullptr, cache.searchHashTable(code)) << code;
+}
+
+TEST(MsgCache, LooksUpOnceThenReturnsAndKeepsTheCachedText) {
+    ZELMsgCache cache;
+    const char *unknown = cache.getMessage(0x3665A0C8);
+    ASSERT_NE(nullptr, unknown);
+    EXPECT_STREQ("Unknown message number 0x3665a0c8", unknown);
+    EXPECT_EQ(unknown, cache.searchHashTable(0x3665A0C8));
+    EXPECT_EQ(unknown, cache.getMessage(0x3665A0C8));
+
+    const char *known = cache.getMessage(0x3665A097);
+    ASSERT_NE(nullptr, known);
+    EXPECT_EQ(looked_up(0x3665A097), known);
+    // A second text for a cached code is freed (the leak checker sees it
+    // otherwise) and the cached one is handed back.
+    const char *text = strdup("another text");
+    EXPECT_EQ(0u, cache.addToHashTable(0x3665A097, &text));
+    EXPECT_EQ(known, text);
+    EXPECT_EQ(known, cache.getMessage(0x3665A097));
+}
+
+TEST(MsgCache, NodeAllocationFailureIsReportedAndCachesNothing) {
+    unsigned32 status;
+    zel_svc_init(0, &status);  // the report goes through the client component
+    ZELMsgCache cache;
+    const char *text = strdup("still the caller's");
+    testing::internal::CaptureStderr();
+    g_fail_nothrow_new = true;
+    unsigned long rc = cache.addToHashTable(0x3665A099, &text);
+    const char *got = cache.getMessage(0x3665A09A);
+    g_fail_nothrow_new = false;
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(0x3665A097u, rc);
+    EXPECT_STREQ("still the caller's", text);
+    std::free(const_cast<char *>(text));
+    EXPECT_EQ(nullptr, got);
+    EXPECT_EQ(nullptr, cache.searchHashTable(0x3665A099));
+    EXPECT_NE(std::string::npos, err.find("KVXSC0151E")) << err;
+    EXPECT_NE(nullptr, cache.getMessage(0x3665A09A));  // looked up again
+}
+
+// Readers (getMessage) and writers (addToHashTable) walk overlapping code
+// sets in both directions from different starts, all starting together.
+TEST(MsgCache, ConcurrentThreadsAgreeOnOneTextPerCode) {
+    ZELMsgCache cache;
+    const int kCodes = 400, kThreads = 6, kWriters = 2;
+    std::vector<std::string> expected;
+    for (int i = 0; i < kCodes; ++i) expected.push_back(looked_up(kBase + i));
+
+    static const char kNotWalked[] = "";
+    std::atomic<int> waiting{kThreads};
+    std::vector<std::vector<const char *>> seen(kThreads,
+                                                std::vector<const char *>(kCodes, kNotWalked));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (waiting--; waiting > 0;) std::this_thread::yield();
+            for (int k = 0; k < kCodes * 3 / 4; ++k) {
+                int i = (t * kCodes / kThreads + (t % 2 ? kCodes - k : k)) % kCodes;
+                const char *text = strdup(expected[i].c_str());
+                if (t >= kThreads - kWriters) {
+                    if (cache.addToHashTable(kBase + i, &text) != 0) text = "(failed)";
+                } else {
+                    std::free(const_cast<char *>(text));
+                    text = cache.getMessage(kBase + i);
+                }
+                seen[t][i] = text;
+            }
+        });
+    }
+    for (std::thread &thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kCodes; ++i) {
+            if (seen[t][i] == kNotWalked) continue;
+            EXPECT_EQ(cache.searchHashTable(kBase + i), seen[t][i]) << t << " " << i;
+            EXPECT_EQ(expected[i], seen[t][i]) << t << " " << i;
+        }
+    }
+}
+
+}  // namespace

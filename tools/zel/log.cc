@@ -1,0 +1,137 @@
+// zel log SEVERITY CODE [ARG...]: writes a message of component qpc through
+// the configured routes, as the product's programs do.
+#include <zel/zel.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "log_args.h"
+
+namespace {
+
+using zeltool::LogArg;
+
+constexpr size_t kMaxArgs = 4;  // the most any message of the product takes
+
+struct Message {
+    unsigned32 attributes;
+    unsigned32 code;
+    const char *argtypes;
+};
+
+void send(const Message &m) {
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "tools/zel/log", 0, m.argtypes, 0,
+                            m.attributes, m.code);
+}
+
+template <typename... A>
+void send(const Message &m, A... values) {
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "tools/zel/log", 0, m.argtypes, 0,
+                            m.attributes, m.code, values...);
+}
+
+// Calls the entry point with each argument passed as its own type: the
+// recursion appends one typed value per level.
+template <typename... A>
+void dispatch(const Message &m, const std::vector<LogArg> &args, A... values) {
+    constexpr size_t n = sizeof...(A);
+    if (n == args.size()) {
+        send(m, values...);
+        return;
+    }
+    if constexpr (n < kMaxArgs) {
+        const LogArg &a = args[n];
+        switch (a.kind) {
+        case LogArg::text: dispatch(m, args, values..., a.str); break;
+        case LogArg::int_value: dispatch(m, args, values..., static_cast<int>(a.number)); break;
+        case LogArg::uint_value:
+            dispatch(m, args, values..., static_cast<unsigned>(a.number));
+            break;
+        case LogArg::long_value: dispatch(m, args, values..., static_cast<long>(a.number)); break;
+        case LogArg::ulong_value:
+            dispatch(m, args, values..., static_cast<unsigned long>(a.number));
+            break;
+        }
+    }
+}
+
+bool parse_severity(const char *name, unsigned32 *attributes) {
+    for (int i = 0; i < 5; ++i) {
+        if (strcasecmp(name, zel_svc_g_code_table[i]) == 0) {
+            *attributes = zel_svc_g_attr_table[i];
+            return true;
+        }
+    }
+    return false;
+}
+
+// "0x" and hexadecimal, eight hexadecimal digits, or decimal.
+bool parse_code(const char *text, unsigned32 *code) {
+    int base = 10;
+    const char *digits = text;
+    if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits += 2;
+        base = 16;
+    } else if (std::strlen(digits) == 8) {
+        base = 16;
+    }
+    const char *allowed = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
+    size_t length = std::strlen(digits);
+    if (length == 0 || std::strspn(digits, allowed) != length) return false;
+    errno = 0;
+    unsigned long long value = std::strtoull(digits, nullptr, base);
+    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
+    *code = static_cast<unsigned32>(value);
+    return true;
+}
+
+}  // namespace
+
+int zeltool::log(int argc, char **argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zel log SEVERITY CODE [ARG...]\n");
+        return 2;
+    }
+    Message m{};
+    if (!parse_severity(argv[0], &m.attributes)) {
+        std::fprintf(stderr, "zel log: unknown severity '%s' (FATAL, ERROR, WARNING, NOTICE, "
+                             "NOTICE_VERBOSE)\n", argv[0]);
+        return 2;
+    }
+    if (!parse_code(argv[1], &m.code)) {
+        std::fprintf(stderr, "zel log: '%s' is not a status code\n", argv[1]);
+        return 2;
+    }
+    if (!zelmox_client_svc_handle) {
+        std::fprintf(stderr, "zel log: serviceability is not available\n");
+        return 1;
+    }
+    unsigned32 status = 0;
+    char *text = zel_msg_get_msg(m.code, &status);
+    if (!text) {
+        std::fprintf(stderr, "zel log: no memory\n");
+        return 1;
+    }
+    std::vector<LogArg> args;
+    std::string argtypes, why;
+    bool matched = match_log_args(text, argc - 2, argv + 2, &args, &argtypes, &why);
+    std::free(text);
+    if (matched && args.size() > kMaxArgs) {
+        matched = false;
+        why = "messages of more than " + std::to_string(kMaxArgs) + " arguments are not supported";
+    }
+    if (!matched) {
+        std::fprintf(stderr, "zel log: message 0x%8.8lx: %s\n",
+                     static_cast<unsigned long>(m.code), why.c_str());
+        return 2;
+    }
+    m.argtypes = argtypes.c_str();
+    dispatch(m, args);
+    return 0;
+}

@@ -1,0 +1,131 @@
+// Reads the conversions of a message text the way printf does and turns the
+// command's words into values of the matching types.
+#include "log_args.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace zeltool {
+namespace {
+
+struct Conversion {
+    std::string length;  // "", "hh", "h" or "l"
+    char letter;
+};
+
+// The conversions of text in order; false with a reason at one the command
+// cannot fill from a word.
+bool read_conversions(const char *text, std::vector<Conversion> *out, std::string *why) {
+    // A "N$" anywhere means positional arguments, which are not supported.
+    for (const char *p = std::strchr(text, '%'); p; p = std::strchr(p + (p[1] == '%' ? 2 : 1), '%')) {
+        size_t digits = std::strspn(p + 1, "0123456789");
+        if (digits && p[1 + digits] == '$') {
+            *why = "positional conversions are not supported";
+            return false;
+        }
+    }
+    for (const char *p = std::strchr(text, '%'); p; p = std::strchr(p, '%')) {
+        const char *start = p++;
+        if (*p == '%') {
+            ++p;
+            continue;
+        }
+        p += std::strspn(p, "-+ #0'");
+        p += std::strspn(p, "0123456789");
+        if (*p == '.') p += 1 + std::strspn(p + 1, "0123456789");
+        if (*p == '*') {
+            *why = "conversion '" + std::string(start, p + 1) + "' takes more than one value";
+            return false;
+        }
+        Conversion c;
+        if (p[0] == 'h' && p[1] == 'h') c.length = "hh";
+        else if (p[0] == 'h' || p[0] == 'l') c.length = std::string(1, p[0]);
+        p += c.length.size();
+        c.letter = *p;
+        bool integer = c.letter && std::strchr("diuxXo", c.letter);
+        bool plain = c.length.empty() && c.letter && std::strchr("sc", c.letter);
+        if (!integer && !plain) {
+            *why = "conversion '" + std::string(start, *p ? p + 1 : p) + "' is not supported";
+            return false;
+        }
+        out->push_back(c);
+        ++p;
+    }
+    return true;
+}
+
+bool read_number(const char *word, const Conversion &c, LogArg *arg) {
+    bool is_signed = c.letter == 'd' || c.letter == 'i';
+    int base = c.letter == 'x' || c.letter == 'X' ? 16 : c.letter == 'o' ? 8 : 10;
+    if (*word == '\0' || std::strchr(" \t\n", *word)) return false;
+    if (!is_signed && (*word == '-' || *word == '+')) return false;
+    char *end = nullptr;
+    errno = 0;
+    long long min, max;
+    if (c.length == "l") {
+        min = is_signed ? LONG_MIN : 0;
+        max = is_signed ? LONG_MAX : 0;  // unsigned long: checked below
+    } else if (c.length == "h") {
+        min = is_signed ? SHRT_MIN : 0;
+        max = is_signed ? SHRT_MAX : USHRT_MAX;
+    } else if (c.length == "hh") {
+        min = is_signed ? SCHAR_MIN : 0;
+        max = is_signed ? SCHAR_MAX : UCHAR_MAX;
+    } else {
+        min = is_signed ? INT_MIN : 0;
+        max = is_signed ? INT_MAX : UINT_MAX;
+    }
+    if (is_signed) {
+        long long value = std::strtoll(word, &end, base);
+        if (errno || *end || value < min || value > max) return false;
+        arg->number = value;
+    } else {
+        unsigned long long value = std::strtoull(word, &end, base);
+        // Unsigned long on 64-bit targets goes beyond long long: kept as bits.
+        bool too_big = c.length == "l" ? value > ULONG_MAX
+                                       : value > static_cast<unsigned long long>(max);
+        if (errno || *end || too_big) return false;
+        arg->number = static_cast<long long>(value);
+    }
+    if (c.length == "l") arg->kind = is_signed ? LogArg::long_value : LogArg::ulong_value;
+    else arg->kind = is_signed ? LogArg::int_value : LogArg::uint_value;
+    return true;
+}
+
+}  // namespace
+
+bool match_log_args(const char *text, int argc, char **argv, std::vector<LogArg> *args,
+                    std::string *argtypes, std::string *why) {
+    std::vector<Conversion> conversions;
+    if (!read_conversions(text, &conversions, why)) return false;
+    if (conversions.size() != static_cast<size_t>(argc)) {
+        *why = "the message takes " + std::to_string(conversions.size()) + " argument(s), " +
+               std::to_string(argc) + " given";
+        return false;
+    }
+    for (int i = 0; i < argc; ++i) {
+        const Conversion &c = conversions[i];
+        LogArg arg{LogArg::text};
+        if (c.letter == 's') {
+            arg.str = argv[i];
+        } else if (c.letter == 'c') {
+            if (std::strlen(argv[i]) != 1) {
+                *why = "argument " + std::to_string(i + 1) + " must be one character";
+                return false;
+            }
+            arg.kind = LogArg::int_value;
+            arg.number = static_cast<unsigned char>(argv[i][0]);
+        } else if (!read_number(argv[i], c, &arg)) {
+            *why = "argument " + std::to_string(i + 1) + " ('" + argv[i] +
+                   "') is not a value of %" + c.length + c.letter;
+            return false;
+        }
+        args->push_back(arg);
+        *argtypes += "%" + c.length + c.letter;
+    }
+    return true;
+}
+
+}  // namespace zeltool

@@ -1,0 +1,85 @@
+// zel utc [--tz RULE] [--at SECONDS]: shows a time (now by default) in the
+// three text forms of the library's UTC time values.
+#include <zel/zel.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "commands.h"
+
+namespace {
+
+constexpr char kUsage[] = "Usage: zel utc [--tz RULE] [--at SECONDS]\n";
+
+// POSIX seconds with an optional fraction of up to nine digits, e.g. -1.5.
+bool parse_seconds(const char *text, struct timespec *ts) {
+    char *end;
+    errno = 0;
+    long long whole = std::strtoll(text, &end, 10);
+    if (end == text || errno == ERANGE || !(*end == '\0' || *end == '.')) return false;
+    if (static_cast<long long>(static_cast<time_t>(whole)) != whole) return false;
+    long nanos = 0;
+    if (*end == '.') {
+        const char *digits = end + 1;
+        size_t count = std::strspn(digits, "0123456789");
+        if (count == 0 || count > 9 || digits[count] != '\0') return false;
+        for (size_t i = 0; i < 9; ++i) nanos = nanos * 10 + (i < count ? digits[i] - '0' : 0);
+    }
+    bool negative = text[0] == '-';
+    if (negative && nanos > 0) {  // -1.5 is 1.5 seconds before the epoch
+        if (whole == LLONG_MIN) return false;
+        whole -= 1;
+        nanos = 1000000000 - nanos;
+    }
+    ts->tv_sec = static_cast<time_t>(whole);
+    ts->tv_nsec = nanos;
+    return true;
+}
+
+}  // namespace
+
+int zeltool::utc(int argc, char **argv) {
+    const char *tz = nullptr, *at = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        if (i + 1 < argc && std::strcmp(argv[i], "--tz") == 0) {
+            tz = argv[++i];
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--at") == 0) {
+            at = argv[++i];
+        } else {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+    }
+    if (tz && setenv("TZ", tz, 1) != 0) {
+        std::perror("zel utc: setenv");
+        return 1;
+    }
+    zel_utc_t value;
+    struct timespec when;
+    if (at) {
+        if (!parse_seconds(at, &when) || zel_utc_mkbintime(&value, &when, nullptr, 0) != 0) {
+            std::fprintf(stderr, "zel utc: '%s' is not a time in seconds since 1970\n", at);
+            return 2;
+        }
+    } else if (zel_utc_gettime(&value) != 0) {
+        std::perror("zel utc: clock");
+        return 1;
+    }
+    char gmt[64], any[64], local[64], zone[32] = "";
+    long offset = 0;
+    int isdst = 0;
+    if (zel_utc_ascgmtime(gmt, sizeof gmt - 1, &value) != 0 ||
+        zel_utc_ascanytime(any, sizeof any - 1, &value) != 0 ||
+        zel_utc_asclocaltime(local, sizeof local - 1, &value) != 0 ||
+        zel_utc_localzone(zone, sizeof zone - 1, &offset, &isdst, &value) != 0) {
+        std::fprintf(stderr, "zel utc: the time cannot be shown\n");
+        return 1;
+    }
+    std::printf("utc    %s\n", gmt);
+    std::printf("stamp  %s\n", any);
+    std::printf("local  %s  %s%s\n", local, zone, isdst ? " (daylight saving)" : "");
+    return 0;
+}
