@@ -7,7 +7,9 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include <jrnmsg/lyr.h>
 #include <zel/base.h>
+#include <zel/utc.h>
 
 ZEL_BEGIN_C
 
@@ -81,15 +83,31 @@ typedef struct {
     zel_svc_route_t **routes;
 } zel_svc_routes_t;
 
-/* The header of a record, built once per message or trace. */
+/* The header of a record, built once per message or trace and shared by
+ * every destination of that call. */
 typedef struct zel_svc_prolog zel_svc_prolog;
+struct zel_svc_prolog {
+    struct zel_svc_handle_s *handle; /* the component; null until built */
+    int built;                /* 1 once filled */
+    zel_utc_t time;           /* when the header was built */
+    const char *argtypes;     /* the caller's argument types; "?" for traces */
+    unsigned32 table_index;   /* row of the sub-component */
+    unsigned32 attributes;    /* attribute word; the bare level for traces */
+    unsigned32 msgid;         /* status code of the message; 0 for traces */
+    char *format;             /* message text (owned by the call) or trace format */
+    const char *file;         /* source file: the part after the last '/' for messages */
+    char procname[32];        /* program name, or "PID#" and the process id */
+    int line;                 /* source line; 0 when the caller gave no file */
+    pthread_t thread;         /* the calling thread */
+    unsigned char xml;        /* set while a destination of XML form is written */
+};
 
 /* Decides whether a message is written; false drops it. Runs with the
  * serviceability mutex held and must not call back into serviceability. */
 typedef int (*zel_svc_filter_fn)(zel_svc_prolog *header, va_list args);
 
 /* A registered component. */
-typedef struct {
+typedef struct zel_svc_handle_s {
     char *component_name;
     zel_svc_subcomp *table;
     unsigned char debug_filled;
@@ -174,6 +192,55 @@ ZEL_EXPORT void zel_svc_unregister_callbacks(zel_svc_register_fn on_register,
 /* Releases every route of a block, from the last, and leaves it empty. A
  * file closes with its last route. Runs with the serviceability mutex held. */
 ZEL_EXPORT void zel_svc__close_routes(zel_svc_routes_t *block);
+/* Route look-ups of the printing code, all with the serviceability mutex
+ * held: fill a severity's empty block; the routes of a severity or component
+ * (null and *count 0 when none); set up a component's debug levels and
+ * routes once (1 on success); ready a route just before a record is written
+ * to it (opens or rotates its file; the kind may change to its fallback). */
+ZEL_EXPORT void zel_svc__fillin(unsigned32 attributes, unsigned32 *status);
+ZEL_EXPORT zel_svc_route_t **zel_svc__goesto(const char *name, int *count);
+ZEL_EXPORT int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status);
+ZEL_EXPORT void zel_svc__check_open(zel_svc_route_t *route);
+/* The process id, cached; renewed in a forked child. */
+ZEL_EXPORT int zel_svc__get_pid(void);
+
+/* Sets the routes of one or all severities: "SEVERITY:route-list", where the
+ * key selects the first severity whose name begins with it ("WARN": WARNING,
+ * "": FATAL) and "*" selects all five. The text is remembered and takes
+ * precedence over SVC_<SEVERITY>. Routes that cannot be used fall back to
+ * standard error. Status 0, 0x106521F7 (not valid), 0x106521F4 (no memory)
+ * or a dynamic route's status. Takes the serviceability mutex. */
+ZEL_EXPORT void zel_svc_routing(const char *spec, unsigned32 *status);
+/* Connect (announce) or disconnect (denounce) every route that names the
+ * dynamic route `name`. Take the serviceability mutex; status 0. */
+ZEL_EXPORT void zel_svc__routing_announce(const char *name, unsigned32 *status);
+ZEL_EXPORT void zel_svc__routing_denounce(const char *name, unsigned32 *status);
+/* Moves an existing log file aside as name.1 .. name.(archives-1), replacing
+ * name.1 once they all exist; nothing when archives is 0. */
+ZEL_EXPORT void archiveLogFile(const char *name, int archives);
+/* Registers the fork handlers once per process; the handlers take the
+ * serviceability mutex and flush every route before fork, release it in the
+ * parent, and in the child renew the process id and move text log files whose
+ * names hold the process id to the child's own names. */
+ZEL_EXPORT void zel_svc__register_fork_handler_once(void);
+ZEL_EXPORT void zel_svc__fork_prepare(void);
+ZEL_EXPORT void zel_svc__fork_parent(void);
+ZEL_EXPORT void zel_svc__fork_child(void);
+
+/* Debug levels: "component:name.level,..." (name a sub-component or "*",
+ * level 0..9). The text is remembered for a component not registered yet.
+ * The _nocb forms do not tell the level callbacks. Status 0, 0x106521F7
+ * (not valid; items before the bad one stay applied) or 0x106521F4. */
+ZEL_EXPORT void zel_svc_debug_set_levels(const char *spec, unsigned32 *status);
+ZEL_EXPORT void zel_svc_debug_set_levels_nocb(const char *spec, unsigned32 *status);
+/* Levels and trace routes: "component:levels:route-list". An empty route
+ * list keeps the component's routes; unusable routes discard. */
+ZEL_EXPORT void zel_svc_debug_routing(const char *spec, unsigned32 *status);
+ZEL_EXPORT void zel_svc_debug_routing_nocb(const char *spec, unsigned32 *status);
+/* Runs a component's debug set-up again (taking the mutex) and returns the
+ * level of row `subcomponent`, or 0 when the set-up failed or the row does
+ * not exist. */
+ZEL_EXPORT unsigned32 zel_svc__debug_fillin2(zel_svc_handle *handle, int subcomponent);
 
 /* Replaces the descriptions of a handle's table by their catalog texts, once. */
 ZEL_EXPORT void zel_svc__translate(zel_svc_handle *handle, unsigned32 *status);
@@ -200,6 +267,49 @@ ZEL_EXPORT void zel_svc_printf_withfile(zel_svc_handle *handle, const char *file
 ZEL_EXPORT void zel_svc_vprintf_withfile(zel_svc_handle *handle, const char *file, int line,
                                          const char *argtypes, unsigned32 index,
                                          unsigned32 attributes, unsigned32 msgid, va_list args);
+/* As zel_svc_printf_withfile; cs non-zero says the message text and the
+ * arguments are UTF-8, zero that they are in the local code page. */
+ZEL_EXPORT void zel_svc_printf_cs_withfile(zel_svc_handle *handle, int cs, const char *file,
+                                           int line, const char *argtypes, unsigned32 index,
+                                           unsigned32 attributes, unsigned32 msgid, ...);
+ZEL_EXPORT void zel_svc_vprintf_cs_withfile(zel_svc_handle *handle, int cs, const char *file,
+                                            int line, const char *argtypes, unsigned32 index,
+                                            unsigned32 attributes, unsigned32 msgid,
+                                            va_list args);
+
+/* Debug traces: written through the component's debug routes when the
+ * sub-component's level is at least `level` (1..9). format is a printf
+ * format in the local code page (the _utf8 forms: UTF-8). The forms without
+ * a file show "?" and line 0 as the source. */
+ZEL_EXPORT void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                               const char *format, ...);
+ZEL_EXPORT void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                                const char *format, va_list args);
+ZEL_EXPORT void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
+                                        unsigned32 index, unsigned32 level,
+                                        const char *format, ...);
+ZEL_EXPORT void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                                    const char *format, ...);
+ZEL_EXPORT void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file,
+                                             int line, unsigned32 index, unsigned32 level,
+                                             const char *format, ...);
+
+/* The state of one message or trace call, on the caller's stack. */
+typedef struct {
+    lyr_cs_t source_cs;  /* code set of the message text */
+    lyr_cs_t target_cs;  /* the other code set of the pair */
+    int text_len;
+    char *text;          /* the formatted text, when made (owned) */
+    int conv_len;
+    char *conv;          /* the text converted to target_cs, made once (owned) */
+    zel_svc_prolog header;
+} zel_svc_msgctx;
+
+/* Raises an assertion failure: a FATAL record naming the expression, file
+ * and line through the component's routes (handle null: the "dce"
+ * component), then abort(). Does not return. */
+ZEL_EXPORT void zel___assert(zel_svc_handle *handle, const char *expression, const char *file,
+                             int line);
 
 ZEL_END_C
 

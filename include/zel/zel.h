@@ -4,5 +4,9 @@
 
 #include <zel/base.h>
 #include <zel/msg.h>
+#include <zel/fmt.h>
+#include <zel/svc.h>
+#include <zel/file.h>
+#include <zel/utc.h>
 
 #endif

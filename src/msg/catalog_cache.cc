@@ -9,6 +9,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "msg/catalog_misses.h"
 #include "msg/message_layer.h"
 #include "msg/status_codes.h"
 
@@ -170,11 +171,15 @@ zel_msg_catalog *catalog_open(unsigned32 code, const char *locale, int flags, un
     *status = 0;
     if (locale && std::strcmp(locale, zelsvc_get_locale_name()) == 0) locale = nullptr;
     msg_layer_setup();
-    zel_msg_catalog **slots = g_cache[(flags & 7) >> 1];
+    int cls = (flags & 7) >> 1;
+    zel_msg_catalog **slots = g_cache[cls];
     zel_msg_catalog *entry;
     ZEL_MSGCAT_LOCK();
     entry = find_cached(slots, code, locale);
-    if (!entry) entry = open_into_cache(slots, code, locale, flags, status);
+    if (!entry && (*status = recent_catalog_miss(cls, code, locale)) == 0) {
+        entry = open_into_cache(slots, code, locale, flags, status);
+        if (!entry && *status != kMsgNoMemory) remember_catalog_miss(cls, code, locale, *status);
+    }
     ZEL_MSGCAT_UNLOCK();
     if (std::getenv("VRSVC_DEBUG_MSG")) print_diagnostics(catalog_name(code), *status);
     return entry;

@@ -30,6 +30,7 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/system_failure.cc
   ${CMAKE_CURRENT_LIST_DIR}/thread_locale.cc
   ${CMAKE_CURRENT_LIST_DIR}/catalog_cache.cc
+  ${CMAKE_CURRENT_LIST_DIR}/catalog_misses.cc
   ${CMAKE_CURRENT_LIST_DIR}/locale_catalog.cc
   ${CMAKE_CURRENT_LIST_DIR}/startup.cc
   ${CMAKE_CURRENT_LIST_DIR}/ZELMsgCache.cc)

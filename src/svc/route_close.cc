@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "svc/routes.h"
+
 extern "C" {
 
 zel_svc_routes_t zel_svc_g_routes[5];
@@ -27,14 +29,28 @@ void zel_svc__close_routes(zel_svc_routes_t *block) {
         case ZEL_SVC_ROUTE_GOESTO:
             std::free(route->target);
             break;
+        case ZEL_SVC_ROUTE_DYNAMIC:
+            zel__svc_dyn_route_close(route->target, route->route_data);
+            break;
+        case ZEL_SVC_ROUTE_DISCARD:
+        case ZEL_SVC_ROUTE_STDOUT:
+        case ZEL_SVC_ROUTE_STDERR:
+        case ZEL_SVC_ROUTE_XMLSTDOUT:
+        case ZEL_SVC_ROUTE_XMLSTDERR:
+            break;  // the standard streams and DISCARD hold nothing
         default:
-            // DISCARD and the standard streams hold nothing.
+            zel___assert(nullptr, "\"Unknown route closed\" == NULL", "core/svcutl/svcroute", 317);
             break;
         }
         std::free(route->keyword);
         std::free(route->parameter);
         std::free(route);
     }
+    // The empty block gives its array back too, so that a handle freed after
+    // its routes were closed leaves nothing behind.
+    std::free(block->routes);
+    block->routes = nullptr;
+    block->capacity = 0;
 }
 
 }  // extern "C"

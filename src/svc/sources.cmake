@@ -4,6 +4,24 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/compiled_components.cc
   ${CMAKE_CURRENT_LIST_DIR}/registration.cc
   ${CMAKE_CURRENT_LIST_DIR}/route_close.cc
+  ${CMAKE_CURRENT_LIST_DIR}/route_spec.cc
+  ${CMAKE_CURRENT_LIST_DIR}/route_memory.cc
+  ${CMAKE_CURRENT_LIST_DIR}/severity_routing.cc
+  ${CMAKE_CURRENT_LIST_DIR}/route_announce.cc
+  ${CMAKE_CURRENT_LIST_DIR}/dynamic_route_pending.cc
+  ${CMAKE_CURRENT_LIST_DIR}/log_file.cc
+  ${CMAKE_CURRENT_LIST_DIR}/fork_handlers.cc
+  ${CMAKE_CURRENT_LIST_DIR}/debug_spec.cc
+  ${CMAKE_CURRENT_LIST_DIR}/debug_levels.cc
   ${CMAKE_CURRENT_LIST_DIR}/message_save.cc
   ${CMAKE_CURRENT_LIST_DIR}/message_entry.cc
+  ${CMAKE_CURRENT_LIST_DIR}/trace_entry.cc
+  ${CMAKE_CURRENT_LIST_DIR}/route_walk.cc
+  ${CMAKE_CURRENT_LIST_DIR}/record_prolog.cc
+  ${CMAKE_CURRENT_LIST_DIR}/record_format.cc
+  ${CMAKE_CURRENT_LIST_DIR}/record_params.cc
+  ${CMAKE_CURRENT_LIST_DIR}/record_writer.cc
+  ${CMAKE_CURRENT_LIST_DIR}/text_convert.cc
+  ${CMAKE_CURRENT_LIST_DIR}/file_lock.cc
+  ${CMAKE_CURRENT_LIST_DIR}/assert.cc
   ${CMAKE_CURRENT_LIST_DIR}/translate.cc)

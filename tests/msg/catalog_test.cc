@@ -73,6 +73,19 @@ TEST_F(CatalogTest, MissingCatalogAndDiagnostics) {
     EXPECT_NE(std::string::npos, diagnostics.find("catopen(vrqpd.cat) status = 10652208\n"));
 }
 
+// A failed opening is remembered for a while, but a new search path is
+// searched at once.
+TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
+    unsigned32 st = 0;
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_EQ(0x10652208u, st);
+    compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("late"));
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_EQ(0x10652208u, st);
+    setenv("NLSPATH", (dir_.path() + "/%L/%N:").c_str(), 1);
+    EXPECT_STREQ("late", zel_msg_get_cat_msg(0x3665A097, &st));
+}
+
 TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
     unsigned32 st = 1;

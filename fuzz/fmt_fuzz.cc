@@ -1,0 +1,137 @@
+// Fuzz target of the formatting engine: an arbitrary format is parsed and
+// numbered, its argument slots are filled from the input's bytes, and it is
+// rendered to measure, into a buffer of a random size and in full.
+//
+// Input: two bytes of buffer size and code-set choice, the format up to the
+// first NUL, then the argument bytes.
+#include <zel/fmt.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "fmt/fmt_internal.h"
+
+namespace {
+
+class Bytes {
+public:
+    Bytes(const uint8_t *data, size_t size) : data_(data), size_(size) {}
+    uint64_t take(size_t n) {
+        uint64_t v = 0;
+        for (size_t i = 0; i < n; ++i) v = v << 8 | (pos_ < size_ ? data_[pos_++] : 0);
+        return v;
+    }
+
+private:
+    const uint8_t *data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+// Floating conversions pad in the system's printf, which takes time in
+// proportion to the width: keep widths and precisions of those formats small.
+bool formats_floats(const std::string &format) { return format.find_first_of("eEfgG") != std::string::npos; }
+
+bool has_long_number(const std::string &format) {
+    int run = 0;
+    for (char c : format) {
+        run = c >= '0' && c <= '9' ? run + 1 : 0;
+        if (run > 4) return true;
+    }
+    return false;
+}
+
+void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
+                std::vector<std::vector<lyr_wchar_t>> &strings) {
+    for (int n = 1; n <= highest; ++n) {
+        zel_fmt_arg &slot = ctx->args[n];
+        switch (slot.type) {
+        case zel::kTypeString:
+        case zel::kTypeWideString:
+        case zel::kTypePointer: {
+            size_t len = bytes.take(1);
+            if (len % 8 == 0) {
+                slot.value.p = nullptr;
+                break;
+            }
+            // Ends in a 0 unit, so that it is terminated read as bytes or as units.
+            std::vector<lyr_wchar_t> s(len / 2 + 1, 0);
+            for (size_t i = 0; i + 1 < s.size(); ++i) s[i] = static_cast<lyr_wchar_t>(bytes.take(2));
+            strings.push_back(std::move(s));
+            slot.value.p = strings.back().data();
+            break;
+        }
+        case zel::kTypeExp:
+        case zel::kTypeFixed:
+        case zel::kTypeGeneral:
+        case zel::kTypeLongExp:
+        case zel::kTypeLongFixed:
+        case zel::kTypeLongGeneral: {
+            uint64_t bits = bytes.take(8);
+            double d;
+            memcpy(&d, &bits, sizeof d);
+            if (slot.type >= zel::kTypeLongExp) {
+                slot.value.ld = d;
+            } else {
+                slot.value.d = d;
+            }
+            break;
+        }
+        case zel::kTypePercent:
+            break;
+        default: {
+            uint64_t v = bytes.take(8);
+            if (small_ints) v = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v) % 100000));
+            slot.value.u = v;
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static lyr_cs_t utf8 = lyr_cs_new("UTF8");
+    static lyr_cs_t latin1 = lyr_cs_new("ISO-8859-1");
+    if (size < 2) return 0;
+    int bufsize = (data[0] | (data[1] & 0x3) << 8);  // 0..1023
+    lyr_cs_t cs = data[1] & 0x80 ? latin1 : utf8;
+    data += 2;
+    size -= 2;
+    const uint8_t *nul = static_cast<const uint8_t *>(memchr(data, 0, size));
+    size_t format_len = nul ? static_cast<size_t>(nul - data) : size;
+    std::string format(reinterpret_cast<const char *>(data), format_len);
+    bool floats = formats_floats(format);
+    if (floats && has_long_number(format)) return 0;
+    Bytes bytes(data + format_len, size - format_len);
+
+    zel_fmt_ctx ctx;
+    int highest;
+    if (zel::fmt_scan(&ctx, cs, format.c_str(), &highest) != 0) return 0;
+    std::vector<std::vector<lyr_wchar_t>> strings;
+    strings.reserve(static_cast<size_t>(highest) + 1);
+    fill_slots(&ctx, highest, bytes, floats, strings);
+
+    int n = zel_vsnprintf_render(&ctx, nullptr, 0);
+    // An exact heap allocation, so that any write past the size is caught.
+    char *buf = static_cast<char *>(malloc(bufsize ? static_cast<size_t>(bufsize) : 1));
+    int m = zel_vsnprintf_render(&ctx, bufsize ? buf : nullptr, bufsize);
+    if (m != n) abort();
+    // Huge widths give texts of gigabytes: compare the prefix only below 1 MiB.
+    if (n >= 0 && n < (1 << 20)) {
+        std::string full(static_cast<size_t>(n) + 1, '\0');
+        if (zel_vsnprintf_render(&ctx, &full[0], n + 1) != n) abort();
+        // What a short buffer holds is a terminated prefix of the full text.
+        if (bufsize > 0) {
+            size_t got = strnlen(buf, static_cast<size_t>(bufsize));
+            if (got == static_cast<size_t>(bufsize) || memcmp(buf, full.data(), got) != 0) abort();
+        }
+    }
+    free(buf);
+    zel_vsnprintf_done(&ctx);
+    return 0;
+}

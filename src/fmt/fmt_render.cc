@@ -1,0 +1,108 @@
+// The render pass: copies the literal text between conversions, hands each
+// conversion to its renderer with the room left, counts the full length and
+// terminates the buffer. Also the render parameters common to all renderers.
+#include <limits.h>
+#include <string.h>
+
+#include "fmt/fmt_internal.h"
+
+namespace zel {
+
+RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args) {
+    RenderParams r;
+    unsigned32 flags = conv->flags;
+    int64_t width = 0;
+    if (flags & kFlagWidthArg) {
+        width = static_cast<int>(static_cast<unsigned>(args[conv->width].value.u));
+    } else if (flags & kFlagWidth) {
+        width = conv->width;
+    }
+    r.width = width > 0 ? width : 0;
+
+    // A negative "*" precision counts as none, as in C.
+    r.has_precision = false;
+    if (flags & kFlagPrecArg) {
+        r.precision = static_cast<int>(static_cast<unsigned>(args[conv->precision].value.u));
+        r.has_precision = r.precision >= 0;
+    } else if (flags & kFlagPrec) {
+        r.precision = conv->precision;
+        r.has_precision = true;
+    }
+    if (!r.has_precision) {
+        int type = conv->type;
+        if (type == kTypeFixed || type == kTypeLongFixed) {
+            r.precision = 6;
+        } else if (type >= kTypeShort && type <= kTypeULongLong) {
+            r.precision = 1;
+        } else {
+            r.precision = 0;
+        }
+    }
+    bool numeric = conv->type >= kTypeShort && conv->type <= kTypeLongGeneral;
+    r.pad = (flags & kFlagZero) && numeric ? '0' : ' ';
+    return r;
+}
+
+namespace {
+
+int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args,
+                          Sink &out) {
+    switch (conv->type) {
+    case kTypeChar:
+    case kTypeWideChar:
+    case kTypePercent:
+        return render_char(cs, conv, args, out);
+    case kTypeString:
+    case kTypeWideString:
+        return render_string(cs, conv, args, out);
+    case kTypeShort:
+    case kTypeInt:
+    case kTypeLong:
+    case kTypeLongLong:
+        return render_signed(conv, args, out);
+    case kTypeUShort:
+    case kTypeUInt:
+    case kTypeULong:
+    case kTypeULongLong:
+    case kTypePointer:
+        return render_unsigned(conv, args, out);
+    default:
+        return render_float(conv, args, out);
+    }
+}
+
+}  // namespace
+
+int fmt_render(zel_fmt_ctx *ctx, char *buf, int size) {
+    if (!ctx || !ctx->format) return -1;
+    Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0};
+    int64_t total = 0;
+    int result = 0;
+    const char *text = ctx->format;
+    for (int i = 0; i < ctx->conv_count; ++i) {
+        const zel_fmt_conv *conv = &ctx->convs[i];
+        size_t literal = static_cast<size_t>(conv->start - text);
+        out.put(text, literal);
+        int64_t n = render_conversion(ctx->cs, conv, ctx->args, out);
+        if (n < 0) {
+            result = -1;
+            break;
+        }
+        total += static_cast<int64_t>(literal) + n;
+        text = conv->end;
+    }
+    if (result == 0) {
+        size_t tail = static_cast<size_t>(format_end(ctx) - text);
+        out.put(text, tail);
+        total += static_cast<int64_t>(tail);
+        result = total > INT_MAX ? -1 : static_cast<int>(total);
+    }
+    // The text written so far ends where writing stopped: at the full length,
+    // at the end of the buffer, or before a wide character that did not fit.
+    if (buf && size > 0) *out.pos = '\0';
+    return result;
+}
+
+}  // namespace zel
+
+int zel_vsnprintf_render(zel_fmt_ctx *ctx, char *buf, int size) { return zel::fmt_render(ctx, buf, size); }

@@ -1,0 +1,89 @@
+// Renderers of characters and strings: "%c", "%%", the wide "%C", the narrow
+// "%s" and the wide "%S", whose 16-bit characters are converted one by one
+// into the context's code set and never cut in the middle.
+#include <string.h>
+
+#include "fmt/fmt_internal.h"
+
+namespace zel {
+namespace {
+
+constexpr int kCharBytes = 16;  // more than any code set needs for one character
+
+// Text of `len` bytes laid out in the width; `write` puts the text itself.
+template <typename Write>
+int64_t pad_around(Sink &out, const RenderParams &r, bool left, int64_t len, Write write) {
+    int64_t pad = r.width - len;
+    if (!left) out.fill(' ', pad);
+    if (!write()) return -1;
+    if (left) out.fill(' ', pad);
+    return pad > 0 ? len + pad : len;
+}
+
+int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, bool left,
+                           Sink &out) {
+    static const lyr_wchar_t kEmpty[1] = {0};
+    if (!ws) ws = kEmpty;
+    char bytes[kCharBytes];
+    // Measure first: the padding depends on the converted length.
+    int64_t len = 0;
+    size_t units = 0;
+    for (; ws[units] != 0; ++units) {
+        int n = lyr_wctomb(cs, bytes, ws[units]);
+        if (n < 0 || n > kCharBytes) return -1;
+        if (r.has_precision && len + n > r.precision) break;
+        len += n;
+    }
+    return pad_around(out, r, left, len, [&] {
+        for (size_t i = 0; i < units && out.room > 0; ++i) {
+            int n = lyr_wctomb(cs, bytes, ws[i]);
+            if (n < 0 || n > kCharBytes) return false;
+            out.put_whole(bytes, static_cast<size_t>(n));
+        }
+        return true;
+    });
+}
+
+}  // namespace
+
+int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+    RenderParams r = render_params(conv, args);
+    bool left = conv->flags & kFlagMinus;
+    if (conv->type == kTypeWideChar) {
+        char bytes[kCharBytes];
+        int n = lyr_wctomb(cs, bytes, static_cast<lyr_wchar_t>(args[conv->argnum].value.u));
+        if (n < 0 || n > kCharBytes) return -1;
+        return pad_around(out, r, left, n, [&] {
+            out.put_whole(bytes, static_cast<size_t>(n));
+            return true;
+        });
+    }
+    char c = conv->type == kTypePercent ? '%' : static_cast<char>(args[conv->argnum].value.u);
+    return pad_around(out, r, left, 1, [&] {
+        out.put(&c, 1);
+        return true;
+    });
+}
+
+int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+    const void *p = args[conv->argnum].value.p;
+    bool wide = conv->type == kTypeWideString;
+    if (!wide && !(conv->flags & kLayoutFlags)) {
+        const char *s = p ? static_cast<const char *>(p) : "";
+        size_t len = strlen(s);
+        out.put(s, len);
+        return static_cast<int64_t>(len);
+    }
+    RenderParams r = render_params(conv, args);
+    bool left = conv->flags & kFlagMinus;
+    if (wide) return render_wide_string(cs, static_cast<const lyr_wchar_t *>(p), r, left, out);
+    const char *s = p ? static_cast<const char *>(p) : "";
+    // With a precision the string need not be terminated within it.
+    size_t len = r.has_precision ? strnlen(s, static_cast<size_t>(r.precision)) : strlen(s);
+    return pad_around(out, r, left, static_cast<int64_t>(len), [&] {
+        out.put(s, len);
+        return true;
+    });
+}
+
+}  // namespace zel

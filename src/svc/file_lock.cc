@@ -1,0 +1,43 @@
+// The whole-file fcntl write lock around each record, which serialises the
+// writers of one log file across processes, with cancellation held off.
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include "svc/record.h"
+
+namespace zel {
+namespace {
+
+void set_whole_file_lock(FILE *stream, short type) {
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;  // to the end, however far it grows
+    zel__file_set_lock(fileno(stream), &lock, 1);
+}
+
+}  // namespace
+
+int zel__file_set_lock(int fd, struct flock *lock, int wait) {
+    return fcntl(fd, wait ? F_SETLKW : F_SETLK, lock);
+}
+
+void zel_svc__lock_for_write(FILE *stream, int *old_cancel_state) {
+    set_whole_file_lock(stream, F_WRLCK);
+    errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
+}
+
+void zel_svc__unlock_for_write(FILE *stream, int old_cancel_state) {
+    set_whole_file_lock(stream, F_UNLCK);
+    if (old_cancel_state == PTHREAD_CANCEL_ENABLE) {
+        int ignored;
+        errno = pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
+    }
+}
+
+}  // namespace zel

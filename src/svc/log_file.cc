@@ -1,0 +1,107 @@
+// Log files: opened when the first record is written, rotated after a fixed
+// number of records, and archived under numbered names. A file that cannot be
+// opened sends its routes to their fallback.
+#include <zel/svc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "svc/routes.h"
+
+extern "C" {
+
+int zel_svc__pid = 0;
+
+}  // extern "C"
+
+namespace {
+
+bool exists(const std::string &name) { return access(name.c_str(), F_OK) == 0; }
+
+// The file is unusable: its name goes, so that every route sharing it falls
+// back when it next writes, and the name is never opened again.
+void fall_back(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
+    std::free(file->name);
+    std::free(file->pattern);
+    file->name = nullptr;
+    file->pattern = nullptr;
+    file->stream = nullptr;
+    route->kind = route->fallback;
+    route->open = 1;
+}
+
+void open_file(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
+    if (!file->name) {
+        fall_back(route, file);
+        return;
+    }
+    // With a record limit each file starts empty; without one records append.
+    FILE *stream = std::fopen(file->name, file->records_per_file ? "w" : "a");
+    if (!stream) {
+        fall_back(route, file);
+        return;
+    }
+    fcntl(fileno(stream), F_SETFD, FD_CLOEXEC);
+    // Owner and permissions are set at every opening, so rotated files keep them.
+    if (file->uid != -1 || file->gid != -1) {
+        if (chown(file->name, static_cast<uid_t>(file->uid), static_cast<gid_t>(file->gid)) != 0) {
+        }
+    }
+    if (file->mode != 0) chmod(file->name, static_cast<mode_t>(file->mode));
+    file->stream = stream;
+}
+
+}  // namespace
+
+extern "C" {
+
+int zel_svc__get_pid(void) {
+    if (zel_svc__pid == 0) zel_svc__pid = static_cast<int>(getpid());
+    return zel_svc__pid;
+}
+
+void archiveLogFile(const char *name, int archives) {
+    if (!name || archives <= 0 || !exists(name)) return;
+    std::string base(name);
+    int n = 1;
+    if (archives > 1) {
+        while (n < archives && exists(base + "." + std::to_string(n))) ++n;
+    }
+    std::string archive = base + "." + std::to_string(n);
+    if (n == archives) {
+        archive = base + ".1";
+        unlink(archive.c_str());
+    }
+    std::rename(name, archive.c_str());
+}
+
+void zel_svc__check_open(zel_svc_route_t *route) {
+    if (!zel::is_file_kind(route->kind)) {
+        route->open = 1;
+        return;
+    }
+    auto *file = static_cast<zel_svc_fileroute_t *>(route->target);
+    if (file->records_per_file != 0 && ++file->records_written > file->records_per_file) {
+        // The record about to be written is the first of a new file.
+        file->records_written = 1;
+        if (route->open) {
+            if (file->stream) {
+                std::fclose(file->stream);
+                file->stream = nullptr;
+            }
+            route->open = 0;
+            archiveLogFile(file->name, file->archives);
+        }
+    }
+    if (!file->stream) {
+        open_file(route, file);
+        if (!zel::is_file_kind(route->kind)) return;
+    }
+    route->open = 1;
+}
+
+}  // extern "C"

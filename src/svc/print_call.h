@@ -1,0 +1,45 @@
+// One message or trace call on its way to the routes: what the entry point
+// was given, the lazy header, the route walk and the clean-up.
+#ifndef ZEL_SRC_SVC_PRINT_CALL_H
+#define ZEL_SRC_SVC_PRINT_CALL_H
+
+#include <zel/svc.h>
+
+#include <stdarg.h>
+
+namespace zel {
+
+// Which writer and terminator each route kind gets.
+enum class Road {
+    plain,         // plain messages and local-code-page traces
+    context,       // cs messages and zel_svc__debug_utf8
+    utf8_withfile  // zel_svc__debug_utf8_withfile
+};
+
+struct PrintCall {
+    Road road;
+    bool trace;
+    zel_svc_handle *handle;
+    int cs;
+    const char *file;
+    int line;
+    const char *argtypes;
+    unsigned32 index;
+    unsigned32 attributes;  // traces: the level
+    unsigned32 msgid;
+    const char *format;     // traces only
+    zel_svc_msgctx ctx;
+};
+
+// Builds the header unless it is built.
+void ensure_header(PrintCall *call);
+// Writes the record to every route of the list, following GOESTO routes; a
+// list is never walked twice for one record.
+void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count, va_list args);
+// Cancellation clean-up and end of every call: frees what the call made and
+// releases the serviceability mutex.
+void cleanup_wrapper(void *call);
+
+}  // namespace zel
+
+#endif

@@ -1,0 +1,174 @@
+// The bytes around a record's text: the text and XML prefixes of messages and
+// traces, and their endings. The XML parameter lines are in record_params.cc.
+#include <zel/msg.h>
+#include <zel/svc.h>
+#include <zel/utc.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "svc/record.h"
+
+namespace zel {
+namespace {
+
+bool is_trace(const zel_svc_prolog *header) {
+    return (header->attributes & ZEL_SVC_ATTR_LEVEL_MASK) != 0;
+}
+
+const char *component_name(const zel_svc_prolog *header) {
+    const char *name = header->handle ? header->handle->component_name : nullptr;
+    return name ? name : "";
+}
+
+const char *subcomponent_name(const zel_svc_prolog *header) {
+    const zel_svc_subcomp *table = header->handle ? header->handle->table : nullptr;
+    const char *name = table ? table[header->table_index].name : nullptr;
+    return name ? name : "";
+}
+
+const char *severity_name(const zel_svc_prolog *header) {
+    unsigned32 index = (header->attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;
+    return index >= 1 && index <= 5 ? zel_svc_g_code_table[index - 1] : "";
+}
+
+unsigned long thread_number(const zel_svc_prolog *header) {
+    pthread_t thread = header->thread;
+    return zel_svc__mapthreadid(&thread);
+}
+
+void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term) {
+    // One write of a stack buffer; a prefix longer than it (a very long file
+    // name) goes through stdio directly.
+    char line[512];
+    int n;
+    if (is_trace(header)) {
+        static const char kFormat[] = "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c";
+        int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
+        n = std::snprintf(line, sizeof line, kFormat, time, header->procname, level,
+                          component_name(header), subcomponent_name(header), header->file,
+                          header->line, thread_number(header), term);
+        if (n < 0 || n >= static_cast<int>(sizeof line)) {
+            std::fprintf(stream, kFormat, time, header->procname, level, component_name(header),
+                         subcomponent_name(header), header->file, header->line,
+                         thread_number(header), term);
+            return;
+        }
+    } else {
+        static const char kFormat[] = "%s 0x%8.8lX %s %s %s %s %s %d 0x%8.8lx%c";
+        unsigned long msgid = header->msgid;
+        n = std::snprintf(line, sizeof line, kFormat, time, msgid, header->procname,
+                          severity_name(header), component_name(header),
+                          subcomponent_name(header), header->file, header->line,
+                          thread_number(header), term);
+        if (n < 0 || n >= static_cast<int>(sizeof line)) {
+            std::fprintf(stream, kFormat, time, msgid, header->procname, severity_name(header),
+                         component_name(header), subcomponent_name(header), header->file,
+                         header->line, thread_number(header), term);
+            return;
+        }
+    }
+    std::fwrite(line, 1, static_cast<size_t>(n), stream);
+}
+
+void write_time_line(FILE *stream, const zel_svc_prolog *header, const char *time) {
+    struct timespec when = {};
+    zel_utc_bintime(&when, nullptr, nullptr, &header->time);
+    unsigned long long seconds = static_cast<unsigned long long>(when.tv_sec) & 0xFFFFFFFFull;
+    std::fprintf(stream, " <Time Millis=\"%llu%03ld\">%.23s</Time>\n", seconds,
+                 static_cast<long>(when.tv_nsec / 1000000), time);
+}
+
+void write_common_lines(FILE *stream, const zel_svc_prolog *header) {
+    std::fprintf(stream, " <Component>%s/%s</Component>\n", component_name(header),
+                 subcomponent_name(header));
+}
+
+void write_source_to_thread(FILE *stream, const zel_svc_prolog *header) {
+    std::fprintf(stream,
+                 " <Source FileName=\"%s\" Method=\"unknown\" Line=\"%d\"></Source>\n"
+                 " <Process>%s</Process>\n"
+                 " <Thread>0x%8.8lx</Thread>\n",
+                 header->file, header->line, header->procname, thread_number(header));
+}
+
+void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const char *time,
+                              bool convert_params, va_list args) {
+    const char *text = header->format ? header->format : "";
+    size_t len = std::strlen(text);
+    const char *severity = "INFO";
+    if (len >= 10 && text[9] == 'E') severity = "ERROR";
+    if (len >= 10 && text[9] == 'W') severity = "WARN";
+    std::fprintf(stream, "<Message Id=\"%.10s\" Severity=\"%s\">\n", text, severity);
+    write_time_line(stream, header, time);
+    write_common_lines(stream, header);
+    unsigned long msgid = header->msgid;
+    std::fprintf(stream,
+                 " <LogAttribs><KeyName><![CDATA[Message Number]]></KeyName> "
+                 "<Value><![CDATA[0x%8.8lX]]></Value></LogAttribs>\n",
+                 msgid);
+    write_source_to_thread(stream, header);
+    char tech[4], comp[4];
+    zel_msg__inq_tech(header->msgid, tech);
+    zel_msg__inq_comp(header->msgid, comp);
+    bool dce = std::strcmp(tech, "dce") == 0;
+    std::fprintf(stream,
+                 " <TranslationInfo Type=\"XPG4\" Catalog=\"%s%s.cat\" SetId=\"1\" "
+                 "MsgKey=\"%lx\">\n",
+                 dce ? "vrb" : tech, comp, msgid);
+    write_param_lines(stream, text, convert_params, args);
+    std::fputs(" </TranslationInfo>\n <LogText><![CDATA[", stream);
+}
+
+void write_xml_trace_prefix(FILE *stream, const zel_svc_prolog *header, const char *time) {
+    unsigned32 level = header->attributes & ZEL_SVC_ATTR_LEVEL_MASK;
+    const char *word = level <= 3 ? "\"MIN\"" : level <= 6 ? "\"MID\"" : "\"MAX\"";
+    std::fprintf(stream, "<Trace Level=%s>\n", word);
+    write_time_line(stream, header, time);
+    write_common_lines(stream, header);
+    write_source_to_thread(stream, header);
+    std::fprintf(stream,
+                 " <LogAttribs><KeyName><![CDATA[Numeric Trace Level]]></KeyName> "
+                 "<Value><![CDATA[%u]]></Value></LogAttribs>\n"
+                 " <LogText><![CDATA[",
+                 static_cast<unsigned>(level));
+}
+
+}  // namespace
+
+bool prefix_left_out(const zel_svc_prolog *header) {
+    if (header->attributes & ZEL_SVC_ATTR_NO_PREFIX) return true;
+    return zel_svc_g_brief != 0 && is_trace(header);
+}
+
+void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]) {
+    if (zel_utc_asclocaltime(text, kTimeTextSize - 1, &header->time) != 0) text[0] = '\0';
+}
+
+void write_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term,
+                  bool convert_params, va_list args) {
+    if (!header->xml) {
+        write_text_prefix(stream, header, time, term);
+    } else if (is_trace(header)) {
+        write_xml_trace_prefix(stream, header, time);
+    } else {
+        write_xml_message_prefix(stream, header, time, convert_params, args);
+    }
+}
+
+void write_ending(FILE *stream, const zel_svc_prolog *header) {
+    if (!header->xml) {
+        std::fputc('\n', stream);
+    } else {
+        std::fputs(is_trace(header) ? " ]]></LogText>\n</Trace>\n\n"
+                                    : " ]]></LogText>\n</Message>\n\n",
+                   stream);
+    }
+}
+
+void write_unknown(FILE *stream, const zel_svc_prolog *header) {
+    std::fprintf(stream, "Unknown message 0x%8.8x", static_cast<unsigned>(header->msgid));
+}
+
+}  // namespace zel

@@ -1,0 +1,131 @@
+// The parameter lines of an XML message record: each conversion of the message
+// text, in order, renders the next value of the argument list on its own line.
+#include <zel/msg.h>
+#include <zel/svc.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "svc/record.h"
+
+namespace zel {
+namespace {
+
+constexpr int kValueSize = 10000;  // converted "s" and "S" values
+constexpr size_t kMaxSpec = 40;    // longer flag runs are not a conversion
+const char kFlagChars[] = "01234567890.#*%";
+const char kFailure[] = "(Failed to handle a data type in svcprintf, printPrefix())";
+
+// A conversion's width and precision arguments ("*"), taken from the list
+// ahead of its value so that the following parameters stay aligned.
+struct Stars {
+    int count = 0;
+    int value[2] = {0, 0};
+};
+
+template <typename T>
+void emit(FILE *stream, const char *format, const Stars &stars, T value) {
+    switch (stars.count) {
+    case 0: std::fprintf(stream, format, value); break;
+    case 1: std::fprintf(stream, format, stars.value[0], value); break;
+    default: std::fprintf(stream, format, stars.value[0], stars.value[1], value); break;
+    }
+}
+
+}  // namespace
+
+void write_param_lines(FILE *stream, const char *text, bool convert, va_list args) {
+    if (!text) return;
+    va_list ap;
+    va_copy(ap, args);
+    lyr_cs_t local = zelsvc_get_local_code_page();
+    const char *p = text;
+    while ((p = lyr_strchr(local, p, '%')) != nullptr) {
+        char spec[kMaxSpec + 4];
+        size_t n = 0;
+        spec[n++] = '%';
+        int star_count = 0;
+        const char *q = p + 1;
+        for (; *q != '\0' && std::strchr(kFlagChars, *q); ++q) {
+            if (n < kMaxSpec) spec[n] = *q;
+            ++n;
+            if (*q == '*') ++star_count;
+        }
+        bool usable = n < kMaxSpec && star_count <= 2;
+        if (n > kMaxSpec) n = kMaxSpec;
+        const char c = *q;
+        const char d = c ? q[1] : '\0';
+        // The conversion used, and the kind of argument it takes.
+        enum { none, text_arg, wide_arg, int_arg, char_arg, double_arg, long_arg, ulong_arg,
+               uint_arg } kind = none;
+        const char *conv = "s";
+        if (usable) {
+            switch (c) {
+            case 's': kind = text_arg; break;
+            case 'd': kind = int_arg; conv = "d"; break;
+            case 'c': kind = char_arg; conv = "c"; break;
+            case 'f': kind = double_arg; conv = "f"; break;
+            case 'l':
+                if (d == 'd') kind = long_arg, conv = "ld";
+                if (d == 'x') kind = ulong_arg, conv = "lx";
+                break;
+            case 'u': kind = uint_arg; conv = d == 'l' ? "ul" : "u"; break;
+            case 'x': kind = uint_arg; conv = "x"; break;
+            case 'o': kind = uint_arg; conv = "o"; break;
+            case 'S': kind = wide_arg; break;
+            default: break;
+            }
+        }
+        if (kind == none) {
+            n = 1;
+            conv = "s";
+        }
+        std::memcpy(spec + n, conv, std::strlen(conv) + 1);
+
+        Stars stars;
+        if (kind != none) {
+            stars.count = star_count;
+            for (int i = 0; i < star_count; ++i) stars.value[i] = va_arg(ap, int);
+        }
+        std::fputs("  <Param><![CDATA[", stream);
+        switch (kind) {
+        case none: emit(stream, spec, stars, kFailure); break;
+        case text_arg: {
+            const char *value = va_arg(ap, const char *);
+            if (!value) value = "(null)";
+            char converted[kValueSize];
+            if (convert) {
+                if (lyr_to_utf8(local, value, std::strlen(value), converted, sizeof converted) < 1)
+                    converted[0] = '\0';
+                value = converted;
+            }
+            emit(stream, spec, stars, value);
+            break;
+        }
+        case wide_arg: {
+            const lyr_wchar_t *wide = va_arg(ap, const lyr_wchar_t *);
+            char converted[kValueSize];
+            converted[0] = '\0';
+            if (wide && lyr_from_ucs2(zel_svc_cs_utf8, wide, lyr_wcslen(wide), converted,
+                                      sizeof converted) < 1)
+                converted[0] = '\0';
+            emit(stream, spec, stars, static_cast<const char *>(converted));
+            break;
+        }
+        case int_arg: emit(stream, spec, stars, va_arg(ap, int)); break;
+        case char_arg: emit(stream, spec, stars, va_arg(ap, int) & 0xFF); break;
+        case double_arg:
+            emit(stream, spec, stars, static_cast<double>(static_cast<float>(va_arg(ap, double))));
+            break;
+        case long_arg: emit(stream, spec, stars, va_arg(ap, long)); break;
+        case ulong_arg: emit(stream, spec, stars, va_arg(ap, unsigned long)); break;
+        case uint_arg: emit(stream, spec, stars, va_arg(ap, unsigned)); break;
+        }
+        std::fputs("]]></Param>\n", stream);
+        if (c == '\0') break;
+        p = q;  // the conversion character is skipped as an ordinary one
+    }
+    va_end(ap);
+}
+
+}  // namespace zel

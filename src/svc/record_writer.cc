@@ -1,0 +1,98 @@
+// The two record writers: the direct writer formats a local-code-page text
+// onto each stream; the context writer writes the text converted once per call.
+#include <zel/fmt.h>
+#include <zel/msg.h>
+#include <zel/svc.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "svc/record.h"
+
+namespace zel {
+namespace {
+
+constexpr int kXmlTextSize = 20000;
+
+void write_prefix_from(FILE *stream, const zel_svc_prolog *header, const char *time, int term,
+                       bool convert_params, va_list args) {
+    va_list ap;
+    va_copy(ap, args);
+    write_prefix(stream, header, time, term, convert_params, ap);
+    va_end(ap);
+}
+
+// XML records carry UTF-8: format into a bounded buffer, then convert.
+void write_xml_text(FILE *stream, const char *format, va_list args) {
+    char formatted[kXmlTextSize];
+    char converted[kXmlTextSize];
+    if (zel_vsnprintf_cs(formatted, sizeof formatted, nullptr, format, args) < 0) return;
+    int n = lyr_to_utf8(zelsvc_get_local_code_page(), formatted, std::strlen(formatted),
+                        converted, sizeof converted);
+    if (n > 0) std::fwrite(converted, 1, static_cast<size_t>(n), stream);
+}
+
+}  // namespace
+
+void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args) {
+    char time[kTimeTextSize];
+    time_text(header, time);
+    int cancel_state;
+    zel_svc__lock_for_write(stream, &cancel_state);
+    if (!prefix_left_out(header)) write_prefix_from(stream, header, time, term, true, args);
+    if (header->format) {
+        va_list ap;
+        va_copy(ap, args);
+        if (header->xml) {
+            write_xml_text(stream, header->format, ap);
+        } else {
+            lyr_vfprintf(nullptr, 0, stream, header->format, ap);
+        }
+        va_end(ap);
+    } else {
+        write_unknown(stream, header);
+    }
+    write_ending(stream, header);
+    std::fflush(stream);
+    zel_svc__unlock_for_write(stream, cancel_state);
+}
+
+void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args) {
+    zel_svc_prolog *header = &ctx->header;
+    char time[kTimeTextSize];
+    time_text(header, time);
+    // conv_len -1 remembers a conversion that gave nothing, so it is made once.
+    if (convert && !ctx->conv && ctx->conv_len == 0) {
+        if (ctx->text) {
+            ctx->conv_len = local_convert(ctx->source_cs, ctx->target_cs, ctx->text_len,
+                                          ctx->text, &ctx->conv);
+        } else if (header->format) {
+            va_list ap;
+            va_copy(ap, args);
+            ctx->conv_len = formatandconvert(ctx->source_cs, ctx->target_cs, header->format, ap,
+                                             &ctx->conv);
+            va_end(ap);
+        }
+        if (!ctx->conv) ctx->conv_len = -1;
+    }
+    int cancel_state;
+    zel_svc__lock_for_write(stream, &cancel_state);
+    if (!prefix_left_out(header)) write_prefix_from(stream, header, time, term, false, args);
+    if (!header->format && !ctx->text) {
+        write_unknown(stream, header);
+    } else if (convert) {
+        if (ctx->conv) std::fwrite(ctx->conv, 1, static_cast<size_t>(ctx->conv_len), stream);
+    } else if (ctx->text) {
+        std::fwrite(ctx->text, 1, static_cast<size_t>(ctx->text_len), stream);
+    } else {
+        va_list ap;
+        va_copy(ap, args);
+        lyr_vfprintf(ctx->source_cs, 0, stream, header->format, ap);
+        va_end(ap);
+    }
+    write_ending(stream, header);
+    std::fflush(stream);
+    zel_svc__unlock_for_write(stream, cancel_state);
+}
+
+}  // namespace zel

@@ -1,0 +1,211 @@
+// The formatting engine's rules that differ from, or go beyond, the system's
+// printf: truncation, argument numbering, rejected formats, its own flag
+// rules, long formats, the two-pass interface and the asprintf family.
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Result {
+    int n;
+    std::string text;
+};
+
+// Formats into a roomy buffer.
+Result fmt(const char *format, ...) {
+    char buf[512];
+    va_list args;
+    va_start(args, format);
+    int n = zel_vsnprintf(buf, sizeof buf, format, args);
+    va_end(args);
+    return {n, n >= 0 ? std::string(buf) : "<failed>"};
+}
+
+TEST(FmtTruncation, CutsButCountsTheWholeText) {
+    char buf[16];
+    memset(buf, '#', sizeof buf);
+    EXPECT_EQ(8, zel_snprintf(buf, 5, "%s", "abcdefgh"));
+    EXPECT_STREQ("abcd", buf);
+    EXPECT_EQ('#', buf[5]);
+
+    EXPECT_EQ(5, zel_snprintf(nullptr, 0, "%d", 12345));
+    memset(buf, '#', sizeof buf);
+    EXPECT_EQ(5, zel_snprintf(buf, 0, "%d", 12345));
+    EXPECT_EQ('#', buf[0]);
+    EXPECT_EQ(5, zel_snprintf(buf, 1, "%d", 12345));
+    EXPECT_EQ('\0', buf[0]);
+    EXPECT_EQ('#', buf[1]);
+
+    // Every piece (literal, padding, sign, zeros, digits, prefix) cut at every size.
+    const char *format = "ab%+08dcd%-6s|%#.5x|%5.1f|%%";
+    char full[64];
+    int n = zel_snprintf(full, sizeof full, format, -42, "xy", 0xab, 2.25);
+    ASSERT_EQ(std::string("ab-0000042cdxy    |0x000ab|  2.2|%"), full);
+    for (int size = 0; size <= n + 1; ++size) {
+        memset(buf, '#', sizeof buf);
+        char big[64];
+        memset(big, '#', sizeof big);
+        ASSERT_EQ(n, zel_snprintf(big, size, format, -42, "xy", 0xab, 2.25)) << size;
+        if (size == 0) {
+            EXPECT_EQ('#', big[0]);
+            continue;
+        }
+        EXPECT_EQ(std::string(full, static_cast<size_t>(std::min(size - 1, n))), big) << size;
+        EXPECT_EQ('#', big[size]) << size;
+    }
+}
+
+TEST(FmtNumbering, PositionalSequentialAndMixed) {
+    EXPECT_EQ("b a", fmt("%2$s %1$s", "a", "b").text);
+    EXPECT_EQ("a b", fmt("%1$s %s", "a", "b").text);
+    EXPECT_EQ("2 1 2", fmt("%2$d %1$d %d", 1, 2).text);
+    EXPECT_EQ("x x", fmt("%1$s %1$s", "x").text);
+    // Width and precision from numbered arguments, before or after the value.
+    EXPECT_EQ("[   ab]", fmt("[%1$*2$.*3$s]", "abcdef", 5, 2).text);
+    EXPECT_EQ("[ab   ]", fmt("[%3$-*1$.*2$s]", 5, 2, "abcdef").text);
+    // Sequential "*" arguments come before the value, in order.
+    EXPECT_EQ("[  3.14]", fmt("[%*.*f]", 6, 2, 3.14159).text);
+    // A "%%" takes a number but nothing from the list.
+    EXPECT_EQ("1 % 2", fmt("%d %% %d", 1, 2).text);
+    EXPECT_EQ("a % b", fmt("%1$s %% %s", "a", "b").text);
+    EXPECT_EQ("1 % 2", fmt("%1$d %% %2$d", 1, 2).text);
+}
+
+TEST(FmtNumbering, GapsAndConflictsFail) {
+    EXPECT_EQ(-1, fmt("%3$s", "a", "b", "c").n);
+    EXPECT_EQ(-1, fmt("%1$s %3$s", "a", "b", "c").n);
+    EXPECT_EQ(-1, fmt("%2$*3$d", 1, 2, 3).n);
+    EXPECT_EQ(-1, fmt("%0$d", 1).n);
+    EXPECT_EQ(-1, fmt("%2147483647$d", 1).n);
+    // One argument read as an integer and as a pointer, or as two floating sizes.
+    EXPECT_EQ(-1, fmt("%1$d %1$s", 1).n);
+    EXPECT_EQ(-1, fmt("%1$f %1$Lf", 1.0).n);
+    EXPECT_EQ(-1, fmt("%1$*1$s", "a").n);
+    // Two integer readings of one argument agree; each narrows to its own size.
+    EXPECT_EQ("65537 1 65537", fmt("%1$d %1$hd %1$lld", 65537).text);
+}
+
+TEST(FmtRejected, FormatsFailAndLeaveTheBufferAlone) {
+    const char *bad[] = {"%lf", "%hf", "%le", "%hhd", "%lld%n", "%a", "%F", "abc%", "%lld%",
+                         "%lll", "%Lld", "%hld", "%qlx", "%5*d", "%.5*d", "%*5d", "%**d",
+                         "%1$*5d", "%5$", "%5.3", "%-", "%99999999999d", "%.99999999999d"};
+    for (const char *format : bad) {
+        char buf[8];
+        memset(buf, '#', sizeof buf);
+        EXPECT_EQ(-1, zel_snprintf(buf, sizeof buf, format, 1, 2, 3)) << format;
+        EXPECT_EQ('#', buf[0]) << format;
+        char *out = buf;
+        EXPECT_EQ(-1, zel_asprintf(&out, format, 1, 2, 3)) << format;
+        EXPECT_EQ(buf, out) << format;
+    }
+    EXPECT_EQ(-1, zel_snprintf(nullptr, 0, nullptr));
+}
+
+TEST(FmtConversions, FlagsOfItsOwn) {
+    EXPECT_EQ("-0042", fmt("%05d", -42).text);
+    EXPECT_EQ("5    |", fmt("%-5d|", 5).text);
+    EXPECT_EQ("+5", fmt("%+d", 5).text);
+    EXPECT_EQ("", fmt("%.0d", 0).text);
+    EXPECT_EQ("0xff 0 010 0x0000ff", fmt("%#x %#x %#o %#08x", 255, 0, 8, 255).text);
+    EXPECT_EQ("", fmt("%#.0o", 0).text);  // no digits: no octal 0 either
+    EXPECT_EQ("00010 010", fmt("%#.5o %#.2o", 8, 8).text);
+    EXPECT_EQ("    %", fmt("%5%").text);
+    EXPECT_EQ("%    |", fmt("%-5%|").text);
+    // A null pointer has no digits; a null string is empty.
+    EXPECT_EQ("[   ][]", fmt("[%3p][%s]", nullptr, nullptr).text);
+    EXPECT_EQ("0x00ff", fmt("%06p", reinterpret_cast<void *>(0xff)).text);
+    // The precision clears the zero flag, of floating conversions too.
+    EXPECT_EQ("  1.5|  007", fmt("%05.1f|%05.3d", 1.5, 7).text);
+    // A width that is not positive pads nothing; a negative precision is none.
+    EXPECT_EQ("[7][2.5][abc]", fmt("[%*d][%*.1f][%.*s]", -5, 7, -6, 2.5, -1, "abc").text);
+    EXPECT_EQ("-2147483648 -32768", fmt("%d %hd", INT_MIN, 32768).text);
+}
+
+TEST(FmtConversions, LengthsFetchTheirOwnSizes) {
+    EXPECT_EQ("-9223372036854775807 9223372036854775807 18446744073709551615",
+              fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL,
+                  18446744073709551615ULL).text);
+    EXPECT_EQ(std::to_string(LONG_MIN) + " " + std::to_string(ULONG_MAX),
+              fmt("%ld %lu", LONG_MIN, ULONG_MAX).text);
+    // A long double followed by an int: both must be fetched at their sizes.
+    EXPECT_EQ("0.125 7 1e+300", fmt("%Lg %d %g", 0.125L, 7, 1e300).text);
+    EXPECT_EQ("abc|abc|abc", fmt("%.3s|%.10s|%s", "abcdef", "abc", "abc").text);
+    // The precision bounds the read: an unterminated array is fine.
+    const char raw[3] = {'x', 'y', 'z'};
+    EXPECT_EQ("xy", fmt("%.2s", raw).text);
+}
+
+// Eleven conversions and eleven arguments (both past the built-in arrays)
+// give what the same conversions give one by one.
+TEST(FmtLongFormats, SameAsShortOnes) {
+    std::string expected;
+    for (int i = 0; i < 11; ++i) expected += fmt("<%d>", i * 7).text;
+    EXPECT_EQ(expected, fmt("<%d><%d><%d><%d><%d><%d><%d><%d><%d><%d><%d>", 0, 7, 14, 21, 28,
+                            35, 42, 49, 56, 63, 70).text);
+    EXPECT_EQ("k j i h g f e d c b a",
+              fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
+                  "d", "e", "f", "g", "h", "i", "j", "k").text);
+    // Thirty-one conversions grow the allocated array twice.
+    std::string format, want;
+    for (int i = 0; i < 31; ++i) format += "%c";
+    for (int i = 0; i < 31; ++i) want += static_cast<char>('A' + i);
+    Result r = fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L',
+                   'M', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[',
+                   '\\', ']', '^', '_');
+    EXPECT_EQ(want, r.text);
+}
+
+int parse(zel_fmt_ctx *ctx, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int rc = zel_vsnprintf_parse(ctx, nullptr, format, args);
+    va_end(args);
+    return rc;
+}
+
+TEST(FmtTwoPass, RenderOneParseManyTimes) {
+    zel_fmt_ctx ctx;
+    std::string arg(40, 'q');
+    ASSERT_EQ(0, parse(&ctx, "%s-%d-%s-%d-%s-%d-%s-%d-%s-%d-%s-%d", "a", 1, "b", 2, "c", 3,
+                       arg.c_str(), 4, "e", 5, "f", 6));
+    int n = zel_vsnprintf_render(&ctx, nullptr, 0);
+    std::string want = "a-1-b-2-c-3-" + arg + "-4-e-5-f-6";
+    ASSERT_EQ(static_cast<int>(want.size()), n);
+    // Grow the buffer as a caller that renders again would.
+    for (int size = 8; size <= n + 1; size *= 2) {
+        std::string buf(static_cast<size_t>(size), '#');
+        EXPECT_EQ(n, zel_vsnprintf_render(&ctx, &buf[0], size));
+        EXPECT_EQ(want.substr(0, static_cast<size_t>(size - 1)), buf.c_str());
+    }
+    std::string buf(static_cast<size_t>(n) + 1, '#');
+    EXPECT_EQ(n, zel_vsnprintf_render(&ctx, &buf[0], n + 1));
+    EXPECT_EQ(want, buf.c_str());
+    zel_vsnprintf_done(&ctx);
+    zel_vsnprintf_done(&ctx);  // twice is harmless
+
+    // A failed parse leaves a released context behind.
+    EXPECT_EQ(-1, parse(&ctx, "%d%d%d%d%d%d%d%d%d%d%d%q", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11));
+    zel_vsnprintf_done(&ctx);
+}
+
+TEST(FmtAsprintf, AllocatesTheWholeText) {
+    char *out = nullptr;
+    std::string big(1000, 'z');
+    EXPECT_EQ(1006, zel_asprintf(&out, "<%s|%3d>", big.c_str(), 7));
+    ASSERT_NE(nullptr, out);
+    EXPECT_EQ("<" + big + "|  7>", out);
+    zel_asprintf_free(out);
+    out = nullptr;
+    EXPECT_EQ(0, zel_asprintf(&out, ""));
+    ASSERT_NE(nullptr, out);
+    EXPECT_STREQ("", out);
+    zel_asprintf_free(out);
+    EXPECT_EQ(-1, zel_asprintf(nullptr, "x"));
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// The message and trace entry points end to end: routes of every writing
+// kind, both code-set pairs, the standard-error copy, abort and exit, filters,
+// GOESTO cycles and assertions.
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <regex>
+#include <string>
+
+#include <unistd.h>
+
+#include "support/test_support.h"
+
+namespace {
+
+constexpr unsigned32 kSystemCall = 0x3665A09C;  // "KVXSC0156E ... The %s ... %d"
+constexpr unsigned32 kNoMemory = 0x3665A097;
+
+void init() {
+    unsigned32 st;
+    zelmsg_init("svctest", 0);
+    zel_svc_set_progname("svctest", &st);
+}
+
+void route(const std::string &spec) {
+    unsigned32 st = 1;
+    zel_svc_routing(spec.c_str(), &st);
+    ASSERT_EQ(0u, st) << spec;
+}
+
+void error_message(unsigned32 attributes, const char *word, int number) {
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, attributes,
+                            kSystemCall, word, number);
+}
+
+const char kPrefix[] = R"(\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d\.\d{3}[-+]\d\d:\d\dI-----)";
+
+TEST(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
+    init();
+    zeltest::TempDir dir;
+    route("ERROR:FILE:" + dir.file("a.log") + ";STDERR:");
+    testing::internal::CaptureStderr();
+    error_message(ZEL_SVC_SEV_ERROR, "open", 2);
+    std::string err = testing::internal::GetCapturedStderr();
+    std::string tail = " 0x3665A09C svctest ERROR qpc core t.cc 9 0x[0-9a-f]{8}";
+    std::string text = "KVXSC0156E   The open system routine failed: system error code: 2\n";
+    EXPECT_TRUE(std::regex_match(zeltest::read_file(dir.file("a.log")),
+                                 std::regex(kPrefix + tail + " " + text)))
+        << zeltest::read_file(dir.file("a.log"));
+    EXPECT_TRUE(std::regex_match(err, std::regex(kPrefix + tail + "\n" + text))) << err;
+}
+
+TEST(MessageRoutes, NoRoutingAndStderrCopy) {
+    init();
+    zeltest::TempDir dir;
+    route("ERROR:FILE:" + dir.file("a.log"));
+    testing::internal::CaptureStderr();
+    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING, "a", 1);
+    EXPECT_EQ("", testing::internal::GetCapturedStderr());
+    testing::internal::CaptureStderr();
+    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING | ZEL_SVC_ATTR_ALSO_STDERR, "b", 2);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, err.find("\nKVXSC0156E   The b system")) << err;
+    EXPECT_EQ("", zeltest::read_file(dir.file("a.log")));
+    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, "c", 3);
+    EXPECT_EQ("KVXSC0156E   The c system routine failed: system error code: 3\n",
+              zeltest::read_file(dir.file("a.log")));
+}
+
+TEST(MessageRoutes, AbortAndExitAfterTheWrites) {
+    init();
+    zeltest::TempDir dir;
+    std::string log = dir.file("a.log");
+    EXPECT_EXIT(({
+                    route("FATAL:FILE:" + log);
+                    error_message(ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, "x", 1);
+                }),
+                testing::KilledBySignal(SIGABRT), "");
+    EXPECT_NE(std::string::npos, zeltest::read_file(log).find("FATAL qpc core")) << log;
+    EXPECT_EXIT(({
+                    route("ERROR:DISCARD:");
+                    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_EXIT_FAILURE |
+                                      ZEL_SVC_ATTR_ALSO_STDERR,
+                                  "y", 2);
+                }),
+                testing::ExitedWithCode(1), "The y system routine failed");
+    // Abort wins over exit; exit 1 over exit 0.
+    EXPECT_EXIT(error_message(ZEL_SVC_SEV_NOTICE | ZEL_SVC_ATTR_EXIT_SUCCESS, "z", 3),
+                testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(error_message(ZEL_SVC_SEV_NOTICE | ZEL_SVC_ATTR_EXIT_SUCCESS |
+                                  ZEL_SVC_ATTR_EXIT_FAILURE, "z", 3),
+                testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(error_message(ZEL_SVC_SEV_NOTICE | ZEL_SVC_ATTR_EXIT_FAILURE | ZEL_SVC_ATTR_ABORT,
+                              "z", 3),
+                testing::KilledBySignal(SIGABRT), "");
+    // A null handle returns at once, whatever the attribute word asks.
+    zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, kNoMemory);
+}
+
+int g_filter_calls;
+unsigned32 g_filter_msgid;
+int drop_all(zel_svc_prolog *header, va_list) {
+    ++g_filter_calls;
+    g_filter_msgid = header->msgid;
+    return 0;
+}
+
+TEST(MessageRoutes, FilterDropsMessageAndItsAbort) {
+    init();
+    zeltest::TempDir dir;
+    static zel_svc_subcomp table[] = {{"one", "first", 0, 0}, {nullptr, nullptr, 0, 0}};
+    unsigned32 st;
+    zel_svc_handle *handle = zel_svc_register(table, "flt", &st);
+    ASSERT_NE(nullptr, handle);
+    route("ERROR:FILE:" + dir.file("a.log"));
+    handle->filter = drop_all;
+    zel_svc_printf_withfile(handle, "f", 1, "%s%d", 0, 0x1020, kSystemCall, "a", 1);
+    EXPECT_EQ(1, g_filter_calls);
+    EXPECT_EQ(kSystemCall, g_filter_msgid);
+    EXPECT_EQ("", zeltest::read_file(dir.file("a.log")));
+    handle->filter = nullptr;
+    zel_svc_printf_withfile(handle, "f", 1, "%s%d", 0, 0x20, kSystemCall, "a", 1);
+    EXPECT_NE(std::string::npos, zeltest::read_file(dir.file("a.log")).find(" flt one f 1 "));
+    zel_svc_unregister(handle, &st);
+}
+
+TEST(MessageRoutes, GoestoCyclesAreCut) {
+    init();
+    zeltest::TempDir dir;
+    std::string e = dir.file("e.log"), w = dir.file("w.log"), n = dir.file("n.log");
+    route("ERROR:GOESTO:WARNING;FILE:" + e);
+    route("WARNING:GOESTO:ERROR;GOESTO:WARNING;FILE:" + w);
+    route("NOTICE:GOESTO:nosuch;FILE:" + n);  // no such list: the NOTICE list goes on
+    error_message(ZEL_SVC_SEV_ERROR, "e", 1);
+    error_message(ZEL_SVC_SEV_WARNING, "w", 2);
+    error_message(ZEL_SVC_SEV_NOTICE, "n", 3);
+    // Each record leaves its own list at once and ends in the other list's
+    // file: the ways back to a list already walked are cut.
+    std::string elog = zeltest::read_file(e), wlog = zeltest::read_file(w);
+    EXPECT_EQ(1, std::count(elog.begin(), elog.end(), '\n')) << elog;
+    EXPECT_EQ(1, std::count(wlog.begin(), wlog.end(), '\n')) << wlog;
+    EXPECT_NE(std::string::npos, elog.find("WARNING qpc core t.cc 9"));
+    EXPECT_NE(std::string::npos, wlog.find("The e system"));
+    EXPECT_NE(std::string::npos, zeltest::read_file(n).find("The n system"));
+}
+
+TEST(Traces, LevelsDecideAndBriefDropsThePrefix) {
+    init();
+    zeltest::TempDir dir;
+    std::string log = dir.file("t.log");
+    unsigned32 st;
+    zel_svc_debug_routing(("qpc:core.5,admin.0:FILE:" + log).c_str(), &st);
+    ASSERT_EQ(0u, st);
+    for (unsigned32 level = 1; level <= 9; ++level) {
+        zel_svc__debug(zelmox_client_svc_handle, 0, level, "core %u", level);
+        zel_svc__debug(zelmox_client_svc_handle, 1, level, "admin %u", level);
+    }
+    std::string text = zeltest::read_file(log);
+    EXPECT_EQ(5, std::count(text.begin(), text.end(), '\n')) << text;
+    EXPECT_NE(std::string::npos, text.find(" DEBUG5 qpc core ? 0 0x")) << text;
+    EXPECT_EQ(std::string::npos, text.find("admin"));
+    // A message with a level takes the debug routes whatever the level.
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 1, 9, kNoMemory);
+    EXPECT_NE(std::string::npos, zeltest::read_file(log).find("DEBUG9 qpc admin m.cc 3"));
+
+    zel_svc_g_brief = 1;
+    zel_svc__debug_withfile(zelmox_client_svc_handle, "x.cc", 7, 0, 1, "%s", "bare");
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 0, 1, kNoMemory);
+    zel_svc_g_brief = 0;
+    text = zeltest::read_file(log);
+    EXPECT_NE(std::string::npos, text.find("\nbare\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("\nKVXSC0151E")) << text;
+}
+
+TEST(Traces, Utf8WithFileSplitsPrefixAndText) {
+    init();
+    zeltest::TempDir dir;
+    std::string log = dir.file("t.log");
+    unsigned32 st;
+    zel_svc_debug_routing(("qpc:*.9:FILE:" + log).c_str(), &st);
+    ASSERT_EQ(0u, st);
+    zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "one %d", 1);
+    zel_svc__debug_utf8_withfile(zelmox_client_svc_handle, "u.cc", 4, 0, 1, "two %d", 2);
+    std::string text = zeltest::read_file(log);
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n)"))) << "[" << text << "]";
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(u\.cc 4 0x[0-9a-f]{8}\ntwo 2\n)"))) << text;
+}
+
+// In a Latin-1 process, each destination gets the code set its kind asks for,
+// whichever code set the text came in.
+void code_set_pairs() {
+    if (!std::setlocale(LC_ALL, "de_DE.iso88591")) _exit(77);
+    setenv("LC_ALL", "de_DE.iso88591", 1);  // start-up reads the locale from the environment
+    init();
+    zeltest::TempDir dir;
+    std::string local = dir.file("l.log"), utf8 = dir.file("u.log");
+    unsigned32 st;
+    zel_svc_routing(("ERROR:FILE:" + local + ";UTF8FILE:" + utf8).c_str(), &st);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "%s%d", 0, 0x20, kSystemCall,
+                            "\xE9", 1);
+    zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20,
+                               kSystemCall, "\xC3\xA8", 2);
+    zel_svc_debug_routing(("qpc:*.9:FILE:" + local + ";UTF8FILE:" + utf8).c_str(), &st);
+    zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
+    zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");
+    std::string l = zeltest::read_file(local), u = zeltest::read_file(utf8);
+    bool ok = l.find("The \xE9 system") != std::string::npos &&
+              u.find("The \xC3\xA9 system") != std::string::npos &&
+              l.find("The \xE8 system") != std::string::npos &&
+              u.find("The \xC3\xA8 system") != std::string::npos &&
+              l.find("T3 \xE0\n") != std::string::npos &&
+              u.find("T3 \xC3\xA0\n") != std::string::npos &&
+              l.find("T4 \xFC\n") != std::string::npos &&
+              u.find("T4 \xC3\xBC\n") != std::string::npos;
+    if (!ok) std::fprintf(stderr, "local:\n%s\nutf8:\n%s\n", l.c_str(), u.c_str());
+    _exit(ok ? 0 : 1);
+}
+
+TEST(CodeSets, EachDestinationGetsItsCodeSet) {
+    int rc = zeltest::run_in_child(code_set_pairs);
+    if (rc == 77) GTEST_SKIP() << "no de_DE.iso88591 locale";
+    EXPECT_EQ(0, rc);
+}
+
+TEST(Assertions, FatalRecordThenAbort) {
+    init();
+    EXPECT_EXIT(zel___assert(nullptr, "utc != NULL", "core/svcutl/utcapi", 1101),
+                testing::KilledBySignal(SIGABRT),
+                "FATAL dce assert dceassert 54 .*\n.*Assertion failed: \"utc != NULL\" in file "
+                "core/svcutl/utcapi at line 1101");
+    EXPECT_EXIT(({
+                    route("FATAL:DISCARD:");
+                    zel___assert(nullptr, "x", "f", 1);
+                }),
+                testing::KilledBySignal(SIGABRT), "^$");
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// UTC values: byte images in both orders, making and reading POSIX time, and
+// the calendar break-down checked against day-number formulas.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "time_test_util.h"
+
+using namespace zeltest;
+
+namespace {
+
+std::string hex(const zel_utc_t &v) {
+    char text[40];
+    for (int i = 0; i < 16; ++i) std::snprintf(text + 2 * i, 3, "%02x", v.bytes[i]);
+    return text;
+}
+
+// "result seconds.nanoseconds inaccuracy tdf" as zel_utc_bintime gives them.
+std::string posix(const zel_utc_t &v) {
+    struct timespec t = {0, 0}, i = {0, 0};
+    long tdf = 0;
+    int rc = zel_utc_bintime(&t, &i, &tdf, &v);
+    char text[100];
+    std::snprintf(text, sizeof text, "%d %lld.%09ld %lld.%09ld %ld", rc, (long long)t.tv_sec,
+                  t.tv_nsec, (long long)i.tv_sec, i.tv_nsec, tdf);
+    return text;
+}
+
+// "YYYY-MM-DD wWEEKDAY dYEARDAY" in UTC.
+std::string civil(const zel_utc_t &v) {
+    struct tm tm;
+    if (zel_utc_gmtime(&tm, nullptr, nullptr, nullptr, &v) != 0) return "failed";
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d w%d d%d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_wday, tm.tm_yday);
+    return text;
+}
+
+// The same fields in the big-endian form.
+zel_utc_t to_big_endian(const zel_utc_t &v) {
+    const unsigned char *b = v.bytes;
+    zel_utc_t r;
+    for (int i = 0; i < 8; ++i) r.bytes[i] = b[7 - i];
+    for (int i = 0; i < 6; ++i) r.bytes[8 + i] = b[13 - i];
+    int minutes = b[14] | ((b[15] & 0x0F) << 8);
+    r.bytes[14] = static_cast<unsigned char>(minutes >> 4);
+    r.bytes[15] = static_cast<unsigned char>(0x90 | (minutes & 0x0F));
+    return r;
+}
+
+// Julian day number of a civil date (Fliegel-Van Flandern), Gregorian or Julian.
+int64_t day_number(const struct tm &tm, bool gregorian) {
+    int64_t a = (13 - tm.tm_mon) / 12, y = tm.tm_year + 1900 + 4800 - a, m = tm.tm_mon + 1 + 12 * a - 3;
+    int64_t n = tm.tm_mday + (153 * m + 2) / 5 + 365 * y + y / 4;
+    return gregorian ? n - y / 100 + y / 400 - 32045 : n - 32083;
+}
+
+}  // namespace
+
+TEST(UtcValue, ByteImagesAndBothOrders) {
+    zel_utc_t v;
+    struct timespec ts = {0, 0}, inacc = {3, 5000};
+    ASSERT_EQ(zel_utc_mkbintime(&v, &ts, nullptr, 0), 0);
+    EXPECT_EQ(hex(v), "00408113d21db201ffffffffffff0010");
+    ASSERT_EQ(zel_utc_mkbintime(&v, &ts, nullptr, -18000), 0);
+    EXPECT_EQ(hex(v).substr(28), "d41e");
+    EXPECT_EQ(posix(v), "0 0.000000000 -1.-00000001 -18000");
+    zel_utc_mkbintime(&v, &ts, nullptr, 90);
+    EXPECT_EQ(posix(v), "0 0.000000000 -1.-00000001 60");
+
+    // Big-endian values read the same fields; other versions are refused.
+    ts = {1234567890, 987654300};
+    ASSERT_EQ(zel_utc_mkbintime(&v, &ts, &inacc, 19800), 0);
+    EXPECT_EQ(posix(to_big_endian(v)), posix(v));
+    EXPECT_EQ(posix(v), "0 1234567890.987654300 3.000005000 19800");
+    for (unsigned char b15 : {0x20, 0x00, 0xA0, 0x70}) {
+        zel_utc_t bad = v;
+        bad.bytes[15] = b15;
+        char text[64];
+        EXPECT_EQ(posix(bad)[0], '-');
+        EXPECT_EQ(civil(bad), "failed");
+        EXPECT_EQ(zel_utc_anytime(nullptr, nullptr, nullptr, nullptr, nullptr, &bad), -1);
+        EXPECT_EQ(utc_settdf(&bad, &bad, 0), -1);
+        EXPECT_EQ(zel_utc_ascanytime(text, sizeof text - 1, &bad), -1);
+        EXPECT_EQ(zel_utc_asclocaltime(text, sizeof text - 1, &bad), -1);
+        EXPECT_EQ(zel_utc_localzone(text, sizeof text, nullptr, nullptr, &bad), -1);
+    }
+}
+
+TEST(UtcValue, PosixTimeRoundTripAndRange) {
+    zel_utc_t v;
+    struct timespec ts, back, inacc;
+    // Nanoseconds round to the nearest 100 ns; the inaccuracy rounds up.
+    for (long ns : {0L, 49L, 50L, 149L, 999999949L, 999999950L}) {
+        ts = {1000, ns};
+        inacc = {0, ns};
+        ASSERT_EQ(zel_utc_mkbintime(&v, &ts, &inacc, 0), 0);
+        ASSERT_EQ(zel_utc_bintime(&back, &inacc, nullptr, &v), 0);
+        EXPECT_EQ(back.tv_sec * 1000000000LL + back.tv_nsec, 1000000000000LL + (ns + 50) / 100 * 100);
+        EXPECT_EQ(inacc.tv_sec * 1000000000LL + inacc.tv_nsec, (ns + 99) / 100 * 100);
+    }
+    // Inaccuracies from 2^48 - 1 units on are infinite.
+    ts = {1000, 0};
+    inacc = {28147497, 671065400};
+    zel_utc_mkbintime(&v, &ts, &inacc, 0);
+    EXPECT_EQ(posix(v), "0 1000.000000000 28147497.671065400 0");
+    inacc.tv_nsec += 100;
+    zel_utc_mkbintime(&v, &ts, &inacc, 0);
+    EXPECT_EQ(posix(v), "0 1000.000000000 -1.-00000001 0");
+
+    // The accepted range is 0..2^32-1 seconds; the outputs are filled anyway.
+    EXPECT_EQ(posix(from_unix(-1, 5000000)).substr(0, 15), "-1 -1.500000000");
+    EXPECT_EQ(posix(from_unix(0)).substr(0, 14), "0 0.000000000 ");
+    EXPECT_EQ(posix(from_unix(4294967295LL))[0], '0');
+    EXPECT_EQ(posix(from_unix(4294967296LL))[0], '-');
+    EXPECT_EQ(posix(from_ticks(INT64_MIN))[0], '-');
+    EXPECT_EQ(posix(from_ticks(INT64_MAX))[0], '-');
+
+    // Bad input.
+    ts = {0, 1000000000};
+    EXPECT_EQ(zel_utc_mkbintime(&v, &ts, nullptr, 0), -1);
+    ts = {0, 0};
+    inacc = {1, -1};
+    EXPECT_EQ(zel_utc_mkbintime(&v, &ts, &inacc, 0), -1);
+    EXPECT_EQ(zel_utc_mkbintime(&v, nullptr, nullptr, 0), -1);
+    if (sizeof(time_t) == 8) {
+        struct timespec far = {static_cast<time_t>(INT64_MAX / 2), 0};
+        EXPECT_EQ(zel_utc_mkbintime(&v, &far, nullptr, 0), -1);
+    }
+    EXPECT_DEATH(zel_utc_mkbintime(nullptr, &ts, nullptr, 0), "utc != NULL");
+}
+
+TEST(UtcValue, SetTdfKeepsTheInstant) {
+    zel_utc_t v = from_unix(946684800, 1234, 3600, 77), out;
+    ASSERT_EQ(utc_settdf(&out, &v, -34200), 0);
+    EXPECT_EQ(posix(out), posix(from_unix(946684800, 1234, -34200, 77)));
+}
+
+TEST(Calendar, Boundaries) {
+    EXPECT_EQ(civil(from_ticks(0)), "1582-10-15 w5 d287");
+    EXPECT_EQ(civil(from_ticks(-1)), "1582-10-04 w4 d276");  // weekdays run on
+    EXPECT_EQ(civil(from_unix(951782400)), "2000-02-29 w2 d59");
+    EXPECT_EQ(civil(from_unix(-2203977600LL)), "1900-02-28 w3 d58");
+    EXPECT_EQ(civil(from_unix(-2203977600LL + 86400)), "1900-03-01 w4 d59");
+    // 2038-01-19 03:14:07.9999999 seen an hour west.
+    zel_utc_t v = from_unix(2147483647, 9999999, -3600);
+    struct tm tm;
+    long ns, tdf;
+    ASSERT_EQ(zel_utc_anytime(&tm, &ns, nullptr, nullptr, &tdf, &v), 0);
+    EXPECT_EQ(tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec, 21407);
+    EXPECT_EQ(ns, 999999900);
+    EXPECT_EQ(tm.tm_isdst, -1);
+    EXPECT_EQ(tdf, -3600);
+}
+
+TEST(Calendar, AgreesWithDayNumbers) {
+    // Day 0 (1582-10-15) is Julian day number 2299161; before it the Julian
+    // calendar runs, after it the Gregorian.
+    std::mt19937_64 rng(7);
+    struct tm tm;
+    for (int i = 0; i < 200000; ++i) {
+        int64_t days = static_cast<int64_t>(rng() % 4000000) - 2000000;
+        int64_t second = static_cast<int64_t>(rng() % 86400);
+        zel_utc_t v = from_ticks((days * 86400 + second) * kTicks + 1);
+        ASSERT_EQ(zel_utc_gmtime(&tm, nullptr, nullptr, nullptr, &v), 0);
+        ASSERT_EQ(day_number(tm, days >= 0), 2299161 + days) << days;
+        ASSERT_EQ(tm.tm_wday, (2299161 + days + 1) % 7);
+        ASSERT_EQ(tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec, second);
+        struct tm jan1 = tm;
+        jan1.tm_mon = 0;
+        jan1.tm_mday = 1;
+        ASSERT_EQ(tm.tm_yday, day_number(tm, days >= 0) - day_number(jan1, days >= 0));
+    }
+    // The far ends of the 64-bit range break down without overflow.
+    zel_utc_t lo = from_ticks(INT64_MIN, -122880), hi = from_ticks(INT64_MAX, 122820);
+    EXPECT_EQ(zel_utc_anytime(&tm, nullptr, nullptr, nullptr, nullptr, &lo), 0);
+    EXPECT_LT(tm.tm_year, -27000);
+    EXPECT_EQ(zel_utc_anytime(&tm, nullptr, nullptr, nullptr, nullptr, &hi), 0);
+    EXPECT_GT(tm.tm_year, 27000);
+}
+
+TEST(Calendar, Inaccuracy) {
+    struct tm tm;
+    long ns;
+    zel_utc_t v = from_unix(0, 0, 0, (26 * 3600 + 3 * 60 + 4) * 10000000ULL + 5);
+    ASSERT_EQ(zel_utc_gmtime(nullptr, nullptr, &tm, &ns, &v), 0);
+    EXPECT_EQ(tm.tm_yday * 1000000 + tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec, 1020304);
+    EXPECT_EQ(ns, 500);
+    EXPECT_EQ(tm.tm_mday, -1);
+    v = from_unix(0);
+    zel_utc_gmtime(nullptr, nullptr, &tm, &ns, &v);
+    EXPECT_EQ(ns + tm.tm_sec + tm.tm_yday, -3);
+}

@@ -1,0 +1,229 @@
+// Time-zone rules: the choice from TZ and its cache, rule strings and their
+// refusals, re-basing "posixrules", and zone files good, lying and installed.
+#include <gtest/gtest.h>
+
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_support.h"
+#include "time/zone_state.h"
+#include "time_test_util.h"
+
+using namespace zeltest;
+using zel::ZoneState;
+
+namespace {
+
+// "offset daylight abbreviation" of the local zone at a POSIX time.
+std::string local_at(int64_t unix_seconds) {
+    char name[128] = {}, text[200];
+    long off = -1;
+    int dst = -1;
+    zel_utc_t v = from_unix(unix_seconds);
+    EXPECT_EQ(zel_utc_localzone(name, sizeof name - 1, &off, &dst, &v), 0);
+    std::snprintf(text, sizeof text, "%ld %d %s", off, dst, name);
+    return text;
+}
+
+void put32(std::string *s, size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(uint32_t(v) >> (24 - 8 * i));
+}
+
+// A version-1 zone file: 2 types (standard "AST" +3600, daylight "ADT" +7200),
+// transitions to daylight and back at the given times, optional leap records.
+std::string zone_file(const std::vector<int32_t> &times, int leaps = 0) {
+    std::string f(44, '\0');
+    f.replace(0, 5, "TZif\0", 5);
+    std::vector<int32_t> counts = {2, leaps, int32_t(times.size()), 2, 8};
+    for (size_t i = 0; i < counts.size(); ++i) put32(&f, 24 + 4 * i, counts[i]);
+    for (int32_t t : times) f += std::string(4, '\0'), put32(&f, f.size() - 4, t);
+    for (size_t i = 0; i < times.size(); ++i) f += char(i % 2 == 0 ? 1 : 0);
+    f += std::string("\0\0\x0e\x10\0\0\0\0\x1c\x20\x01\x04", 12);
+    f += std::string("AST\0ADT\0", 8);
+    for (int i = 1; i <= leaps; ++i) {
+        f += std::string(8, '\0');
+        put32(&f, f.size() - 8, 1000 * i);
+        put32(&f, f.size() - 4, i);
+    }
+    return f + std::string("\0\0", 2);
+}
+
+int load_bytes(const std::string &bytes, ZoneState *sp) {
+    TempDir dir;
+    write_file(dir.file("zone"), bytes);
+    return zel::tzload(dir.file("zone").c_str(), sp);
+}
+
+}  // namespace
+
+TEST(ZoneChoice, CasesOfTheRules) {
+    set_tz("");
+    EXPECT_EQ(local_at(1625097600), "0 0 GMT");
+    set_tz("EST5EDT,M3.2.0,M11.1.0");
+    EXPECT_EQ(local_at(1625097600), "-14400 1 EDT");  // 2021-07-01
+    EXPECT_EQ(local_at(1609459200), "-18000 0 EST");  // 2021-01-01
+    EXPECT_EQ(local_at(2224713600LL), "-18000 0 EST");  // 2040-07-01: past 32 bits
+    set_tz("CET-1CEST,M3.5.0,M10.5.0/3");
+    EXPECT_EQ(local_at(1616893199), "3600 0 CET");
+    EXPECT_EQ(local_at(1616893200), "7200 1 CEST");
+    char cut[5] = "zzzz";
+    zel_utc_t v = from_unix(1616893200);
+    zel_utc_localzone(cut, 3, nullptr, nullptr, &v);
+    EXPECT_EQ(std::string(cut, 4), "CESz");
+    set_tz("XYZ");
+    EXPECT_EQ(local_at(0), "0 0 XYZ");
+    set_tz("AB5");
+    EXPECT_EQ(local_at(0), "0 0 AB5");
+    set_tz(":Europe/Paris");
+    if (access("/usr/share/zoneinfo/Europe/Paris", F_OK) == 0) {
+        EXPECT_EQ(local_at(1625097600), "7200 1 CEST");
+    }
+    set_tz(":No/Such_Zone");
+    EXPECT_EQ(local_at(0), "0 0 :No/Such_Zone");
+}
+
+TEST(ZoneChoice, RebuiltOnlyWhenTzChanges) {
+    TempDir dir;
+    std::string path = dir.file("zone");
+    write_file(path, zone_file({100000, 200000}));
+    set_tz((":" + path).c_str());
+    EXPECT_EQ(local_at(150000), "7200 1 ADT");
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(local_at(150000), "7200 1 ADT");  // no file read while TZ stays
+    set_tz("XYZ");
+    EXPECT_EQ(local_at(150000), "0 0 XYZ");
+    set_tz((":" + path).c_str());
+    EXPECT_EQ(local_at(150000), "0 0 :" + path);
+    set_tz(nullptr);
+    std::unique_ptr<ZoneState> s(new ZoneState);
+    if (zel::tzload(nullptr, s.get()) == 0) {
+        const zel::TimeType &tt = zel::type_at(*s, 1625097600);
+        EXPECT_EQ(local_at(1625097600), std::to_string(tt.offset) + " " +
+                                            std::to_string(tt.isdst) + " " + (s->chars + tt.abbr));
+    }
+}
+
+TEST(ZoneChoice, AnyThreadMayAsk) {
+    set_tz("CET-1CEST,M3.5.0,M10.5.0/3");  // the threads race to build it
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int n = 0; n < 4; ++n) {
+        threads.emplace_back([&wrong] {
+            for (int i = 0; i < 5000; ++i) {
+                zel_utc_t v = from_unix(1616893200 - i % 2);
+                long off;
+                char text[64];
+                zel_utc_localzone(nullptr, 0, &off, nullptr, &v);
+                zel_utc_asclocaltime(text, sizeof text - 1, &v);
+                if (off != (i % 2 ? 3600 : 7200) || text[12] != (i % 2 ? '1' : '3')) ++wrong;
+            }
+        });
+    }
+    for (std::thread &t : threads) t.join();
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(ZoneRules, RefusedAndAcceptedStrings) {
+    std::unique_ptr<ZoneState> s(new ZoneState);
+    for (const char *bad : {"AB5", "EST25", "EST5:60", "EST5EDT,M13.1.0,M11.1.0",
+                            "EST5EDT,M3.6.0,M11.1.0", "EST5EDT,M3.2.7,M11.1.0", "EST5EDT,J0,J100",
+                            "EST5EDT,J366,J100", "EST5EDT,366,100", "EST5EDT,M3.2.0",
+                            "EST5EDT,M3.2.0,M11.1.0x", "EST5ED,M3.2.0,M11.1.0", "EST5EDT,M3.2.0/25,M11.1",
+                            "EST5EDT4:", "EST5EDT,X1,M11.1.0"}) {
+        EXPECT_EQ(zel::tzparse(bad, false, s.get()), -1) << bad;
+    }
+    EXPECT_EQ(zel::tzparse((std::string(60, 'A') + "5" + std::string(41, 'B') + ",0,1").c_str(),
+                           false, s.get()), -1);
+    for (const char *good : {"EST5EDT,M3.2.0/2:30:15,M11.1.0", "EST+5EDT4;J60,300", "IST-5:30",
+                             "XYZ"}) {
+        EXPECT_EQ(zel::tzparse(good, false, s.get()), 0) << good;
+    }
+    EXPECT_EQ(zel::tzparse(std::string(150, 'N').c_str(), true, s.get()), 0);
+    EXPECT_EQ(std::string(s->chars), std::string(100, 'N'));
+}
+
+TEST(ZoneRules, RebaseFollowsTheClockInForce) {
+    std::unique_ptr<ZoneState> rules(new ZoneState), s(new ZoneState);
+    rules->typecnt = 3;
+    rules->ttis[0] = {-18000, 0, 0, 0};
+    rules->ttis[1] = {-14400, 1, 4, 0};
+    rules->ttis[2] = {-18000, 0, 0, 1};  // its transitions are given in standard time
+    rules->timecnt = 4;
+    const int64_t at[] = {100000, 200000, 300000, 400000};
+    const unsigned char type[] = {1, 0, 1, 2};
+    for (int i = 0; i < 4; ++i) rules->ats[i] = at[i], rules->types[i] = type[i];
+    // XST6XDT4: standard clocks differ by 3600, daylight ones by 0.
+    ASSERT_EQ(zel::rebase_rules(*rules, 21600, 14400, 4, s.get()), 0);
+    const int64_t want[] = {103600, 200000, 303600, 403600};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(s->ats[i], want[i]) << i;
+    EXPECT_EQ(s->ttis[0].offset, -21600);
+    EXPECT_EQ(s->ttis[1].offset, -14400);
+    EXPECT_EQ(s->ttis[1].abbr, 4);
+    rules->ttis[2].offset = -17762;  // a standard type of another distance
+    EXPECT_EQ(zel::rebase_rules(*rules, 21600, 14400, 4, s.get()), -1);
+    rules->typecnt = 1;
+    EXPECT_EQ(zel::rebase_rules(*rules, 21600, 14400, 4, s.get()), -1);
+}
+
+TEST(ZoneFile, LoadsAndRefusesLyingFiles) {
+    std::unique_ptr<ZoneState> s(new ZoneState);
+    ASSERT_EQ(load_bytes(zone_file({100000, 200000}), s.get()), 0);
+    EXPECT_EQ(zel::type_at(*s, 99999).offset, 3600);
+    EXPECT_EQ(zel::type_at(*s, 100000).offset, 7200);
+    EXPECT_EQ(zel::type_at(*s, 200000).offset, 3600);
+    // Leap-second records: transition times are taken back to POSIX time.
+    ASSERT_EQ(load_bytes(zone_file({100000, 200000}, 3), s.get()), 0);
+    EXPECT_EQ(s->ats[0], 100000 - 3);
+
+    const std::string good = zone_file({100000, 200000});
+    std::vector<std::string> bad = {good.substr(0, good.size() - 1), good.substr(0, 43)};
+    for (auto patch : std::vector<std::pair<size_t, int32_t>>{
+             {24, 1}, {28, -1}, {28, 65}, {32, 2001}, {32, -5}, {32, 3}, {36, 0}, {36, 257},
+             {40, 513}, {40, 9}}) {
+        bad.push_back(good);
+        put32(&bad.back(), patch.first, patch.second);
+    }
+    const size_t types = 44 + 8, ttis = types + 2, flags = ttis + 12 + 8;
+    for (auto patch : std::vector<std::pair<size_t, char>>{
+             {types, 2}, {ttis + 4, 2}, {ttis + 5, 9}, {flags, 2}}) {
+        bad.push_back(good);
+        bad.back()[patch.first] = patch.second;
+    }
+    for (size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(load_bytes(bad[i], s.get()), -1) << i;
+
+    // The format's limits fit: 2000 transitions.
+    std::vector<int32_t> many(2000);
+    for (int i = 0; i < 2000; ++i) many[i] = i * 1000;
+    EXPECT_EQ(load_bytes(zone_file(many), s.get()), 0);
+    EXPECT_EQ(zel::type_at(*s, 1999000).offset, 3600);
+
+    // Names that cannot be zone files.
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (std::string name : {dir.file("fifo"), dir.path(), std::string(5000, 'a'),
+                             std::string("no.such.zone"), std::string("/no/such/zone")}) {
+        EXPECT_EQ(zel::tzload(name.c_str(), s.get()), -1) << name.substr(0, 40);
+    }
+}
+
+TEST(ZoneFile, EveryInstalledZoneLoads) {
+    static int zones, refused;
+    nftw64("/usr/share/zoneinfo", [](const char *path, const struct stat64 *, int kind,
+                                     struct FTW *) {
+        if (kind == FTW_F && read_file(path).compare(0, 4, "TZif") == 0) {
+            std::unique_ptr<ZoneState> s(new ZoneState);
+            ++zones;
+            if (zel::tzload(path, s.get()) != 0) ADD_FAILURE() << path << " refused " << ++refused;
+        }
+        return 0;
+    }, 16, 0);
+    if (zones == 0) GTEST_SKIP() << "no zone files installed";
+}
