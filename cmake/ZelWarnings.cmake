@@ -3,6 +3,13 @@ add_compile_options(-Wall -Wextra -Wshadow -Wformat=2 -Wno-format-nonliteral)
 if(ZEL_WERROR)
   add_compile_options(-Werror)
 endif()
+# Shared libraries must resolve every name at link time, except where clang's
+# sanitizer runtime lives in the executable that loads them.
+set(ZEL_NO_UNDEFINED -Wl,--no-undefined)
+if(ZEL_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  set(ZEL_NO_UNDEFINED "")
+endif()
+
 if(ZEL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
@@ -27,7 +34,7 @@ function(zel_export_list target list_file)
   file(WRITE ${script}.in "ZEL_1 {\n  global:\n${names}    extern \"C++\" { ZEL*; \"vtable for ZEL*\"; \"typeinfo for ZEL*\"; \"typeinfo name for ZEL*\"; };\n  local: *;\n};\n")
   configure_file(${script}.in ${script} COPYONLY)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list_file})
-  target_link_options(${target} PRIVATE -Wl,--version-script=${script} -Wl,--no-undefined)
+  target_link_options(${target} PRIVATE -Wl,--version-script=${script} ${ZEL_NO_UNDEFINED})
 endfunction()
 
 # Fuzz builds instrument the whole library for coverage.

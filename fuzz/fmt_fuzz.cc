@@ -33,7 +33,9 @@ private:
 
 // Floating conversions pad in the system's printf, which takes time in
 // proportion to the width: keep widths and precisions of those formats small.
-bool formats_floats(const std::string &format) { return format.find_first_of("eEfgG") != std::string::npos; }
+bool formats_floats(const std::string &format) {
+    return format.find_first_of("eEfgG") != std::string::npos;
+}
 
 bool has_long_number(const std::string &format) {
     int run = 0;
@@ -59,7 +61,8 @@ void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
             }
             // Ends in a 0 unit, so that it is terminated read as bytes or as units.
             std::vector<lyr_wchar_t> s(len / 2 + 1, 0);
-            for (size_t i = 0; i + 1 < s.size(); ++i) s[i] = static_cast<lyr_wchar_t>(bytes.take(2));
+            for (size_t i = 0; i + 1 < s.size(); ++i)
+                s[i] = static_cast<lyr_wchar_t>(bytes.take(2));
             strings.push_back(std::move(s));
             slot.value.p = strings.back().data();
             break;
@@ -84,7 +87,8 @@ void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
             break;
         default: {
             uint64_t v = bytes.take(8);
-            if (small_ints) v = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v) % 100000));
+            if (small_ints)
+                v = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v) % 100000));
             slot.value.u = v;
             break;
         }

@@ -210,7 +210,7 @@ ZEL_EXPORT int zel_svc__get_pid(void);
  * precedence over SVC_<SEVERITY>. Routes that cannot be used fall back to
  * standard error. Status 0, 0x106521F7 (not valid), 0x106521F4 (no memory)
  * or a dynamic route's status. Takes the serviceability mutex. */
-ZEL_EXPORT void zel_svc_routing(const char *spec, unsigned32 *status);
+ZEL_EXPORT void zel_svc_routing(const char *text, unsigned32 *status);
 /* Connect (announce) or disconnect (denounce) every route that names the
  * dynamic route `name`. Take the serviceability mutex; status 0. */
 ZEL_EXPORT void zel_svc__routing_announce(const char *name, unsigned32 *status);
@@ -231,12 +231,12 @@ ZEL_EXPORT void zel_svc__fork_child(void);
  * level 0..9). The text is remembered for a component not registered yet.
  * The _nocb forms do not tell the level callbacks. Status 0, 0x106521F7
  * (not valid; items before the bad one stay applied) or 0x106521F4. */
-ZEL_EXPORT void zel_svc_debug_set_levels(const char *spec, unsigned32 *status);
-ZEL_EXPORT void zel_svc_debug_set_levels_nocb(const char *spec, unsigned32 *status);
+ZEL_EXPORT void zel_svc_debug_set_levels(const char *text, unsigned32 *status);
+ZEL_EXPORT void zel_svc_debug_set_levels_nocb(const char *text, unsigned32 *status);
 /* Levels and trace routes: "component:levels:route-list". An empty route
  * list keeps the component's routes; unusable routes discard. */
-ZEL_EXPORT void zel_svc_debug_routing(const char *spec, unsigned32 *status);
-ZEL_EXPORT void zel_svc_debug_routing_nocb(const char *spec, unsigned32 *status);
+ZEL_EXPORT void zel_svc_debug_routing(const char *text, unsigned32 *status);
+ZEL_EXPORT void zel_svc_debug_routing_nocb(const char *text, unsigned32 *status);
 /* Runs a component's debug set-up again (taking the mutex) and returns the
  * level of row `subcomponent`, or 0 when the set-up failed or the row does
  * not exist. */

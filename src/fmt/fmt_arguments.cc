@@ -64,8 +64,10 @@ bool assign_numbers(zel_fmt_ctx *ctx, int *highest, int *explicit_max) {
     };
     for (int i = 0; i < ctx->conv_count; ++i) {
         zel_fmt_conv *c = &ctx->convs[i];
-        if ((c->flags & kFlagWidthArg) && !take(&c->width, c->flags & kFlagWidthArgNum)) return false;
-        if ((c->flags & kFlagPrecArg) && !take(&c->precision, c->flags & kFlagPrecArgNum)) return false;
+        if ((c->flags & kFlagWidthArg) && !take(&c->width, c->flags & kFlagWidthArgNum))
+            return false;
+        if ((c->flags & kFlagPrecArg) && !take(&c->precision, c->flags & kFlagPrecArgNum))
+            return false;
         if (!take(&c->argnum, c->flags & kFlagValueNum)) return false;
     }
     *highest = static_cast<int>(top);
@@ -138,7 +140,8 @@ int fmt_number_arguments(zel_fmt_ctx *ctx, const ParseSummary &summary, int *hig
         if (*highest < ZEL_FMT_BUILTIN) return 0;
         if (!allocate_slots(ctx, *highest)) return -1;
         int k = 0;
-        for (int i = 0; i < ctx->conv_count; ++i) number_in_order(&ctx->convs[i], ctx->args, INT_MAX, k);
+        for (int i = 0; i < ctx->conv_count; ++i)
+            number_in_order(&ctx->convs[i], ctx->args, INT_MAX, k);
         return 0;
     }
     int explicit_max;
@@ -164,7 +167,8 @@ void fmt_fetch_arguments(zel_fmt_ctx *ctx, int highest, va_list *ap) {
             slot->value.p = va_arg(*ap, const void *);
             break;
         case kTypeShort:
-            slot->value.u = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(va_arg(*ap, int))));
+            slot->value.u =
+                static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(va_arg(*ap, int))));
             break;
         case kTypeUShort:
             slot->value.u = static_cast<uint16_t>(va_arg(*ap, int));

@@ -278,7 +278,8 @@ int fmt_parse_format(zel_fmt_ctx *ctx, const char *format, ParseSummary *summary
         if (!p) return -1;
         c->end = p;
         all_flags |= c->flags;
-        if (!(all_flags & kExplicit)) number_in_order(c, ctx->builtin_args, ZEL_FMT_BUILTIN, sequential);
+        if (!(all_flags & kExplicit))
+            number_in_order(c, ctx->builtin_args, ZEL_FMT_BUILTIN, sequential);
         numbers += 1 + ((c->flags & kFlagWidthArg) != 0) + ((c->flags & kFlagPrecArg) != 0);
     }
     summary->end = p;

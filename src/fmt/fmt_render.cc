@@ -105,4 +105,6 @@ int fmt_render(zel_fmt_ctx *ctx, char *buf, int size) {
 
 }  // namespace zel
 
-int zel_vsnprintf_render(zel_fmt_ctx *ctx, char *buf, int size) { return zel::fmt_render(ctx, buf, size); }
+int zel_vsnprintf_render(zel_fmt_ctx *ctx, char *buf, int size) {
+    return zel::fmt_render(ctx, buf, size);
+}

@@ -105,7 +105,10 @@ int64_t render_signed(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &o
     RenderParams r = render_params(conv, args);
     int64_t zeros = r.precision > n ? r.precision - n : 0;
 
-    char sign = v < 0 ? '-' : (conv->flags & kFlagPlus) ? '+' : (conv->flags & kFlagSpace) ? ' ' : 0;
+    char sign = v < 0                        ? '-'
+                : (conv->flags & kFlagPlus)  ? '+'
+                : (conv->flags & kFlagSpace) ? ' '
+                                             : 0;
     return lay_out(out, r, conv->flags & kFlagMinus, &sign, sign ? 1 : 0, zeros, end - n, n);
 }
 

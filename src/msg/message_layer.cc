@@ -20,9 +20,17 @@ namespace {
 pthread_once_t g_once_block = PTHREAD_ONCE_INIT;
 std::atomic<bool> g_setup{false};
 
+// A child forked while another thread held a lock would never see it
+// released; the child starts with fresh locks.
+void reset_locks_in_child() {
+    pthread_mutex_init(&g_msg_mutex, nullptr);
+    pthread_mutex_init(&g_msgcat_mutex, nullptr);
+}
+
 void init_message_layer() {
     pthread_mutex_init(&g_msg_mutex, nullptr);
     pthread_mutex_init(&g_msgcat_mutex, nullptr);
+    pthread_atfork(nullptr, nullptr, reset_locks_in_child);
     if (const char *value = std::getenv("SVC_NOXPGCAT")) {
         g_msg_noxpgcat = static_cast<int>(std::strtol(value, nullptr, 10));
     }

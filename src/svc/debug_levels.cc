@@ -16,15 +16,15 @@
 
 namespace {
 
-void set_levels(const char *spec, unsigned32 *status, bool tell) {
-    char *copy = spec ? strdup(spec) : nullptr;
+void set_levels(const char *text, unsigned32 *status, bool tell) {
+    char *copy = text ? strdup(text) : nullptr;
     if (!copy) {
-        *status = spec ? ZEL_SVC_S_NO_MEMORY : ZEL_SVC_S_BAD_SPEC;
+        *status = text ? ZEL_SVC_S_NO_MEMORY : ZEL_SVC_S_INVALID;
         return;
     }
     char *colon = zel::find_sep(copy, SVC_SEP_CHAR);
     if (!colon) {
-        *status = ZEL_SVC_S_BAD_SPEC;
+        *status = ZEL_SVC_S_INVALID;
         std::free(copy);
         return;
     }
@@ -39,11 +39,11 @@ void set_levels(const char *spec, unsigned32 *status, bool tell) {
     std::free(copy);
 }
 
-void debug_routing(const char *spec, unsigned32 *status, bool tell) {
-    *status = ZEL_SVC_S_BAD_SPEC;
-    char *copy = spec ? strdup(spec) : nullptr;
+void debug_routing(const char *text, unsigned32 *status, bool tell) {
+    *status = ZEL_SVC_S_INVALID;
+    char *copy = text ? strdup(text) : nullptr;
     if (!copy) {
-        if (spec) *status = ZEL_SVC_S_NO_MEMORY;
+        if (text) *status = ZEL_SVC_S_NO_MEMORY;
         return;
     }
     char *colon = zel::find_sep(copy, SVC_SEP_CHAR);
@@ -78,7 +78,7 @@ void debug_routing(const char *spec, unsigned32 *status, bool tell) {
 }
 
 // The value of SVC_<COMPONENT>_DBG, or null.
-const char *environment_spec(const char *component) {
+const char *environment_value(const char *component) {
     std::string variable = std::string("SVC_") + component + "_DBG";
     for (char &c : variable) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return std::getenv(variable.c_str());
@@ -88,20 +88,20 @@ const char *environment_spec(const char *component) {
 
 extern "C" {
 
-void zel_svc_debug_set_levels(const char *spec, unsigned32 *status) {
-    set_levels(spec, status, true);
+void zel_svc_debug_set_levels(const char *text, unsigned32 *status) {
+    set_levels(text, status, true);
 }
 
-void zel_svc_debug_set_levels_nocb(const char *spec, unsigned32 *status) {
-    set_levels(spec, status, false);
+void zel_svc_debug_set_levels_nocb(const char *text, unsigned32 *status) {
+    set_levels(text, status, false);
 }
 
-void zel_svc_debug_routing(const char *spec, unsigned32 *status) {
-    debug_routing(spec, status, true);
+void zel_svc_debug_routing(const char *text, unsigned32 *status) {
+    debug_routing(text, status, true);
 }
 
-void zel_svc_debug_routing_nocb(const char *spec, unsigned32 *status) {
-    debug_routing(spec, status, false);
+void zel_svc_debug_routing_nocb(const char *text, unsigned32 *status) {
+    debug_routing(text, status, false);
 }
 
 int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
@@ -115,7 +115,7 @@ int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
     const char *remembered = zel_svc__get(handle->component_name);
     const char *text = remembered;
     if (!text) {
-        const char *value = environment_spec(handle->component_name);
+        const char *value = environment_value(handle->component_name);
         if (!value) return 1;
         size_t length = std::strlen(handle->component_name);
         if (std::strlen(value) < length ||

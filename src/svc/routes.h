@@ -10,7 +10,7 @@
 
 // Status codes of the routing code.
 #define ZEL_SVC_S_NO_MEMORY 0x106521F4u
-#define ZEL_SVC_S_BAD_SPEC 0x106521F7u
+#define ZEL_SVC_S_INVALID 0x106521F7u
 #define ZEL_SVC_S_ROUTE_REFUSED 0x106521F8u
 
 // The character that ends a key and separates the fields of a route.

@@ -27,14 +27,14 @@ void set_severity_routes(int index, const char *route_list, unsigned32 *status) 
     zel_svc__open_routes(&zel_svc_g_routes[index], ZEL_SVC_ROUTE_STDERR, route_list, status);
 }
 
-void routing_locked(char *spec, unsigned32 *status) {
-    char *colon = zel::find_sep(spec, SVC_SEP_CHAR);
+void routing_locked(char *text, unsigned32 *status) {
+    char *colon = zel::find_sep(text, SVC_SEP_CHAR);
     if (!colon || !zel::find_sep(colon + 1, SVC_SEP_CHAR)) return;
-    size_t key_length = static_cast<size_t>(colon - spec);
+    size_t key_length = static_cast<size_t>(colon - text);
     const char *route_list = colon + 1;
 
-    if (key_length == 1 && spec[0] == '*') {
-        const char *rest = spec + 1;  // ":" and the route list
+    if (key_length == 1 && text[0] == '*') {
+        const char *rest = text + 1;  // ":" and the route list
         for (int i = 0; i < kSeverities; ++i) {
             std::string entry = std::string(zel_svc_g_code_table[i]) + rest;
             zel_svc__store(entry.c_str(), status);
@@ -46,9 +46,9 @@ void routing_locked(char *spec, unsigned32 *status) {
         }
         return;
     }
-    int index = severity_by_prefix(spec, key_length);
+    int index = severity_by_prefix(text, key_length);
     if (index < 0) return;
-    zel_svc__store(spec, status);
+    zel_svc__store(text, status);
     if (*status != 0) return;
     set_severity_routes(index, route_list, status);
 }
@@ -57,12 +57,12 @@ void routing_locked(char *spec, unsigned32 *status) {
 
 extern "C" {
 
-void zel_svc_routing(const char *spec, unsigned32 *status) {
-    *status = ZEL_SVC_S_BAD_SPEC;
-    if (!spec) return;
+void zel_svc_routing(const char *text, unsigned32 *status) {
+    *status = ZEL_SVC_S_INVALID;
+    if (!text) return;
     zel::svc_lock();
     pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
-    char *copy = strdup(spec);
+    char *copy = strdup(text);
     if (!copy) {
         *status = ZEL_SVC_S_NO_MEMORY;
     } else {
@@ -75,7 +75,7 @@ void zel_svc_routing(const char *spec, unsigned32 *status) {
 void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
     int index = static_cast<int>((attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4) - 1;
     if (index < 0 || index >= kSeverities) {
-        *status = ZEL_SVC_S_BAD_SPEC;
+        *status = ZEL_SVC_S_INVALID;
         return;
     }
     const char *name = zel_svc_g_code_table[index];

@@ -4,14 +4,14 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/compiled_components.cc
   ${CMAKE_CURRENT_LIST_DIR}/registration.cc
   ${CMAKE_CURRENT_LIST_DIR}/route_close.cc
-  ${CMAKE_CURRENT_LIST_DIR}/route_spec.cc
+  ${CMAKE_CURRENT_LIST_DIR}/route_list.cc
   ${CMAKE_CURRENT_LIST_DIR}/route_memory.cc
   ${CMAKE_CURRENT_LIST_DIR}/severity_routing.cc
   ${CMAKE_CURRENT_LIST_DIR}/route_announce.cc
   ${CMAKE_CURRENT_LIST_DIR}/dynamic_route_pending.cc
   ${CMAKE_CURRENT_LIST_DIR}/log_file.cc
   ${CMAKE_CURRENT_LIST_DIR}/fork_handlers.cc
-  ${CMAKE_CURRENT_LIST_DIR}/debug_spec.cc
+  ${CMAKE_CURRENT_LIST_DIR}/debug_level_grammar.cc
   ${CMAKE_CURRENT_LIST_DIR}/debug_levels.cc
   ${CMAKE_CURRENT_LIST_DIR}/message_save.cc
   ${CMAKE_CURRENT_LIST_DIR}/message_entry.cc

@@ -23,10 +23,21 @@ bool g_lcl_is_set = false;
 char *g_prev_tz = nullptr;  // the TZ the state was built from; null without TZ
 int g_hint = 0;             // the transition found last: stamps mostly ask again
 
-// A child forked while another thread held the lock must not inherit it held.
 void lock_zone() { pthread_mutex_lock(&g_lock); }
 void unlock_zone() { pthread_mutex_unlock(&g_lock); }
-void register_fork_handlers() { pthread_atfork(lock_zone, unlock_zone, unlock_zone); }
+
+// A child forked while another thread held the lock gets a fresh lock and
+// builds its zone again. The lock is not taken before the fork: a thread
+// writing a record holds the serviceability mutex and then asks for local
+// time, so taking this lock first in the fork would invert that order. The
+// previous TZ copy is dropped, not freed, as it may have been mid-update.
+void reset_in_child() {
+    pthread_mutex_init(&g_lock, nullptr);
+    g_prev_tz = nullptr;
+    g_lcl_is_set = false;
+    g_hint = 0;
+}
+void register_fork_handlers() { pthread_atfork(nullptr, nullptr, reset_in_child); }
 
 void set_gmt(ZoneState *sp) {
     sp->timecnt = 0;

@@ -32,12 +32,12 @@ struct Case {
 constexpr size_t kMaxArgs = 4;
 int g_failures = 0;
 
-void compare(const Case &c, ...) {
+void compare(const Case *c, ...) {
     va_list args;
     va_start(args, c);
     va_list ap;
     va_copy(ap, args);
-    int n = vsnprintf(nullptr, 0, c.format.c_str(), ap);
+    int n = vsnprintf(nullptr, 0, c->format.c_str(), ap);
     va_end(ap);
     std::vector<int> sizes = {0, 1, n, n + 1, n + 100};
     for (int size : sizes) {
@@ -45,23 +45,26 @@ void compare(const Case &c, ...) {
         std::string want(static_cast<size_t>(size) + 8, '#'), got(want);
         char *wbuf = &want[0], *gbuf = &got[0];
         va_copy(ap, args);
-        int wn = vsnprintf(wbuf, static_cast<size_t>(size), c.format.c_str(), ap);
+        int wn = vsnprintf(wbuf, static_cast<size_t>(size), c->format.c_str(), ap);
         va_end(ap);
         va_copy(ap, args);
-        int gn = zel_vsnprintf(gbuf, size, c.format.c_str(), ap);
+        int gn = zel_vsnprintf(gbuf, size, c->format.c_str(), ap);
         va_end(ap);
         if (wn != gn || want != got) {
             std::string values;
-            for (const Arg &a : c.args) values += " " + std::to_string(a.i) + "/" + std::to_string(static_cast<double>(a.f));
-            ADD_FAILURE() << "format \"" << c.format << "\" size " << size << " args" << values
-                          << ": want " << wn << " \"" << want << "\", got " << gn << " \"" << got << "\"";
+            for (const Arg &a : c->args)
+                values +=
+                    " " + std::to_string(a.i) + "/" + std::to_string(static_cast<double>(a.f));
+            ADD_FAILURE() << "format \"" << c->format << "\" size " << size << " args" << values
+                          << ": want " << wn << " \"" << want << "\", got " << gn << " \"" << got
+                          << "\"";
             ++g_failures;
             break;
         }
     }
     // Measuring without a buffer counts the same.
     va_copy(ap, args);
-    EXPECT_EQ(n, zel_vsnprintf(nullptr, 0, c.format.c_str(), ap)) << c.format;
+    EXPECT_EQ(n, zel_vsnprintf(nullptr, 0, c->format.c_str(), ap)) << c->format;
     va_end(ap);
     va_end(args);
 }
@@ -70,9 +73,9 @@ void compare(const Case &c, ...) {
 template <typename... A>
 void call(const Case &c, size_t i, A... a) {
     if constexpr (sizeof...(A) >= kMaxArgs) {
-        compare(c, a...);
+        compare(&c, a...);
     } else {
-        if (i == c.args.size()) return compare(c, a...);
+        if (i == c.args.size()) return compare(&c, a...);
         const Arg &x = c.args[i];
         switch (x.kind) {
         case Arg::kInt:
@@ -196,10 +199,13 @@ private:
         if (is_int) {
             static const char *kLengths[] = {"", "h", "l", "ll"};
             std::string len = kLengths[pick(0, 3)];
-            value.kind = len == "l" ? Arg::kLong : len.size() == 0 || len == "h" ? Arg::kInt : Arg::kLongLong;
+            value.kind = len == "l"                      ? Arg::kLong
+                         : len.size() == 0 || len == "h" ? Arg::kInt
+                                                         : Arg::kLongLong;
             value.i = integer();
             // "#" octal of 0 without digits: the system still prints a 0.
-            if (conv == 'o' && f.find('#') != std::string::npos && has_prec) value.i = pick(1, 4095);
+            if (conv == 'o' && f.find('#') != std::string::npos && has_prec)
+                value.i = pick(1, 4095);
             f += len;
         } else if (is_float) {
             bool ld = chance(40);

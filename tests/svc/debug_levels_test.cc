@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr unsigned32 kBadSpec = 0x106521F7;
+constexpr unsigned32 kInvalid = 0x106521F7;
 
 std::vector<std::string> g_told;
 void on_level(const char *component, const char *subcomp, unsigned32 msgid, unsigned32 level) {
@@ -39,12 +39,12 @@ protected:
         for (int i = 0; i < 3; ++i) out += std::to_string(table_[i].level);
         return out;
     }
-    unsigned32 set(const char *spec, bool callbacks = true) {
+    unsigned32 set(const char *text, bool callbacks = true) {
         unsigned32 st = 1;
         if (callbacks)
-            zel_svc_debug_set_levels(spec, &st);
+            zel_svc_debug_set_levels(text, &st);
         else
-            zel_svc_debug_set_levels_nocb(spec, &st);
+            zel_svc_debug_set_levels_nocb(text, &st);
         return st;
     }
     zel_svc_subcomp table_[4] = {{"core", "d", 0x11, 0}, {"admin", "d", 0x12, 0}, {"azn", "d", 0, 0},
@@ -57,20 +57,20 @@ TEST_F(DebugLevels, GrammarAndCallbacks) {
     EXPECT_EQ("999", levels());
     EXPECT_EQ((std::vector<std::string>{"tst/core/17=9", "tst/admin/18=9", "tst/azn/0=9"}), g_told);
     g_told.clear();
-    EXPECT_EQ(kBadSpec, set("tst:core.10"));
-    EXPECT_EQ(kBadSpec, set("tst:core.x"));
-    EXPECT_EQ(kBadSpec, set("tst:core"));
-    EXPECT_EQ(kBadSpec, set("tst:core.99999999999999999999"));
-    EXPECT_EQ(kBadSpec, set("tst"));
+    EXPECT_EQ(kInvalid, set("tst:core.10"));
+    EXPECT_EQ(kInvalid, set("tst:core.x"));
+    EXPECT_EQ(kInvalid, set("tst:core"));
+    EXPECT_EQ(kInvalid, set("tst:core.99999999999999999999"));
+    EXPECT_EQ(kInvalid, set("tst"));
     EXPECT_EQ("999", levels());
     EXPECT_TRUE(g_told.empty());
     EXPECT_EQ(0u, set("tst:"));
-    EXPECT_EQ(kBadSpec, set("tst:core.3,nosuch.2,admin.4"));
+    EXPECT_EQ(kInvalid, set("tst:core.3,nosuch.2,admin.4"));
     EXPECT_EQ("399", levels());
     EXPECT_EQ((std::vector<std::string>{"tst/core/17=3"}), g_told);
     EXPECT_EQ(0u, set("tst:admin.07xyz,azn.0,"));  // text after the digits is ignored
     EXPECT_EQ("370", levels());
-    EXPECT_EQ(kBadSpec, set("tst:core.1,,azn.2"));
+    EXPECT_EQ(kInvalid, set("tst:core.1,,azn.2"));
     EXPECT_EQ("170", levels());
 }
 
@@ -102,10 +102,10 @@ TEST_F(DebugLevels, RoutingSetsLevelsAndRoutes) {
     EXPECT_EQ(0u, st);
     EXPECT_EQ("500", levels());
     zel_svc_debug_routing("tst:core.x:STDERR:", &st);
-    EXPECT_EQ(kBadSpec, st);
+    EXPECT_EQ(kInvalid, st);
     EXPECT_EQ(2, handle_->debug_routes.count);
     zel_svc_debug_routing("nocolon", &st);
-    EXPECT_EQ(kBadSpec, st);
+    EXPECT_EQ(kInvalid, st);
 }
 
 TEST_F(DebugLevels, UnregisteredComponentUsesTheRememberedTextLater) {
@@ -133,7 +133,7 @@ TEST_F(DebugLevels, EnvironmentReadOnce) {
     unsigned32 st = 1;
     // The set-up applies the levels, then fails on the bad route at the end.
     EXPECT_TRUE(zel_svc__debug_fillin(handle_, &st));
-    EXPECT_EQ(kBadSpec, st);
+    EXPECT_EQ(kInvalid, st);
     EXPECT_EQ("070", levels());
     ASSERT_EQ(1, handle_->debug_routes.count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, handle_->debug_routes.routes[0]->kind);

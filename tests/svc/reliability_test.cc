@@ -119,6 +119,11 @@ void *log_forever(void *) {
 }
 
 TEST(Cancellation, CancelledLoggerLeavesTheMutexFree) {
+#ifdef __SANITIZE_ADDRESS__
+    // The address sanitizer's runtime trips over its own stack bookkeeping
+    // while a cancelled thread unwinds; the other lanes run this test.
+    GTEST_SKIP() << "cancellation unwinding is not supported under AddressSanitizer";
+#endif
     zeltest::TempDir dir;
     std::string path = dir.file("cancel.log");
     init_with_file(path);

@@ -137,9 +137,9 @@ std::string stderr_of(void (*body)(const std::string &dir), const std::string &d
 
 void unusable_names(const std::string &dir) {
     unsigned32 st = 1;
-    std::string spec = "WARNING:FILE:" + dir + "/missing/x.log;FILE:" + dir + ";XMLFILE:" + dir +
+    std::string text = "WARNING:FILE:" + dir + "/missing/x.log;FILE:" + dir + ";XMLFILE:" + dir +
                        "/" + std::string(5000, 'n') + ";FILE:" + dir + "/ok.log";
-    zel_svc_routing(spec.c_str(), &st);
+    zel_svc_routing(text.c_str(), &st);
     if (st != 0) _exit(3);
     zel_svc_handle *handle = component("*.9:GOESTO:WARNING");
     zel_svc__debug(handle, 0, 1, "tok=one");

@@ -9,26 +9,26 @@
 
 namespace {
 
-constexpr unsigned32 kBadSpec = 0x106521F7;
+constexpr unsigned32 kInvalid = 0x106521F7;
 
 int kind_of(int severity, int route = 0) { return zel_svc_g_routes[severity].routes[route]->kind; }
 
-unsigned32 route(const char *spec) {
+unsigned32 route(const char *text) {
     unsigned32 st = 1;
-    zel_svc_routing(spec, &st);
+    zel_svc_routing(text, &st);
     return st;
 }
 
 TEST(SeverityRouting, KeysSelectTheFirstSeverityTheyBegin) {
     struct {
-        const char *spec;
+        const char *text;
         int severity;
     } cases[] = {{"WARN:STDOUT:", 2},     {"NOTICE:STDOUT:", 3}, {"NOTICE_V:STDOUT:", 4},
                  {":STDOUT:", 0},         {"E:STDOUT:", 1},      {"NOTICE_VERBOSE:STDOUT:", 4}};
     for (auto &c : cases) {
         for (auto &block : zel_svc_g_routes) zel_svc__close_routes(&block);
-        ASSERT_EQ(0u, route(c.spec)) << c.spec;
-        for (int s = 0; s < 5; ++s) EXPECT_EQ(s == c.severity ? 1 : 0, zel_svc_g_routes[s].count) << c.spec;
+        ASSERT_EQ(0u, route(c.text)) << c.text;
+        for (int s = 0; s < 5; ++s) EXPECT_EQ(s == c.severity ? 1 : 0, zel_svc_g_routes[s].count) << c.text;
         EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(c.severity));
         EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, zel_svc_g_routes[c.severity].routes[0]->fallback);
     }
@@ -37,12 +37,12 @@ TEST(SeverityRouting, KeysSelectTheFirstSeverityTheyBegin) {
 TEST(SeverityRouting, InvalidSpecificationsChangeNothing) {
     ASSERT_EQ(0u, route("WARNING:STDOUT:"));
     const char *bad[] = {"WARNING:STDERR", "WARNING", "FOO:STDERR:", "WARNINGS:STDERR:", "warning:STDERR:", ""};
-    for (const char *spec : bad) EXPECT_EQ(kBadSpec, route(spec)) << spec;
+    for (const char *text : bad) EXPECT_EQ(kInvalid, route(text)) << text;
     ASSERT_EQ(1, zel_svc_g_routes[2].count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(2));
     unsigned32 st = 1;
     zel_svc_routing(nullptr, &st);
-    EXPECT_EQ(kBadSpec, st);
+    EXPECT_EQ(kInvalid, st);
 }
 
 TEST(SeverityRouting, StarSetsAndRemembersAllFive) {
@@ -62,7 +62,7 @@ TEST(SeverityRouting, StarSetsAndRemembersAllFive) {
 }
 
 TEST(SeverityRouting, BadRouteKeepsRoutesBuiltBeforeIt) {
-    EXPECT_EQ(kBadSpec, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
+    EXPECT_EQ(kInvalid, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
     ASSERT_EQ(1, zel_svc_g_routes[1].count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(1));
 }
@@ -100,7 +100,7 @@ TEST(SeverityFillin, EnvironmentLists) {
     EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, kind_of(0));  // unknown route: the fill-in fallback
     st = 1;
     zel_svc__fillin(0x7, &st);  // no severity: nothing to fill
-    EXPECT_EQ(kBadSpec, st);
+    EXPECT_EQ(kInvalid, st);
 }
 
 TEST(SeverityFillin, RememberedTextWinsOverEnvironment) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr unsigned32 kBadSpec = 0x106521F7;
+constexpr unsigned32 kInvalid = 0x106521F7;
 
 class RouteList : public ::testing::Test {
 protected:
@@ -51,14 +51,14 @@ TEST_F(RouteList, SeparatorsAndStreamKinds) {
 }
 
 TEST_F(RouteList, FaultsStopTheBuildAndKeepEarlierRoutes) {
-    EXPECT_EQ(kBadSpec, build("STDERR"));  // ':' is required even without a parameter
+    EXPECT_EQ(kInvalid, build("STDERR"));  // ':' is required even without a parameter
     EXPECT_EQ(0, block_.count);
-    EXPECT_EQ(kBadSpec, build("STDOUT:;FILE.3:" + dir_.file("x") + ";STDERR:"));
+    EXPECT_EQ(kInvalid, build("STDOUT:;FILE.3:" + dir_.file("x") + ";STDERR:"));
     ASSERT_EQ(1, block_.count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, route(0)->kind);
-    EXPECT_EQ(kBadSpec, build(";STDERR:"));  // a lone ';' first is an empty route
-    EXPECT_EQ(kBadSpec, build("."));
-    EXPECT_EQ(kBadSpec, build("FILE.:x"));  // one '.' and no second one
+    EXPECT_EQ(kInvalid, build(";STDERR:"));  // a lone ';' first is an empty route
+    EXPECT_EQ(kInvalid, build("."));
+    EXPECT_EQ(kInvalid, build("FILE.:x"));  // one '.' and no second one
     EXPECT_EQ(0u, build("STDERR.1.2:"));    // counts on a stream kind are ignored
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(0)->kind);
 }
@@ -155,7 +155,7 @@ TEST_F(RouteList, TenThousandRoutesBuild) {
     EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, route(9999)->kind);
 }
 
-TEST(RememberedSpecs, KeyedByTheTextBeforeTheFirstColon) {
+TEST(RememberedTexts, KeyedByTheTextBeforeTheFirstColon) {
     unsigned32 st = 1;
     zel_svc__store("WARNING:STDERR:", &st);
     EXPECT_EQ(0u, st);
@@ -172,7 +172,7 @@ TEST(RememberedSpecs, KeyedByTheTextBeforeTheFirstColon) {
     EXPECT_STREQ("DISCARD:", zel_svc__get("WARNING"));
 }
 
-TEST(RememberedSpecsDeathTest, TextWithoutSeparatorIsAnInternalFault) {
+TEST(RememberedTextsDeathTest, TextWithoutSeparatorIsAnInternalFault) {
     unsigned32 st = 1;
     zel_svc__store("WARNING:STDERR:", &st);
     EXPECT_DEATH(zel_svc__store("WARNING", &st), "");

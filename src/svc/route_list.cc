@@ -248,7 +248,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
     if (*status == 0) {
         route->kind = ZEL_SVC_ROUTE_DYNAMIC;
         route->open = 1;
-    } else if (*status == ZEL_SVC_S_BAD_SPEC) {
+    } else if (*status == ZEL_SVC_S_INVALID) {
         *status = 0;  // not registered yet: wait at the fallback
         route->target = nullptr;
         route->open = 1;
@@ -285,7 +285,7 @@ void zel_svc__open_routes(zel_svc_routes_t *block, int fallback, const char *rou
         }
         RouteText text;
         if (!cut_route(route_text, &text)) {
-            *status = ZEL_SVC_S_BAD_SPEC;
+            *status = ZEL_SVC_S_INVALID;
             break;
         }
         auto *route = static_cast<zel_svc_route_t *>(std::calloc(1, sizeof(zel_svc_route_t)));

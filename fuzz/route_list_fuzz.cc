@@ -7,9 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     routefuzz::enter_temp_dir();
-    std::string spec = routefuzz::confined_text(data, size);
+    std::string text = routefuzz::confined_text(data, size);
     unsigned32 st = 0;
-    zel_svc_routing(spec.c_str(), &st);
+    zel_svc_routing(text.c_str(), &st);
     pthread_mutex_lock(&zel_svc_g_mutex);
     for (int s = 0; s < 5; ++s) {
         int count = 0;
