@@ -4,7 +4,7 @@
 # target finds a crash, a leak or a sanitizer report.
 # Usage: scripts/fuzz-smoke.sh BUILD_FUZZ_DIR SECONDS
 set -uo pipefail
-dir=$1 seconds=$2
+dir=$(cd "$1" && pwd) seconds=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 count=0 failed=0
 for target in "$dir"/*_fuzz; do
