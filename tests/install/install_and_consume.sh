@@ -2,7 +2,7 @@
 # Installs the build into a scratch prefix, then builds and runs a small C
 # program against it twice: through find_package(zel) and through pkg-config.
 set -euo pipefail
-build=$1 consumer=$2 toolchain=${3:-} emulator=${4:-}
+build=$1 consumer=$2 toolchain=${3:-} emulator=${4:-} flags=${5:-}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -16,15 +16,16 @@ done
 run() { if [ -n "$emulator" ]; then "$emulator" "$@"; else "$@"; fi; }
 
 # CMake package.
-args=(-S "$consumer" -B "$scratch/cmake-build" -DCMAKE_PREFIX_PATH="$scratch/prefix")
+args=(-S "$consumer" -B "$scratch/cmake-build" -DCMAKE_PREFIX_PATH="$scratch/prefix"
+      -DCMAKE_C_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags")
 [ -n "$toolchain" ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
 cmake "${args[@]}" >/dev/null
 cmake --build "$scratch/cmake-build" >/dev/null
 run "$scratch/cmake-build/consumer"
 
 # pkg-config.
-cflags=""
-[ -n "$toolchain" ] && cflags="-m32"
+cflags=$flags
+[ -n "$toolchain" ] && cflags="$cflags -m32"
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 cc $cflags "$consumer/consumer.c" -o "$scratch/consumer-pc" $(pkg-config --cflags --libs zel)
 run "$scratch/consumer-pc"
