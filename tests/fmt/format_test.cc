@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -26,28 +27,13 @@ Result fmt(const char *format, ...) {
     return {n, n >= 0 ? std::string(buf) : "<failed>"};
 }
 
+// Every piece (literal, padding, sign, zeros, digits, prefix) cut at every
+// size; size 0 writes nothing, size 1 only the terminator.
 TEST(FmtTruncation, CutsButCountsTheWholeText) {
-    char buf[16];
-    memset(buf, '#', sizeof buf);
-    EXPECT_EQ(8, zel_snprintf(buf, 5, "%s", "abcdefgh"));
-    EXPECT_STREQ("abcd", buf);
-    EXPECT_EQ('#', buf[5]);
-
-    EXPECT_EQ(5, zel_snprintf(nullptr, 0, "%d", 12345));
-    memset(buf, '#', sizeof buf);
-    EXPECT_EQ(5, zel_snprintf(buf, 0, "%d", 12345));
-    EXPECT_EQ('#', buf[0]);
-    EXPECT_EQ(5, zel_snprintf(buf, 1, "%d", 12345));
-    EXPECT_EQ('\0', buf[0]);
-    EXPECT_EQ('#', buf[1]);
-
-    // Every piece (literal, padding, sign, zeros, digits, prefix) cut at every size.
     const char *format = "ab%+08dcd%-6s|%#.5x|%5.1f|%%";
-    char full[64];
-    int n = zel_snprintf(full, sizeof full, format, -42, "xy", 0xab, 2.25);
-    ASSERT_EQ(std::string("ab-0000042cdxy    |0x000ab|  2.2|%"), full);
+    const std::string full = "ab-0000042cdxy    |0x000ab|  2.2|%";
+    const int n = static_cast<int>(full.size());
     for (int size = 0; size <= n + 1; ++size) {
-        memset(buf, '#', sizeof buf);
         char big[64];
         memset(big, '#', sizeof big);
         ASSERT_EQ(n, zel_snprintf(big, size, format, -42, "xy", 0xab, 2.25)) << size;
@@ -55,7 +41,7 @@ TEST(FmtTruncation, CutsButCountsTheWholeText) {
             EXPECT_EQ('#', big[0]);
             continue;
         }
-        EXPECT_EQ(std::string(full, static_cast<size_t>(std::min(size - 1, n))), big) << size;
+        EXPECT_EQ(full.substr(0, static_cast<size_t>(std::min(size - 1, n))), big) << size;
         EXPECT_EQ('#', big[size]) << size;
     }
 }
@@ -107,11 +93,7 @@ TEST(FmtRejected, FormatsFailAndLeaveTheBufferAlone) {
 }
 
 TEST(FmtConversions, FlagsOfItsOwn) {
-    EXPECT_EQ("-0042", fmt("%05d", -42).text);
-    EXPECT_EQ("5    |", fmt("%-5d|", 5).text);
-    EXPECT_EQ("+5", fmt("%+d", 5).text);
-    EXPECT_EQ("", fmt("%.0d", 0).text);
-    EXPECT_EQ("0xff 0 010 0x0000ff", fmt("%#x %#x %#o %#08x", 255, 0, 8, 255).text);
+    // (Flags that agree with the system are left to the differential test.)
     EXPECT_EQ("", fmt("%#.0o", 0).text);  // no digits: no octal 0 either
     EXPECT_EQ("00010 010", fmt("%#.5o %#.2o", 8, 8).text);
     EXPECT_EQ("    %", fmt("%5%").text);
@@ -130,11 +112,6 @@ TEST(FmtConversions, LengthsFetchTheirOwnSizes) {
     EXPECT_EQ("-9223372036854775807 9223372036854775807 18446744073709551615",
               fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL,
                   18446744073709551615ULL).text);
-    EXPECT_EQ(std::to_string(LONG_MIN) + " " + std::to_string(ULONG_MAX),
-              fmt("%ld %lu", LONG_MIN, ULONG_MAX).text);
-    // A long double followed by an int: both must be fetched at their sizes.
-    EXPECT_EQ("0.125 7 1e+300", fmt("%Lg %d %g", 0.125L, 7, 1e300).text);
-    EXPECT_EQ("abc|abc|abc", fmt("%.3s|%.10s|%s", "abcdef", "abc", "abc").text);
     // The precision bounds the read: an unterminated array is fine.
     const char raw[3] = {'x', 'y', 'z'};
     EXPECT_EQ("xy", fmt("%.2s", raw).text);

@@ -27,12 +27,21 @@ std::string catalog_source(const std::string &text) {
     return "$set 1\n$quote \"\n151 \"" + text + "\"\n";
 }
 
+// Components 0x3000 + n ("vr" catalogs), and their message 151.
+std::string comp_name(unsigned32 n) {
+    char name[4];
+    zel_msg__inq_comp((0x3000 + n) << 12, name);
+    return name;
+}
+unsigned32 comp_code(unsigned32 n) { return 0x30000097u | ((0x3000 + n) << 12); }
+
 class CatalogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         unsetenv("ZEL_CATALOG_DIR");
         setenv("NLSPATH", (dir_.path() + "/%L/%N").c_str(), 1);
     }
+    std::string comp_catalog(unsigned32 n) { return dir_.file("C/vr" + comp_name(n) + ".cat"); }
     TempDir dir_;
 };
 
@@ -151,26 +160,18 @@ TEST_F(CatalogTest, FacilityCodesNeedTheMessageAndTheFacilityName) {
 // A ninth catalog in one class evicts the least recently used one, which is
 // read from its file again when it is next needed.
 TEST_F(CatalogTest, NinthCatalogEvictsTheLeastRecentlyUsed) {
-    for (unsigned32 comp = 0; comp < 9; ++comp) {
-        char name[4];
-        zel_msg__inq_comp((0x3000 + comp) << 12, name);
-        compile_catalog(dir_.file(std::string("C/vr") + name + ".cat"), catalog_source("old"));
-    }
-    auto code = [](unsigned32 comp) { return 0x30000097u | ((0x3000 + comp) << 12); };
+    for (unsigned32 comp = 0; comp < 9; ++comp) compile_catalog(comp_catalog(comp), catalog_source("old"));
     unsigned32 st;
-    for (unsigned32 comp = 0; comp < 8; ++comp) EXPECT_STREQ("old", zel_msg_get_cat_msg(code(comp), &st));
+    for (unsigned32 comp = 0; comp < 8; ++comp) EXPECT_STREQ("old", zel_msg_get_cat_msg(comp_code(comp), &st));
     // Rewrite every file; cached catalogs keep their old text until evicted.
     for (unsigned32 comp = 0; comp < 9; ++comp) {
-        char name[4];
-        zel_msg__inq_comp((0x3000 + comp) << 12, name);
-        compile_catalog(dir_.file(std::string("C/vr") + name + ".cat.new"), catalog_source("new"));
-        std::rename(dir_.file(std::string("C/vr") + name + ".cat.new").c_str(),
-                    dir_.file(std::string("C/vr") + name + ".cat").c_str());
+        compile_catalog(comp_catalog(comp) + ".new", catalog_source("new"));
+        std::rename((comp_catalog(comp) + ".new").c_str(), comp_catalog(comp).c_str());
     }
-    EXPECT_STREQ("old", zel_msg_get_cat_msg(code(0), &st));  // now the most recent
-    EXPECT_STREQ("new", zel_msg_get_cat_msg(code(8), &st));  // evicts component 1
-    EXPECT_STREQ("old", zel_msg_get_cat_msg(code(2), &st));
-    EXPECT_STREQ("new", zel_msg_get_cat_msg(code(1), &st));  // reopened
+    EXPECT_STREQ("old", zel_msg_get_cat_msg(comp_code(0), &st));  // now the most recent
+    EXPECT_STREQ("new", zel_msg_get_cat_msg(comp_code(8), &st));  // evicts component 1
+    EXPECT_STREQ("old", zel_msg_get_cat_msg(comp_code(2), &st));
+    EXPECT_STREQ("new", zel_msg_get_cat_msg(comp_code(1), &st));  // reopened
 }
 
 TEST_F(CatalogTest, BadCatalogFilesAndOversizedSettingsFailCleanly) {
@@ -199,11 +200,7 @@ TEST_F(CatalogTest, BadCatalogFilesAndOversizedSettingsFailCleanly) {
 
 // Lookups from several threads while others open new catalogs into the cache.
 TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
-    for (unsigned32 comp = 0; comp < 12; ++comp) {
-        char name[4];
-        zel_msg__inq_comp((0x3000 + comp) << 12, name);
-        compile_catalog(dir_.file(std::string("C/vr") + name + ".cat"), catalog_source(name));
-    }
+    for (unsigned32 comp = 0; comp < 12; ++comp) compile_catalog(comp_catalog(comp), catalog_source(comp_name(comp)));
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
@@ -211,10 +208,8 @@ TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
             for (int i = 0; i < 300; ++i) {
                 unsigned32 comp = (i * 7 + t) % 12;
                 unsigned32 st;
-                char *text = zel_msg_get_msg(0x30000097u | ((0x3000 + comp) << 12), &st);
-                char name[4];
-                zel_msg__inq_comp((0x3000 + comp) << 12, name);
-                if (!text || std::string(text) != name) ++wrong;
+                char *text = zel_msg_get_msg(comp_code(comp), &st);
+                if (!text || text != comp_name(comp)) ++wrong;
                 std::free(text);
             }
         });

@@ -24,10 +24,10 @@ void init() {
     zel_svc_set_progname("svctest", &st);
 }
 
-void route(const std::string &spec) {
+void route(const std::string &routes) {
     unsigned32 st = 1;
-    zel_svc_routing(spec.c_str(), &st);
-    ASSERT_EQ(0u, st) << spec;
+    zel_svc_routing(routes.c_str(), &st);
+    ASSERT_EQ(0u, st) << routes;
 }
 
 void error_message(unsigned32 attributes, const char *word, int number) {
@@ -35,27 +35,34 @@ void error_message(unsigned32 attributes, const char *word, int number) {
                             kSystemCall, word, number);
 }
 
+// Each case starts the services and gets a fresh folder for its logs.
+class Entry : public ::testing::Test {
+protected:
+    void SetUp() override { init(); }
+    std::string file(const char *name) { return dir_.file(name); }
+    std::string text_of(const char *name) { return zeltest::read_file(dir_.file(name)); }
+    zeltest::TempDir dir_;
+};
+using MessageRoutes = Entry;
+using Traces = Entry;
+
 const char kPrefix[] = R"(\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d\.\d{3}[-+]\d\d:\d\dI-----)";
 
-TEST(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
-    init();
-    zeltest::TempDir dir;
-    route("ERROR:FILE:" + dir.file("a.log") + ";STDERR:");
+TEST_F(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
+    route("ERROR:FILE:" + file("a.log") + ";STDERR:");
     testing::internal::CaptureStderr();
     error_message(ZEL_SVC_SEV_ERROR, "open", 2);
     std::string err = testing::internal::GetCapturedStderr();
     std::string tail = " 0x3665A09C svctest ERROR qpc core t.cc 9 0x[0-9a-f]{8}";
     std::string text = "KVXSC0156E   The open system routine failed: system error code: 2\n";
-    EXPECT_TRUE(std::regex_match(zeltest::read_file(dir.file("a.log")),
+    EXPECT_TRUE(std::regex_match(text_of("a.log"),
                                  std::regex(kPrefix + tail + " " + text)))
-        << zeltest::read_file(dir.file("a.log"));
+        << text_of("a.log");
     EXPECT_TRUE(std::regex_match(err, std::regex(kPrefix + tail + "\n" + text))) << err;
 }
 
-TEST(MessageRoutes, NoRoutingAndStderrCopy) {
-    init();
-    zeltest::TempDir dir;
-    route("ERROR:FILE:" + dir.file("a.log"));
+TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
+    route("ERROR:FILE:" + file("a.log"));
     testing::internal::CaptureStderr();
     error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING, "a", 1);
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
@@ -63,16 +70,14 @@ TEST(MessageRoutes, NoRoutingAndStderrCopy) {
     error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING | ZEL_SVC_ATTR_ALSO_STDERR, "b", 2);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, err.find("\nKVXSC0156E   The b system")) << err;
-    EXPECT_EQ("", zeltest::read_file(dir.file("a.log")));
+    EXPECT_EQ("", text_of("a.log"));
     error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, "c", 3);
     EXPECT_EQ("KVXSC0156E   The c system routine failed: system error code: 3\n",
-              zeltest::read_file(dir.file("a.log")));
+              text_of("a.log"));
 }
 
-TEST(MessageRoutes, AbortAndExitAfterTheWrites) {
-    init();
-    zeltest::TempDir dir;
-    std::string log = dir.file("a.log");
+TEST_F(MessageRoutes, AbortAndExitAfterTheWrites) {
+    std::string log = file("a.log");
     EXPECT_EXIT(({
                     route("FATAL:FILE:" + log);
                     error_message(ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, "x", 1);
@@ -107,29 +112,25 @@ int drop_all(zel_svc_prolog *header, va_list) {
     return 0;
 }
 
-TEST(MessageRoutes, FilterDropsMessageAndItsAbort) {
-    init();
-    zeltest::TempDir dir;
+TEST_F(MessageRoutes, FilterDropsMessageAndItsAbort) {
     static zel_svc_subcomp table[] = {{"one", "first", 0, 0}, {nullptr, nullptr, 0, 0}};
     unsigned32 st;
     zel_svc_handle *handle = zel_svc_register(table, "flt", &st);
     ASSERT_NE(nullptr, handle);
-    route("ERROR:FILE:" + dir.file("a.log"));
+    route("ERROR:FILE:" + file("a.log"));
     handle->filter = drop_all;
     zel_svc_printf_withfile(handle, "f", 1, "%s%d", 0, 0x1020, kSystemCall, "a", 1);
     EXPECT_EQ(1, g_filter_calls);
     EXPECT_EQ(kSystemCall, g_filter_msgid);
-    EXPECT_EQ("", zeltest::read_file(dir.file("a.log")));
+    EXPECT_EQ("", text_of("a.log"));
     handle->filter = nullptr;
     zel_svc_printf_withfile(handle, "f", 1, "%s%d", 0, 0x20, kSystemCall, "a", 1);
-    EXPECT_NE(std::string::npos, zeltest::read_file(dir.file("a.log")).find(" flt one f 1 "));
+    EXPECT_NE(std::string::npos, text_of("a.log").find(" flt one f 1 "));
     zel_svc_unregister(handle, &st);
 }
 
-TEST(MessageRoutes, GoestoCyclesAreCut) {
-    init();
-    zeltest::TempDir dir;
-    std::string e = dir.file("e.log"), w = dir.file("w.log"), n = dir.file("n.log");
+TEST_F(MessageRoutes, GoestoCyclesAreCut) {
+    std::string e = file("e.log"), w = file("w.log"), n = file("n.log");
     route("ERROR:GOESTO:WARNING;FILE:" + e);
     route("WARNING:GOESTO:ERROR;GOESTO:WARNING;FILE:" + w);
     route("NOTICE:GOESTO:nosuch;FILE:" + n);  // no such list: the NOTICE list goes on
@@ -146,10 +147,8 @@ TEST(MessageRoutes, GoestoCyclesAreCut) {
     EXPECT_NE(std::string::npos, zeltest::read_file(n).find("The n system"));
 }
 
-TEST(Traces, LevelsDecideAndBriefDropsThePrefix) {
-    init();
-    zeltest::TempDir dir;
-    std::string log = dir.file("t.log");
+TEST_F(Traces, LevelsDecideAndBriefDropsThePrefix) {
+    std::string log = file("t.log");
     unsigned32 st;
     zel_svc_debug_routing(("qpc:core.5,admin.0:FILE:" + log).c_str(), &st);
     ASSERT_EQ(0u, st);
@@ -174,10 +173,8 @@ TEST(Traces, LevelsDecideAndBriefDropsThePrefix) {
     EXPECT_NE(std::string::npos, text.find("\nKVXSC0151E")) << text;
 }
 
-TEST(Traces, Utf8WithFileSplitsPrefixAndText) {
-    init();
-    zeltest::TempDir dir;
-    std::string log = dir.file("t.log");
+TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {
+    std::string log = file("t.log");
     unsigned32 st;
     zel_svc_debug_routing(("qpc:*.9:FILE:" + log).c_str(), &st);
     ASSERT_EQ(0u, st);

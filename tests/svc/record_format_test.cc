@@ -224,11 +224,10 @@ TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
 
 TEST_F(RecordFormat, XmlCatalogAndSeverityFromTheText) {
     // A code of technology "dce" names a "vrb" catalog; a short text is INFO.
-    zel_svc_msgctx *ctx = &ctx_;
     message(ZEL_SVC_SEV_ERROR, 0x106521FA);
-    std::free(ctx->header.format);
-    ctx->header.format = strdup("short");
-    ctx->header.xml = 1;
+    std::free(ctx_.header.format);
+    ctx_.header.format = strdup("short");
+    ctx_.header.xml = 1;
     direct(' ');
     std::string out = contents();
     EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;

@@ -45,35 +45,26 @@ void write_records(const std::string &writer, int count) {
     }
 }
 
-// Every line is one whole record of some writer and number; each writer's
-// numbers 0..count-1 appear exactly once.
+// Every line is one whole record of some writer and number, none twice; with
+// writers * count lines that is every writer's numbers 0..count-1 once each.
 void check_records(const std::string &path, int writers, int count) {
     std::istringstream in(zeltest::read_file(path));
     const std::regex record(
         R"(\S+ 0x3665A09C \S+ ERROR qpc core rel\.cc 1 0x[0-9a-f]{8} )"
-        R"(KVXSC0156E   The (w\d+) system routine failed: system error code: (\d+))");
+        R"(KVXSC0156E   The w(\d+) system routine failed: system error code: (\d+))");
     std::set<std::string> seen;
     std::string line;
     int lines = 0, torn = 0;
-    while (std::getline(in, line)) {
-        ++lines;
-        std::smatch m;
-        if (!std::regex_match(line, m, record)) {
+    for (std::smatch m; std::getline(in, line); ++lines) {
+        if (!std::regex_match(line, m, record) || std::stoi(m[1]) >= writers ||
+            std::stoi(m[2]) >= count) {
             if (++torn <= 3) ADD_FAILURE() << "torn record: " << line;
-            continue;
+        } else if (!seen.insert(m[1].str() + "/" + m[2].str()).second) {
+            ADD_FAILURE() << "twice: " << line;
         }
-        if (!seen.insert(m[1].str() + "/" + m[2].str()).second) ADD_FAILURE() << "twice: " << line;
     }
     EXPECT_EQ(0, torn);
     EXPECT_EQ(writers * count, lines);
-    for (int w = 0; w < writers; ++w) {
-        for (int i = 0; i < count; ++i) {
-            if (!seen.count("w" + std::to_string(w) + "/" + std::to_string(i))) {
-                ADD_FAILURE() << "missing w" << w << "/" << i;
-                return;
-            }
-        }
-    }
 }
 
 TEST(OneLogFile, EightThreads) {
