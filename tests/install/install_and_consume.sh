@@ -16,8 +16,9 @@ done
 run() { if [ -n "$emulator" ]; then "$emulator" "$@"; else "$@"; fi; }
 
 # CMake package.
-args=(-S "$consumer" -B "$scratch/cmake-build" -DCMAKE_PREFIX_PATH="$scratch/prefix"
-      -DCMAKE_C_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags")
+args=(-S "$consumer" -B "$scratch/cmake-build" -DCMAKE_PREFIX_PATH="$scratch/prefix")
+# Set only when needed: an empty CMAKE_C_FLAGS would hide the toolchain's -m32.
+[ -n "$flags" ] && args+=(-DCMAKE_C_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags")
 [ -n "$toolchain" ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
 cmake "${args[@]}" >/dev/null
 cmake --build "$scratch/cmake-build" >/dev/null
