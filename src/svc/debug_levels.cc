@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include <jrnmsg/lyr.h>
@@ -78,10 +79,12 @@ void debug_routing(const char *text, unsigned32 *status, bool tell) {
 }
 
 // The value of SVC_<COMPONENT>_DBG, or null.
-const char *environment_value(const char *component) {
+const char *environment_value(const char *component) try {
     std::string variable = std::string("SVC_") + component + "_DBG";
     for (char &c : variable) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return std::getenv(variable.c_str());
+} catch (const std::bad_alloc &) {
+    return nullptr;
 }
 
 }  // namespace

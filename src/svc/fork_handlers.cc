@@ -4,6 +4,7 @@
 #include <zel/svc.h>
 
 #include <cstdio>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <pthread.h>
@@ -47,7 +48,12 @@ void rename_in_child(zel_svc_route_t *route) {
     if (route->kind != ZEL_SVC_ROUTE_FILE) return;
     auto *file = static_cast<zel_svc_fileroute_t *>(route->target);
     if (!file->pattern) return;
-    std::string name = zel::expand_file_pattern(file->pattern, zel_svc__pid);
+    std::string name;
+    try {
+        name = zel::expand_file_pattern(file->pattern, zel_svc__pid);
+    } catch (const std::bad_alloc &) {
+        return;  // the child keeps writing to the inherited file
+    }
     if (file->name && name == file->name) return;
     char *copy = strdup(name.c_str());
     if (!copy) return;

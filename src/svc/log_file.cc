@@ -4,6 +4,7 @@
 #include <zel/svc.h>
 
 #include <cstdio>
+#include <new>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
@@ -64,7 +65,8 @@ int zel_svc__get_pid(void) {
     return zel_svc__pid;
 }
 
-void archiveLogFile(const char *name, int archives) {
+// Without memory for the archive name nothing is done.
+void archiveLogFile(const char *name, int archives) try {
     if (!name || archives <= 0 || !exists(name)) return;
     std::string base(name);
     int n = 1;
@@ -77,6 +79,7 @@ void archiveLogFile(const char *name, int archives) {
         unlink(archive.c_str());
     }
     std::rename(name, archive.c_str());
+} catch (const std::bad_alloc &) {
 }
 
 void zel_svc__check_open(zel_svc_route_t *route) {

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <grp.h>
@@ -221,8 +222,12 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
         return true;
     }
     if (int kind = file_kind(text.keyword)) {
-        std::string name = expand_file_pattern(text.parameter, zel_svc__get_pid());
-        zel_svc_fileroute_t *file = reference_file(name);
+        zel_svc_fileroute_t *file = nullptr;
+        try {
+            file = reference_file(expand_file_pattern(text.parameter, zel_svc__get_pid()));
+        } catch (const std::bad_alloc &) {
+            // reported below as no memory, like a failed allocation of the record
+        }
         if (!file) {
             *status = ZEL_SVC_S_NO_MEMORY;
             return false;

@@ -4,6 +4,8 @@
 #include <zel/svc.h>
 
 #include <cctype>
+#include <cstdio>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -66,7 +68,11 @@ void zel_svc_routing(const char *text, unsigned32 *status) {
     if (!copy) {
         *status = ZEL_SVC_S_NO_MEMORY;
     } else {
-        routing_locked(copy, status);
+        try {
+            routing_locked(copy, status);
+        } catch (const std::bad_alloc &) {
+            *status = ZEL_SVC_S_NO_MEMORY;
+        }
         std::free(copy);
     }
     pthread_cleanup_pop(1);
@@ -81,9 +87,9 @@ void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
     const char *name = zel_svc_g_code_table[index];
     const char *route_list = zel_svc__get(name);
     if (!route_list) {
-        std::string variable = std::string("SVC_") + name;
-        for (char &c : variable) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        route_list = std::getenv(variable.c_str());
+        char variable[32];  // the longest is SVC_NOTICE_VERBOSE
+        std::snprintf(variable, sizeof variable, "SVC_%s", name);
+        route_list = std::getenv(variable);
     }
     if (!route_list) route_list = index >= 3 ? "DISCARD:" : "STDERR:";
     *status = 0;
