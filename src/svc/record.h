@@ -10,6 +10,17 @@
 
 namespace zel {
 
+// The row of a sub-component index, or null when the table ends before it:
+// callers pass any index, and a bad one must not read past the table.
+inline const zel_svc_subcomp *subcomp_row(const zel_svc_handle *handle, unsigned32 index) {
+    const zel_svc_subcomp *row = handle ? handle->table : nullptr;
+    if (!row) return nullptr;
+    for (unsigned32 i = 0; i < index; ++i, ++row) {
+        if (!row->name) return nullptr;
+    }
+    return row->name ? row : nullptr;
+}
+
 // Size of the time text buffer of a record (text and NUL).
 constexpr int kTimeTextSize = 50;
 

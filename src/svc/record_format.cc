@@ -23,9 +23,8 @@ const char *component_name(const zel_svc_prolog *header) {
 }
 
 const char *subcomponent_name(const zel_svc_prolog *header) {
-    const zel_svc_subcomp *table = header->handle ? header->handle->table : nullptr;
-    const char *name = table ? table[header->table_index].name : nullptr;
-    return name ? name : "";
+    const zel_svc_subcomp *row = subcomp_row(header->handle, header->table_index);
+    return row ? row->name : "";
 }
 
 const char *severity_name(const zel_svc_prolog *header) {

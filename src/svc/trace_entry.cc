@@ -6,6 +6,7 @@
 
 #include "svc/core_state.h"
 #include "svc/print_call.h"
+#include "svc/record.h"
 
 namespace zel {
 namespace {
@@ -13,8 +14,8 @@ namespace {
 bool debug_test_level(zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
     unsigned32 status = 0;
     if (!handle->debug_filled && !zel_svc__debug_fillin(handle, &status)) return false;
-    if (!handle->table) return false;
-    return (handle->table[index].level & 0xF) >= level;
+    const zel_svc_subcomp *row = subcomp_row(handle, index);
+    return row && (row->level & 0xF) >= level;
 }
 
 void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsigned32 index,

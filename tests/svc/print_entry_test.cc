@@ -61,6 +61,21 @@ TEST_F(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
     EXPECT_TRUE(std::regex_match(err, std::regex(kPrefix + tail + "\n" + text))) << err;
 }
 
+// A sub-component index past the end of the table names no sub-component
+// and never reaches a trace level.
+TEST_F(MessageRoutes, IndexPastTheTableEnd) {
+    route("ERROR:FILE:" + file("a.log"));
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR,
+                            kSystemCall, "x", 1);
+    EXPECT_NE(std::string::npos, text_of("a.log").find(" ERROR qpc  t.cc 9 ")) << text_of("a.log");
+    unsigned32 st;
+    zel_svc_debug_routing("qpc:*.9:STDERR:", &st);
+    testing::internal::CaptureStderr();
+    zel_svc__debug(zelmox_client_svc_handle, 3, 1, "past the end");
+    zel_svc__debug(zelmox_client_svc_handle, 1000000, 1, "far past the end");
+    EXPECT_EQ("", testing::internal::GetCapturedStderr());
+}
+
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
     route("ERROR:FILE:" + file("a.log"));
     testing::internal::CaptureStderr();
