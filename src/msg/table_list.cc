@@ -46,6 +46,7 @@ const zel_msg_table *zel_msg_g_curr_table = zel_msg_g_compiled_table;
 unsigned32 zel_msg_g_table_size = 3;
 
 void zel_msg_define_msg_table(const zel_msg_row *table, unsigned32 count, unsigned32 *status) {
+    if (!table) count = 0;  // nothing to read: appended as a table that never matches
     zel::msg_layer_setup();
     ZEL_MSG_LOCK();
     unsigned32 size = zel_msg_g_table_size;

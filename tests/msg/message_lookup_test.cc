@@ -78,7 +78,7 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
     zel_msg_define_msg_table(added, 4, &st);
     EXPECT_EQ(0u, st);
     zel_msg_define_msg_table(later, 2, &st);
-    zel_msg_define_msg_table(nullptr, 0, &st);  // no rows: appended, never matches
+    zel_msg_define_msg_table(nullptr, 5, &st);  // no rows to read: appended, never matches
     EXPECT_EQ(0u, st);
     ASSERT_EQ(6u, zel_msg_g_table_size);
     EXPECT_EQ(0x3665A097u, zel_msg_g_curr_table[3].low);
