@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
 # Builds and runs every test in each lane: x86_64 optimised with assertions,
-# x86_64 with AddressSanitizer and UndefinedBehaviorSanitizer, and i386 under
-# qemu-i386; then a short smoke run of every fuzz target.
-# Usage: scripts/test-all.sh [LANE...]   (lanes: release sanitize i386 fuzz)
+# x86_64 with AddressSanitizer and UndefinedBehaviorSanitizer, x86_64 with
+# ThreadSanitizer, and i386 under qemu-i386; then a short smoke run of every
+# fuzz target.
+# Usage: scripts/test-all.sh [LANE...]   (lanes: release sanitize tsan i386 fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 lanes=("$@")
-[ ${#lanes[@]} -eq 0 ] && lanes=(release sanitize i386 fuzz)
+[ ${#lanes[@]} -eq 0 ] && lanes=(release sanitize tsan i386 fuzz)
 jobs=$(nproc)
 
 for lane in "${lanes[@]}"; do
   echo "=== lane: $lane"
   start=$SECONDS
   case $lane in
-    release|sanitize|i386)
+    release|sanitize|tsan|i386)
       cmake --preset "$lane" >/dev/null
       cmake --build --preset "$lane" -j "$jobs"
       ctest --preset "$lane" -j "$jobs"
