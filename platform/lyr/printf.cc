@@ -362,12 +362,77 @@ int render(lyr_cs &cs, const Spec &s, const std::vector<Value> &vals, std::strin
     return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.d) : appendf(out, f.c_str(), width, v.d);
 }
 
+// True when every conversion is a bare "%s", "%%", or "%d", "%i", "%u",
+// "%x", "%X" with at most an "l": the usual shape of a message text.
+bool is_plain_format(const char *fmt) {
+    for (const char *p = strchr(fmt, '%'); p; p = strchr(p, '%')) {
+        ++p;
+        if (*p == '%' || *p == 's') {
+            ++p;
+            continue;
+        }
+        if (*p == 'l') ++p;
+        if (*p == '\0' || !strchr("diuxX", *p)) return false;
+        ++p;
+    }
+    return true;
+}
+
+// Appends the digits of v in base 10 or 16.
+void append_number(std::string &out, unsigned long long v, bool negative, char conv) {
+    char digits[24];
+    char *end = digits + sizeof digits;
+    char *q = end;
+    const char *set = conv == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    unsigned base = conv == 'x' || conv == 'X' ? 16 : 10;
+    do {
+        *--q = set[v % base];
+        v /= base;
+    } while (v != 0);
+    if (negative) *--q = '-';
+    out.append(q, static_cast<size_t>(end - q));
+}
+
+// The plain shape in one pass, straight from the argument list; the result
+// is what the general path gives for the same format.
+int format_plain(const char *fmt, va_list ap, std::string &out) {
+    va_list args;
+    va_copy(args, ap);
+    for (const char *p = fmt;;) {
+        const char *percent = strchr(p, '%');
+        if (!percent) {
+            out.append(p);
+            break;
+        }
+        out.append(p, static_cast<size_t>(percent - p));
+        p = percent + 1;
+        bool is_long = *p == 'l';
+        if (is_long) ++p;
+        char conv = *p++;
+        if (conv == '%') {
+            out += '%';
+        } else if (conv == 's') {
+            const char *text = va_arg(args, const char *);
+            out.append(text ? text : "(null)");
+        } else if (conv == 'd' || conv == 'i') {
+            long long v = is_long ? va_arg(args, long) : va_arg(args, int);
+            append_number(out, v < 0 ? 0ull - static_cast<unsigned long long>(v) : v, v < 0, conv);
+        } else {
+            unsigned long long v = is_long ? va_arg(args, unsigned long) : va_arg(args, unsigned);
+            append_number(out, v, false, conv);
+        }
+    }
+    va_end(args);
+    return out.size() > INT_MAX ? EOVERFLOW : 0;
+}
+
 // Formats everything before anything is written, so a bad format or %n
 // anywhere fails the call without output.
 int format(lyr_cs_t cs, int flags, const char *fmt, va_list ap, std::string &out) {
     if (flags != 0 || !fmt) return EINVAL;
     lyr_cs *cset = lyr::resolve(cs);
     if (!cset->ascii) return EINVAL;  // directives and digits are ASCII
+    if (is_plain_format(fmt)) return format_plain(fmt, ap, out);
     std::vector<Spec> specs;
     std::vector<Arg> types(1, Arg::none);
     if (int err = Parser(fmt).run(specs, types)) return err;

@@ -47,6 +47,12 @@ __attribute__((format(printf, 1, 2))) std::string libc(const char *fmt, ...) {
 
 TEST(LyrPrintf, PlainConversionsMatchTheCLibrary) {
     EXPECT_LIKE_LIBC("plain text, 100%% sure");
+    // Only bare conversions: the one-pass road of message texts.
+    EXPECT_LIKE_LIBC("%d %i %u %x %X|%ld %li %lu %lx %lX|%s%%%s", INT_MIN, 0, UINT_MAX, 0u, 0xABCDEFu,
+                     LONG_MIN, LONG_MAX, ULONG_MAX, 0x7fffUL, ULONG_MAX, "a", "");
+    const char *none = nullptr;
+    EXPECT_EQ("(null)/x -1", lyr(nullptr, "%s/%s %d", none, "x", -1));
+    EXPECT_EQ(kFail, lyr(nullptr, "%s %n", "x", nullptr));
     EXPECT_LIKE_LIBC("%d|%5d|%-5d|%05d|%+d|% d|%i", 42, -42, 42, -42, 42, 42, INT_MIN);
     EXPECT_LIKE_LIBC("%u %x %X %#o %#x %.3d %.0d|%5.3d", 4000000000u, 0xbeefu, 0xbeefu, 8u, 0u, 7, 0, -7);
     EXPECT_LIKE_LIBC("%hhd %hhu %hd %hu %ld %lu %lld %llu", 300, 300, 70000, 70000, LONG_MIN, ULONG_MAX, LLONG_MIN,
