@@ -37,38 +37,104 @@ unsigned long thread_number(const zel_svc_prolog *header) {
     return zel_svc__mapthreadid(&thread);
 }
 
+// A text prefix built in a fixed buffer by plain copies: the record path's
+// most frequent bytes, the same as the printf formats below would give.
+class PrefixLine {
+public:
+    PrefixLine(char *buf, size_t size) : pos_(buf), end_(buf + size) {}
+    bool fits() const { return fits_; }
+    char *pos() const { return pos_; }
+
+    void text(const char *s) {
+        if (!s) s = "(null)";
+        size_t n = std::strlen(s);
+        if (n > static_cast<size_t>(end_ - pos_)) return overflow();
+        std::memcpy(pos_, s, n);
+        pos_ += n;
+    }
+    void ch(char c) {
+        if (pos_ == end_) return overflow();
+        *pos_++ = c;
+    }
+    // "%8.8lx" and "%8.8lX": at least eight digits.
+    void hex8(unsigned long v, bool upper) {
+        const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+        char tmp[2 * sizeof v];
+        int n = 0;
+        do {
+            tmp[n++] = digits[v & 0xF];
+            v >>= 4;
+        } while (v != 0);
+        while (n < 8) tmp[n++] = '0';
+        while (n > 0) ch(tmp[--n]);
+    }
+    void decimal(long v) {
+        char tmp[24];
+        int n = 0;
+        unsigned long m = v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+        do {
+            tmp[n++] = static_cast<char>('0' + m % 10);
+            m /= 10;
+        } while (m != 0);
+        if (v < 0) ch('-');
+        while (n > 0) ch(tmp[--n]);
+    }
+
+private:
+    void overflow() {
+        fits_ = false;
+        pos_ = end_;
+    }
+    char *pos_;
+    char *end_;
+    bool fits_ = true;
+};
+
 void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term) {
     // One write of a stack buffer; a prefix longer than it (a very long file
     // name) goes through stdio directly.
-    char line[512];
-    int n;
-    if (is_trace(header)) {
-        static const char kFormat[] = "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c";
-        int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
-        n = std::snprintf(line, sizeof line, kFormat, time, header->procname, level,
-                          component_name(header), subcomponent_name(header), header->file,
-                          header->line, thread_number(header), term);
-        if (n < 0 || n >= static_cast<int>(sizeof line)) {
-            std::fprintf(stream, kFormat, time, header->procname, level, component_name(header),
-                         subcomponent_name(header), header->file, header->line,
-                         thread_number(header), term);
-            return;
-        }
+    char buf[512];
+    PrefixLine line(buf, sizeof buf);
+    bool trace = is_trace(header);
+    int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
+    unsigned long msgid = header->msgid;
+    line.text(time);
+    line.ch(' ');
+    if (trace) {
+        line.text(header->procname);
+        line.text(" DEBUG");
+        line.decimal(level);
     } else {
-        static const char kFormat[] = "%s 0x%8.8lX %s %s %s %s %s %d 0x%8.8lx%c";
-        unsigned long msgid = header->msgid;
-        n = std::snprintf(line, sizeof line, kFormat, time, msgid, header->procname,
-                          severity_name(header), component_name(header),
-                          subcomponent_name(header), header->file, header->line,
-                          thread_number(header), term);
-        if (n < 0 || n >= static_cast<int>(sizeof line)) {
-            std::fprintf(stream, kFormat, time, msgid, header->procname, severity_name(header),
-                         component_name(header), subcomponent_name(header), header->file,
-                         header->line, thread_number(header), term);
-            return;
-        }
+        line.text("0x");
+        line.hex8(msgid, true);
+        line.ch(' ');
+        line.text(header->procname);
+        line.ch(' ');
+        line.text(severity_name(header));
     }
-    std::fwrite(line, 1, static_cast<size_t>(n), stream);
+    line.ch(' ');
+    line.text(component_name(header));
+    line.ch(' ');
+    line.text(subcomponent_name(header));
+    line.ch(' ');
+    line.text(header->file);
+    line.ch(' ');
+    line.decimal(header->line);
+    line.text(" 0x");
+    line.hex8(thread_number(header), false);
+    line.ch(static_cast<char>(term));
+    if (line.fits()) {
+        std::fwrite(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
+    } else if (trace) {
+        std::fprintf(stream, "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c", time, header->procname, level,
+                     component_name(header), subcomponent_name(header), header->file,
+                     header->line, thread_number(header), term);
+    } else {
+        std::fprintf(stream, "%s 0x%8.8lX %s %s %s %s %s %d 0x%8.8lx%c", time, msgid,
+                     header->procname, severity_name(header), component_name(header),
+                     subcomponent_name(header), header->file, header->line,
+                     thread_number(header), term);
+    }
 }
 
 void write_time_line(FILE *stream, const zel_svc_prolog *header, const char *time) {

@@ -126,6 +126,20 @@ TEST_F(RecordFormat, TextTraceHasNoMessageNumber) {
               contents());
 }
 
+// A prefix too long for the line buffer takes the stdio road, byte for byte
+// the same shape.
+TEST_F(RecordFormat, LongFileNameAndNegativeLine) {
+    std::string file(600, 'f');
+    trace(2, "t", file.c_str(), -3);
+    direct(' ');
+    EXPECT_EQ(std::string(kTime) + " svctest DEBUG2 qpc admin " + file + " -3 " + thread_ + " t\n",
+              contents());
+    trace(2, "t", "short.cc", -3);
+    direct(' ');
+    EXPECT_EQ(std::string(kTime) + " svctest DEBUG2 qpc admin short.cc -3 " + thread_ + " t\n",
+              contents());
+}
+
 TEST_F(RecordFormat, NoPrefixAndBriefLeaveOnlyTheText) {
     message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, kNoMemory);
     direct('\n');
