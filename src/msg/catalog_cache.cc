@@ -196,7 +196,10 @@ const char *catalog_fetch(zel_msg_catalog *cat, unsigned32 code, lyr_cs_t cs) {
 extern "C" {
 
 zel_msg_catalog *zel_msg_cat_open(unsigned32 code, unsigned32 *status) {
-    return zel::catalog_open(code, nullptr, 0, status);
+    unsigned32 st;
+    zel_msg_catalog *cat = zel::catalog_open(code, nullptr, 0, &st);
+    zel::set_status(status, st);
+    return cat;
 }
 
 const char *zel_msg_cat_get_msg(zel_msg_catalog *cat, unsigned32 code, unsigned32 *status) {

@@ -113,6 +113,8 @@ void zelmsg_free(void *text) { std::free(text); }
 
 const char *zelmsg_get_utf8_locale_msg(unsigned32 code, const char *localeName, int *allocated,
                                        unsigned32 *status) {
+    int unused;
+    if (!allocated) allocated = &unused;
     *allocated = 1;
     if (!localeName || std::strcmp(localeName, "C") != 0) {
         unsigned32 st;

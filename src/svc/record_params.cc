@@ -93,10 +93,11 @@ void write_param_lines(FILE *stream, const char *text, bool convert, va_list arg
         case text_arg: {
             const char *value = va_arg(ap, const char *);
             if (!value) value = "(null)";
-            char converted[kValueSize];
+            // At most kValueSize bytes of result, and room for the NUL after them.
+            char converted[kValueSize + 1];
             if (convert) {
-                if (lyr_to_utf8(local, value, std::strlen(value), converted, sizeof converted) < 1)
-                    converted[0] = '\0';
+                int used = lyr_to_utf8(local, value, std::strlen(value), converted, kValueSize);
+                converted[used > 0 ? used : 0] = '\0';
                 value = converted;
             }
             emit(stream, spec, stars, value);
@@ -104,11 +105,11 @@ void write_param_lines(FILE *stream, const char *text, bool convert, va_list arg
         }
         case wide_arg: {
             const lyr_wchar_t *wide = va_arg(ap, const lyr_wchar_t *);
-            char converted[kValueSize];
-            converted[0] = '\0';
-            if (wide && lyr_from_ucs2(zel_svc_cs_utf8, wide, lyr_wcslen(wide), converted,
-                                      sizeof converted) < 1)
-                converted[0] = '\0';
+            char converted[kValueSize + 1];
+            int used = wide ? lyr_from_ucs2(zel_svc_cs_utf8, wide, lyr_wcslen(wide), converted,
+                                            kValueSize)
+                            : 0;
+            converted[used > 0 ? used : 0] = '\0';
             emit(stream, spec, stars, static_cast<const char *>(converted));
             break;
         }

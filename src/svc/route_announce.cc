@@ -53,7 +53,7 @@ void zel_svc__routing_announce(const char *name, unsigned32 *status) {
     pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
     if (name) announce_locked(name);
     pthread_cleanup_pop(1);
-    *status = 0;
+    if (status) *status = 0;
 }
 
 void zel_svc__routing_denounce(const char *name, unsigned32 *status) {
@@ -61,7 +61,7 @@ void zel_svc__routing_denounce(const char *name, unsigned32 *status) {
     pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
     if (name) denounce_locked(name);
     pthread_cleanup_pop(1);
-    *status = 0;
+    if (status) *status = 0;
 }
 
 }  // extern "C"

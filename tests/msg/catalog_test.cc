@@ -95,6 +95,14 @@ TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
     EXPECT_STREQ("late", zel_msg_get_cat_msg(0x3665A097, &st));
 }
 
+TEST_F(CatalogTest, NullOutputPointersAreAccepted) {
+    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665A097, nullptr));
+    unsigned32 st = 1;
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
+                 zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
+    EXPECT_EQ(0u, st);
+}
+
 TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
     unsigned32 st = 1;

@@ -76,6 +76,15 @@ TEST_F(MessageRoutes, IndexPastTheTableEnd) {
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
 }
 
+// The XML parameter lines keep at most 10000 bytes of each text argument.
+TEST_F(MessageRoutes, XmlParameterOfTheLongestLength) {
+    route("ERROR:XMLFILE:" + file("a.xml"));
+    std::string value(10000, 'v');
+    error_message(ZEL_SVC_SEV_ERROR, value.c_str(), 7);
+    std::string xml = text_of("a.xml");
+    EXPECT_NE(std::string::npos, xml.find("<Param><![CDATA[" + value + "]]></Param>")) << xml.size();
+}
+
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
     route("ERROR:FILE:" + file("a.log"));
     testing::internal::CaptureStderr();
