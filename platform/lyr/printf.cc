@@ -30,7 +30,7 @@ union Value {
 
 enum class Len : unsigned char { none, hh, h, l, ll, L, j, z, t };
 
-struct Spec {
+struct Conversion {
     const char *lit = nullptr;  // literal text before the conversion
     size_t lit_len = 0;
     char conv = 0;  // 0: literal only
@@ -48,10 +48,10 @@ public:
     explicit Parser(const char *fmt) : p_(fmt) {}
 
     // 0, or the errno that fails the whole call.
-    int run(std::vector<Spec> &specs, std::vector<Arg> &types) {
+    int run(std::vector<Conversion> &conversions, std::vector<Arg> &types) {
         types_ = &types;
         while (*p_) {
-            Spec s;
+            Conversion s;
             s.lit = p_;
             while (*p_ && *p_ != '%') ++p_;
             s.lit_len = static_cast<size_t>(p_ - s.lit);
@@ -62,7 +62,7 @@ public:
                 ++p_;
                 if (int err = directive(s)) return err;
             }
-            specs.push_back(std::move(s));
+            conversions.push_back(std::move(s));
         }
         for (size_t i = 1; i < types.size(); ++i)
             if (types[i] == Arg::none) return EINVAL;  // a positional argument never named
@@ -119,7 +119,7 @@ private:
         return take(pos, Arg::i, index);
     }
 
-    int directive(Spec &s) {
+    int directive(Conversion &s) {
         int pos, err;
         if ((err = position(&pos))) return err;
         while (*p_ && strchr("-+ #0'", *p_)) s.flags += *p_++;
@@ -159,7 +159,7 @@ private:
         }
     }
 
-    static Arg arg_type(const Spec &s) {
+    static Arg arg_type(const Conversion &s) {
         switch (s.conv) {
         case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
             switch (s.len) {
@@ -230,7 +230,7 @@ __attribute__((format(printf, 2, 3))) int appendf(std::string &out, const char *
     return n < 0 ? EOVERFLOW : 0;
 }
 
-intmax_t signed_value(const Spec &s, const Value &v) {
+intmax_t signed_value(const Conversion &s, const Value &v) {
     switch (s.len) {
     case Len::hh: return static_cast<signed char>(v.i);
     case Len::h: return static_cast<short>(v.i);
@@ -244,7 +244,7 @@ intmax_t signed_value(const Spec &s, const Value &v) {
     return v.i;
 }
 
-uintmax_t unsigned_value(const Spec &s, const Value &v) {
+uintmax_t unsigned_value(const Conversion &s, const Value &v) {
     switch (s.len) {
     case Len::hh: return static_cast<unsigned char>(v.i);
     case Len::h: return static_cast<unsigned short>(v.i);
@@ -292,7 +292,7 @@ int wide_text(lyr_cs &cs, const lyr_wchar_t *ws, int prec, std::string &text) {
     return 0;
 }
 
-int render(lyr_cs &cs, const Spec &s, const std::vector<Value> &vals, std::string &out) {
+int render(lyr_cs &cs, const Conversion &s, const std::vector<Value> &vals, std::string &out) {
     int width = s.width, prec = s.prec;
     std::string flags = s.flags;
     if (s.width_arg) {
@@ -433,15 +433,15 @@ int format(lyr_cs_t cs, int flags, const char *fmt, va_list ap, std::string &out
     lyr_cs *cset = lyr::resolve(cs);
     if (!cset->ascii) return EINVAL;  // directives and digits are ASCII
     if (is_plain_format(fmt)) return format_plain(fmt, ap, out);
-    std::vector<Spec> specs;
+    std::vector<Conversion> conversions;
     std::vector<Arg> types(1, Arg::none);
-    if (int err = Parser(fmt).run(specs, types)) return err;
+    if (int err = Parser(fmt).run(conversions, types)) return err;
     std::vector<Value> vals;
     va_list copy;
     va_copy(copy, ap);
     fetch(vals, types, &copy);
     va_end(copy);
-    for (const Spec &s : specs) {
+    for (const Conversion &s : conversions) {
         out.append(s.lit, s.lit_len);
         if (s.conv)
             if (int err = render(*cset, s, vals, out)) return err;
