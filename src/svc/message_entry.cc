@@ -56,9 +56,7 @@ bool route_message(PrintCall *call, va_list args) {
 void print_message(PrintCall *call, va_list args) {
     if (!call->handle) return;
     zel_svc_msgctx *ctx = &call->ctx;
-    lyr_cs_t local = zelsvc_get_local_code_page();
-    ctx->source_cs = call->cs ? zel_svc_cs_utf8 : local;
-    ctx->target_cs = call->cs ? local : zel_svc_cs_utf8;
+    choose_code_sets(ctx, call->cs != 0);
     svc_lock();
     pthread_cleanup_push(cleanup_wrapper, call);
     if (route_message(call, args)) {
@@ -70,16 +68,11 @@ void print_message(PrintCall *call, va_list args) {
     pthread_cleanup_pop(1);
 }
 
-}  // namespace
-}  // namespace zel
-
-extern "C" {
-
-void zel_svc_vprintf_cs_withfile(zel_svc_handle *handle, int cs, const char *file, int line,
-                                 const char *argtypes, unsigned32 index, unsigned32 attributes,
-                                 unsigned32 msgid, va_list args) {
-    zel::PrintCall call = {};
-    call.road = zel::Road::context;
+void message(Road road, zel_svc_handle *handle, int cs, const char *file, int line,
+             const char *argtypes, unsigned32 index, unsigned32 attributes, unsigned32 msgid,
+             va_list args) {
+    PrintCall call = {};
+    call.road = road;
     call.handle = handle;
     call.cs = cs;
     call.file = file;
@@ -88,7 +81,19 @@ void zel_svc_vprintf_cs_withfile(zel_svc_handle *handle, int cs, const char *fil
     call.index = index;
     call.attributes = attributes;
     call.msgid = msgid;
-    zel::print_message(&call, args);
+    print_message(&call, args);
+}
+
+}  // namespace
+}  // namespace zel
+
+extern "C" {
+
+void zel_svc_vprintf_cs_withfile(zel_svc_handle *handle, int cs, const char *file, int line,
+                                 const char *argtypes, unsigned32 index, unsigned32 attributes,
+                                 unsigned32 msgid, va_list args) {
+    zel::message(zel::Road::context, handle, cs, file, line, argtypes, index, attributes, msgid,
+                 args);
 }
 
 void zel_svc_printf_cs_withfile(zel_svc_handle *handle, int cs, const char *file, int line,
@@ -103,16 +108,8 @@ void zel_svc_printf_cs_withfile(zel_svc_handle *handle, int cs, const char *file
 void zel_svc_vprintf_withfile(zel_svc_handle *handle, const char *file, int line,
                               const char *argtypes, unsigned32 index, unsigned32 attributes,
                               unsigned32 msgid, va_list args) {
-    zel::PrintCall call = {};
-    call.road = zel::Road::plain;
-    call.handle = handle;
-    call.file = file;
-    call.line = line;
-    call.argtypes = argtypes;
-    call.index = index;
-    call.attributes = attributes;
-    call.msgid = msgid;
-    zel::print_message(&call, args);
+    zel::message(zel::Road::plain, handle, 0, file, line, argtypes, index, attributes, msgid,
+                 args);
 }
 
 void zel_svc_printf_withfile(zel_svc_handle *handle, const char *file, int line,

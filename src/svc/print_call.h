@@ -3,6 +3,7 @@
 #ifndef ZEL_SRC_SVC_PRINT_CALL_H
 #define ZEL_SRC_SVC_PRINT_CALL_H
 
+#include <zel/msg.h>
 #include <zel/svc.h>
 
 #include <stdarg.h>
@@ -39,6 +40,14 @@ void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count, va_list a
 // Cancellation clean-up and end of every call: frees what the call made and
 // releases the serviceability mutex.
 void cleanup_wrapper(void *call);
+
+// The code-set pair of a call: UTF-8 text goes to the local code page where a
+// route converts, local text to UTF-8.
+inline void choose_code_sets(zel_svc_msgctx *ctx, bool utf8_text) {
+    lyr_cs_t local = zelsvc_get_local_code_page();
+    ctx->source_cs = utf8_text ? zel_svc_cs_utf8 : local;
+    ctx->target_cs = utf8_text ? local : zel_svc_cs_utf8;
+}
 
 }  // namespace zel
 

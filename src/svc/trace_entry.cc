@@ -35,10 +35,7 @@ void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsign
     call.ctx.conv_len = 0;
     call.ctx.text = nullptr;
     call.ctx.text_len = 0;
-    lyr_cs_t local = zelsvc_get_local_code_page();
-    bool utf8 = road != Road::plain;
-    call.ctx.source_cs = utf8 ? zel_svc_cs_utf8 : local;
-    call.ctx.target_cs = utf8 ? local : zel_svc_cs_utf8;
+    choose_code_sets(&call.ctx, road != Road::plain);
     svc_lock();
     pthread_cleanup_push(cleanup_wrapper, &call);
     if (debug_test_level(handle, index, level)) {
@@ -61,7 +58,7 @@ void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
                     const char *format, ...) {
     va_list args;
     va_start(args, format);
-    zel::trace(zel::Road::plain, handle, "?", 0, index, level, format, args);
+    zel_svc__vdebug(handle, index, level, format, args);
     va_end(args);
 }
 
