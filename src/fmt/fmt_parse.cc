@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
 
 namespace zel {
@@ -268,7 +269,7 @@ int fmt_parse_format(zel_fmt_ctx *ctx, const char *format, ParseSummary *summary
     int sequential = 0;
     const char *p = format;
     for (;;) {
-        p = strchrnul(p, '%');
+        p = find_percent(p);
         if (*p == '\0') break;
         if (ctx->conv_count == INT_MAX / 3) return -1;  // argument numbers must fit an int
         zel_fmt_conv *c = next_record(ctx);

@@ -3,6 +3,7 @@
 // into the context's code set and never cut in the middle.
 #include <string.h>
 
+#include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
 
 namespace zel {
@@ -70,7 +71,7 @@ int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *
     bool wide = conv->type == kTypeWideString;
     if (!wide && !(conv->flags & kLayoutFlags)) {
         const char *s = p ? static_cast<const char *>(p) : "";
-        size_t len = strlen(s);
+        size_t len = string_length(s);
         out.put(s, len);
         return static_cast<int64_t>(len);
     }

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <string>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace {
 
 struct Result {
@@ -186,3 +189,32 @@ TEST(FmtAsprintf, AllocatesTheWholeText) {
 }
 
 }  // namespace
+
+// Formats and string arguments that end just before an unreadable page, at
+// every alignment: the scans for "%" and for the end of a string must not
+// read into the next page.
+TEST(FmtScan, StopsAtTheEndOfTheLastReadablePage) {
+    long page = sysconf(_SC_PAGESIZE);
+    char *area = static_cast<char *>(
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(area, MAP_FAILED);
+    ASSERT_EQ(mprotect(area + page, page, PROT_NONE), 0);
+    char *page_end = area + page;
+    for (int len = 2; len <= 40; ++len) {
+        // A format "xx...%s" of len characters and its NUL, ending the page.
+        char *format = page_end - len - 1;
+        memset(format, 'x', len);
+        memcpy(format + len - 2, "%s", 3);
+        char *arg = format - 64;  // a string that ends where the format starts
+        memset(arg, 'y', 63);
+        arg[63] = '\0';
+        char buf[160];
+        int n = zel_snprintf(buf, sizeof buf, format, arg + 63 - (len % 17));
+        EXPECT_EQ(n, len - 2 + len % 17) << len;
+        // The string argument itself ending the page.
+        memset(format, 'z', len);
+        format[len] = '\0';
+        EXPECT_EQ(zel_snprintf(buf, sizeof buf, "<%s>", format), len + 2) << len;
+    }
+    munmap(area, 2 * page);
+}
