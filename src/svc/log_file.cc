@@ -3,11 +3,13 @@
 // opened sends its routes to their fallback.
 #include <zel/svc.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <new>
 #include <cstdlib>
-#include <fcntl.h>
+#include <new>
 #include <string>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +25,19 @@ namespace {
 
 bool exists(const std::string &name) { return access(name.c_str(), F_OK) == 0; }
 
+// Moves a log file to an archive name that was free a moment ago. Another
+// process archiving the same log may have taken it since; where the system
+// can tell, the move then fails (false) instead of replacing that archive.
+bool move_to_free_name(const char *name, const std::string &archive) {
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, name, AT_FDCWD, archive.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) return true;  // gone, or not movable: as rename
+#endif
+    std::rename(name, archive.c_str());
+    return true;
+}
+
 // The file is unusable: its name goes, so that every route sharing it falls
 // back when it next writes, and the name is never opened again.
 void fall_back(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
@@ -35,13 +50,34 @@ void fall_back(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
     route->open = 1;
 }
 
+// A rotated file was just archived, so its name is free unless another
+// process that writes the same log created it since. Truncating that file
+// would lose its records and leave the other writer's offset past the end,
+// so it is archived in turn and the name taken exclusively; after a few
+// tries (an archive that cannot be moved) the file is truncated after all.
+FILE *create_rotated_file(zel_svc_fileroute_t *file) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = open(file->name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            FILE *stream = fdopen(fd, "w");
+            if (!stream) close(fd);
+            return stream;
+        }
+        if (errno != EEXIST) break;
+        archiveLogFile(file->name, file->archives);
+    }
+    return std::fopen(file->name, "w");
+}
+
 void open_file(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
     if (!file->name) {
         fall_back(route, file);
         return;
     }
     // With a record limit each file starts empty; without one records append.
-    FILE *stream = std::fopen(file->name, file->records_per_file ? "w" : "a");
+    FILE *stream = !file->records_per_file ? std::fopen(file->name, "a")
+                   : file->archives > 0    ? create_rotated_file(file)
+                                           : std::fopen(file->name, "w");
     if (!stream) {
         fall_back(route, file);
         return;
@@ -69,16 +105,19 @@ int zel_svc__get_pid(void) {
 void archiveLogFile(const char *name, int archives) try {
     if (!name || archives <= 0 || !exists(name)) return;
     std::string base(name);
-    int n = 1;
-    if (archives > 1) {
-        while (n < archives && exists(base + "." + std::to_string(n))) ++n;
+    for (int n = 1;;) {
+        if (archives > 1) {
+            while (n < archives && exists(base + "." + std::to_string(n))) ++n;
+        }
+        if (n == archives) {
+            std::string first = base + ".1";
+            unlink(first.c_str());
+            std::rename(name, first.c_str());
+            return;
+        }
+        if (move_to_free_name(name, base + "." + std::to_string(n))) return;
+        ++n;  // another process archived under that number meanwhile
     }
-    std::string archive = base + "." + std::to_string(n);
-    if (n == archives) {
-        archive = base + ".1";
-        unlink(archive.c_str());
-    }
-    std::rename(name, archive.c_str());
 } catch (const std::bad_alloc &) {
 }
 

@@ -84,6 +84,46 @@ TEST(RouteReliability, RotationUnderThreadsKeepsEveryRecordOnce) {
     EXPECT_EQ(20000u, seen.size());
 }
 
+// Several programs that rotate one log file: each sets the route up itself
+// and they start together. No file is truncated under another writer, no
+// archive replaces another's, and each file is one writer's turn.
+TEST(RouteReliability, RotationUnderProcessesKeepsEveryRecordOnce) {
+    zeltest::TempDir dir;
+    std::string log = dir.file("p.log");
+    int go[2];
+    ASSERT_EQ(0, pipe(go));
+    std::vector<pid_t> children;
+    for (int p = 0; p < 4; ++p) {
+        pid_t child = fork();
+        if (child == 0) {
+            close(go[1]);
+            char byte;
+            if (read(go[0], &byte, 1) < 0) _exit(2);  // returns when the parent closes
+            zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
+            for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", p, i);
+            _exit(0);
+        }
+        ASSERT_GT(child, 0);
+        children.push_back(child);
+    }
+    close(go[0]);
+    close(go[1]);
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    std::set<std::string> seen;
+    for (int n = 0; n < 30; ++n) {
+        std::string file = n == 0 ? log : log + "." + std::to_string(n);
+        if (access(file.c_str(), F_OK) != 0) continue;
+        std::vector<std::string> tokens = tokens_of(file);
+        EXPECT_LE(tokens.size(), 1000u) << file;
+        for (const std::string &token : tokens) EXPECT_TRUE(seen.insert(token).second) << token;
+    }
+    EXPECT_EQ(20000u, seen.size());
+}
+
 TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     zeltest::TempDir dir;
     std::string pattern = dir.file("p_%ld.log");
