@@ -378,24 +378,57 @@ bool is_plain_format(const char *fmt) {
     return true;
 }
 
+// Text of the plain shape kept on the stack: message texts are short, and a
+// log record should not cost an allocation. Longer texts take the general
+// road with a growing string.
+struct StackText {
+    char bytes[512];
+    size_t size = 0;
+    bool overflow = false;
+
+    void append(const char *p, size_t n) {
+        if (overflow || n > sizeof bytes - size) {
+            overflow = true;
+            return;
+        }
+        memcpy(bytes + size, p, n);
+        size += n;
+    }
+    void append(const char *p) { append(p, strlen(p)); }
+};
+
+struct StringText {
+    std::string &out;
+    void append(const char *p, size_t n) { out.append(p, n); }
+    void append(const char *p) { out.append(p); }
+};
+
 // Appends the digits of v in base 10 or 16.
-void append_number(std::string &out, unsigned long long v, bool negative, char conv) {
+template <typename Text>
+void append_number(Text &out, unsigned long long v, bool negative, char conv) {
     char digits[24];
     char *end = digits + sizeof digits;
     char *q = end;
-    const char *set = conv == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
-    unsigned base = conv == 'x' || conv == 'X' ? 16 : 10;
-    do {
-        *--q = set[v % base];
-        v /= base;
-    } while (v != 0);
+    if (conv == 'x' || conv == 'X') {
+        const char *set = conv == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        do {
+            *--q = set[v & 15];
+            v >>= 4;
+        } while (v != 0);
+    } else {
+        do {  // a constant divisor: no division instruction
+            *--q = static_cast<char>('0' + v % 10);
+            v /= 10;
+        } while (v != 0);
+    }
     if (negative) *--q = '-';
     out.append(q, static_cast<size_t>(end - q));
 }
 
 // The plain shape in one pass, straight from the argument list; the result
 // is what the general path gives for the same format.
-int format_plain(const char *fmt, va_list ap, std::string &out) {
+template <typename Text>
+void format_plain(const char *fmt, va_list ap, Text &out) {
     va_list args;
     va_copy(args, ap);
     for (const char *p = fmt;;) {
@@ -410,7 +443,7 @@ int format_plain(const char *fmt, va_list ap, std::string &out) {
         if (is_long) ++p;
         char conv = *p++;
         if (conv == '%') {
-            out += '%';
+            out.append("%", 1);
         } else if (conv == 's') {
             const char *text = va_arg(args, const char *);
             out.append(text ? text : "(null)");
@@ -423,7 +456,14 @@ int format_plain(const char *fmt, va_list ap, std::string &out) {
         }
     }
     va_end(args);
-    return out.size() > INT_MAX ? EOVERFLOW : 0;
+}
+
+// A plain format whose text fits on the stack; false when the format is not
+// plain or the text is longer.
+bool format_plain_on_stack(lyr_cs_t cs, int flags, const char *fmt, va_list ap, StackText &out) {
+    if (flags != 0 || !fmt || !lyr::resolve(cs)->ascii || !is_plain_format(fmt)) return false;
+    format_plain(fmt, ap, out);
+    return !out.overflow;
 }
 
 // Formats everything before anything is written, so a bad format or %n
@@ -432,7 +472,11 @@ int format(lyr_cs_t cs, int flags, const char *fmt, va_list ap, std::string &out
     if (flags != 0 || !fmt) return EINVAL;
     lyr_cs *cset = lyr::resolve(cs);
     if (!cset->ascii) return EINVAL;  // directives and digits are ASCII
-    if (is_plain_format(fmt)) return format_plain(fmt, ap, out);
+    if (is_plain_format(fmt)) {
+        StringText text{out};
+        format_plain(fmt, ap, text);
+        return out.size() > INT_MAX ? EOVERFLOW : 0;
+    }
     std::vector<Conversion> conversions;
     std::vector<Arg> types(1, Arg::none);
     if (int err = Parser(fmt).run(conversions, types)) return err;
@@ -468,6 +512,12 @@ int lyr_vsprintf(lyr_cs_t cs, int flags, char *buf, const char *fmt, va_list ap)
         errno = EINVAL;
         return -1;
     }
+    StackText text;
+    if (format_plain_on_stack(cs, flags, fmt, ap, text)) {
+        memcpy(buf, text.bytes, text.size);
+        buf[text.size] = '\0';
+        return static_cast<int>(text.size);
+    }
     std::string out;
     if (int err = run(cs, flags, fmt, ap, out)) {
         buf[0] = '\0';
@@ -482,6 +532,11 @@ int lyr_vfprintf(lyr_cs_t cs, int flags, FILE *stream, const char *fmt, va_list 
     if (!stream) {
         errno = EINVAL;
         return -1;
+    }
+    StackText text;
+    if (format_plain_on_stack(cs, flags, fmt, ap, text)) {
+        if (fwrite(text.bytes, 1, text.size, stream) != text.size) return -1;
+        return static_cast<int>(text.size);
     }
     std::string out;
     if (int err = run(cs, flags, fmt, ap, out)) {
