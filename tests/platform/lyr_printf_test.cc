@@ -52,6 +52,12 @@ TEST(LyrPrintf, PlainConversionsMatchTheCLibrary) {
                      LONG_MIN, LONG_MAX, ULONG_MAX, 0x7fffUL, ULONG_MAX, "a", "");
     const char *none = nullptr;
     EXPECT_EQ("(null)/x -1", lyr(nullptr, "%s/%s %d", none, "x", -1));
+    // Texts around the length that is formatted without allocating.
+    for (size_t len : {500u, 511u, 512u, 513u, 3000u}) {
+        std::string text(len, 'z');
+        EXPECT_LIKE_LIBC("%s|%d", text.c_str(), 7);
+        EXPECT_LIKE_LIBC("%d|%s", 7, text.c_str());
+    }
     EXPECT_EQ(kFail, lyr(nullptr, "%s %n", "x", nullptr));
     EXPECT_LIKE_LIBC("%d|%5d|%-5d|%05d|%+d|% d|%i", 42, -42, 42, -42, 42, 42, INT_MIN);
     EXPECT_LIKE_LIBC("%u %x %X %#o %#x %.3d %.0d|%5.3d", 4000000000u, 0xbeefu, 0xbeefu, 8u, 0u, 7, 0, -7);
