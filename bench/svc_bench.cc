@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include <fcntl.h>
@@ -26,17 +28,25 @@ std::string bench_file(const char *name) {
            std::to_string(getpid()) + ".log";
 }
 
-void setup_once() {
+// Every contender starts each run (repetitions included) with an empty file
+// of its own, set up before the run's threads start: a file that grew over
+// earlier runs writes measurably slower than a new one.
+void setup_messages() {
     static bool done = [] {
-        unsigned32 st;
         zelmsg_init("svcbench", 0);
-        std::string path = bench_file("zel");
-        unlink(path.c_str());
-        zel_svc_routing(("ERROR:FILE:" + path).c_str(), &st);
+        unsigned32 st;
         zel_svc_routing("NOTICE:DISCARD:", &st);
         return true;
     }();
     (void)done;
+}
+
+void setup_zel(const benchmark::State &) {
+    setup_messages();
+    std::string path = bench_file("zel");
+    unlink(path.c_str());
+    unsigned32 st;
+    zel_svc_routing(("ERROR:FILE:" + path).c_str(), &st);  // closes the previous run's file
 }
 
 // A line as long as our records: prefix and text of the message.
@@ -53,7 +63,6 @@ void lock_fd(int fd, short type) {
 }
 
 void BM_ZelFileRecord(benchmark::State &state) {
-    setup_once();
     int i = 0;
     for (auto _ : state) {
         zel_svc_printf_withfile(zelmox_client_svc_handle, "svc_bench.cc", 42, "%s%d", 0,
@@ -61,69 +70,81 @@ void BM_ZelFileRecord(benchmark::State &state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_ZelFileRecord)->Threads(1)->Threads(4)->UseRealTime();
+BENCHMARK(BM_ZelFileRecord)->Setup(setup_zel)->Threads(1)->Threads(4)->UseRealTime();
+
+int g_floor_fd = -1;
+
+void setup_floor(const benchmark::State &) {
+    if (g_floor_fd >= 0) close(g_floor_fd);
+    std::string path = bench_file("floor");
+    unlink(path.c_str());
+    g_floor_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+}
 
 void BM_FloorLockWriteUnlock(benchmark::State &state) {
-    static int fd = -1;
-    if (state.thread_index() == 0) {
-        std::string path = bench_file("floor");
-        unlink(path.c_str());
-        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    }
     std::string line = sample_line();
     for (auto _ : state) {
-        lock_fd(fd, F_WRLCK);
-        benchmark::DoNotOptimize(write(fd, line.data(), line.size()));
-        lock_fd(fd, F_UNLCK);
+        lock_fd(g_floor_fd, F_WRLCK);
+        benchmark::DoNotOptimize(write(g_floor_fd, line.data(), line.size()));
+        lock_fd(g_floor_fd, F_UNLCK);
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_FloorLockWriteUnlock)->Threads(1)->UseRealTime();
+BENCHMARK(BM_FloorLockWriteUnlock)->Setup(setup_floor)->Threads(1)->UseRealTime();
 
-std::shared_ptr<spdlog::logger> make_spdlog(const char *name) {
+// spdlog writes the same records to a basic file sink flushed after each
+// one; the locked variant also takes the fcntl lock around each record,
+// through a descriptor of its own (the lock belongs to the process).
+std::shared_ptr<spdlog::logger> g_spdlog;
+int g_spdlog_lock_fd = -1;
+
+void setup_spdlog(const char *name) {
+    spdlog::drop_all();
+    g_spdlog.reset();
+    if (g_spdlog_lock_fd >= 0) close(g_spdlog_lock_fd);
     std::string path = bench_file(name);
-    unlink(path.c_str());
-    auto logger = spdlog::basic_logger_mt(name, path, true);
-    logger->set_pattern("%Y-%m-%d-%H:%M:%S.%e%z 0x3665A09C svcbench ERROR qpc core svc_bench.cc 42 %t %v");
-    logger->flush_on(spdlog::level::trace);
-    return logger;
+    g_spdlog = spdlog::basic_logger_mt(name, path, true);  // truncates
+    g_spdlog->set_pattern("%Y-%m-%d-%H:%M:%S.%e%z 0x3665A09C svcbench ERROR qpc core svc_bench.cc 42 %t %v");
+    g_spdlog->flush_on(spdlog::level::trace);
+    g_spdlog_lock_fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
 }
 
 void BM_SpdlogFlushed(benchmark::State &state) {
-    static auto logger = make_spdlog("spdlog_plain");
     int i = 0;
     for (auto _ : state) {
-        logger->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open", ++i);
+        g_spdlog->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open", ++i);
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_SpdlogFlushed)->Threads(1)->Threads(4)->UseRealTime();
+BENCHMARK(BM_SpdlogFlushed)
+    ->Setup([](const benchmark::State &) { setup_spdlog("spdlog_plain"); })
+    ->Threads(1)->Threads(4)->UseRealTime();
+
+std::mutex g_spdlog_order;  // like our mutex: one record at a time in the process
 
 void BM_SpdlogFlushedLocked(benchmark::State &state) {
-    static auto logger = make_spdlog("spdlog_locked");
-    // The lock belongs to the process, whichever descriptor of the file takes it.
-    static int fd = open(bench_file("spdlog_locked").c_str(), O_WRONLY | O_CLOEXEC);
-    static std::mutex order;  // like our mutex: one record at a time in the process
     int i = 0;
     for (auto _ : state) {
-        std::lock_guard<std::mutex> hold(order);
-        lock_fd(fd, F_WRLCK);
-        logger->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open", ++i);
-        lock_fd(fd, F_UNLCK);
+        std::lock_guard<std::mutex> hold(g_spdlog_order);
+        lock_fd(g_spdlog_lock_fd, F_WRLCK);
+        g_spdlog->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open", ++i);
+        lock_fd(g_spdlog_lock_fd, F_UNLCK);
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_SpdlogFlushedLocked)->Threads(1)->Threads(4)->UseRealTime();
+BENCHMARK(BM_SpdlogFlushedLocked)
+    ->Setup([](const benchmark::State &) { setup_spdlog("spdlog_locked"); })
+    ->Threads(1)->Threads(4)->UseRealTime();
 
 void BM_TraceBelowLevel(benchmark::State &state) {
-    setup_once();
+    setup_messages();
     int i = 0;
     for (auto _ : state) zel_svc__debug(zelmox_client_svc_handle, 0, 9, "value %d", ++i);
 }
 BENCHMARK(BM_TraceBelowLevel);
 
 void BM_MessageToDiscard(benchmark::State &state) {
-    setup_once();
+    setup_messages();
     int i = 0;
     for (auto _ : state) {
         zel_svc_printf_withfile(zelmox_client_svc_handle, "svc_bench.cc", 42, "%s%d", 0,

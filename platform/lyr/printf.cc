@@ -426,11 +426,13 @@ void append_number(Text &out, unsigned long long v, bool negative, char conv) {
 }
 
 // The plain shape in one pass, straight from the argument list; the result
-// is what the general path gives for the same format.
+// is what the general path gives for the same format. False, with a partial
+// text, at the first conversion that is not of the plain shape.
 template <typename Text>
-void format_plain(const char *fmt, va_list ap, Text &out) {
+bool format_plain(const char *fmt, va_list ap, Text &out) {
     va_list args;
     va_copy(args, ap);
+    bool plain = true;
     for (const char *p = fmt;;) {
         const char *percent = strchr(p, '%');
         if (!percent) {
@@ -439,31 +441,38 @@ void format_plain(const char *fmt, va_list ap, Text &out) {
         }
         out.append(p, static_cast<size_t>(percent - p));
         p = percent + 1;
-        bool is_long = *p == 'l';
-        if (is_long) ++p;
         char conv = *p++;
         if (conv == '%') {
             out.append("%", 1);
-        } else if (conv == 's') {
+            continue;
+        }
+        if (conv == 's') {
             const char *text = va_arg(args, const char *);
             out.append(text ? text : "(null)");
-        } else if (conv == 'd' || conv == 'i') {
+            continue;
+        }
+        bool is_long = conv == 'l';
+        if (is_long) conv = *p++;
+        if (conv == 'd' || conv == 'i') {
             long long v = is_long ? va_arg(args, long) : va_arg(args, int);
             append_number(out, v < 0 ? 0ull - static_cast<unsigned long long>(v) : v, v < 0, conv);
-        } else {
+        } else if (conv == 'u' || conv == 'x' || conv == 'X') {
             unsigned long long v = is_long ? va_arg(args, unsigned long) : va_arg(args, unsigned);
             append_number(out, v, false, conv);
+        } else {
+            plain = false;
+            break;
         }
     }
     va_end(args);
+    return plain;
 }
 
 // A plain format whose text fits on the stack; false when the format is not
 // plain or the text is longer.
 bool format_plain_on_stack(lyr_cs_t cs, int flags, const char *fmt, va_list ap, StackText &out) {
-    if (flags != 0 || !fmt || !lyr::resolve(cs)->ascii || !is_plain_format(fmt)) return false;
-    format_plain(fmt, ap, out);
-    return !out.overflow;
+    if (flags != 0 || !fmt || !lyr::resolve(cs)->ascii) return false;
+    return format_plain(fmt, ap, out) && !out.overflow;
 }
 
 // Formats everything before anything is written, so a bad format or %n

@@ -45,9 +45,8 @@ public:
     bool fits() const { return fits_; }
     char *pos() const { return pos_; }
 
-    void text(const char *s) {
-        if (!s) s = "(null)";
-        size_t n = std::strlen(s);
+    void text(const char *s) { put(s ? s : "(null)", std::strlen(s ? s : "(null)")); }
+    void put(const char *s, size_t n) {
         if (n > static_cast<size_t>(end_ - pos_)) return overflow();
         std::memcpy(pos_, s, n);
         pos_ += n;
@@ -60,24 +59,26 @@ public:
     void hex8(unsigned long v, bool upper) {
         const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
         char tmp[2 * sizeof v];
-        int n = 0;
+        char *end = tmp + sizeof tmp;
+        char *p = end;
         do {
-            tmp[n++] = digits[v & 0xF];
+            *--p = digits[v & 0xF];
             v >>= 4;
         } while (v != 0);
-        while (n < 8) tmp[n++] = '0';
-        while (n > 0) ch(tmp[--n]);
+        while (end - p < 8) *--p = '0';
+        put(p, static_cast<size_t>(end - p));
     }
     void decimal(long v) {
         char tmp[24];
-        int n = 0;
+        char *end = tmp + sizeof tmp;
+        char *p = end;
         unsigned long m = v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
         do {
-            tmp[n++] = static_cast<char>('0' + m % 10);
+            *--p = static_cast<char>('0' + m % 10);
             m /= 10;
         } while (m != 0);
-        if (v < 0) ch('-');
-        while (n > 0) ch(tmp[--n]);
+        if (v < 0) *--p = '-';
+        put(p, static_cast<size_t>(end - p));
     }
 
 private:

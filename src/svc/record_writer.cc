@@ -39,6 +39,7 @@ void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list a
     time_text(header, time);
     int cancel_state;
     zel_svc__lock_for_write(stream, &cancel_state);
+    flockfile(stream);  // no other writer of the stream gets between the record's pieces
     if (!prefix_left_out(header)) write_prefix_from(stream, header, time, term, true, args);
     if (header->format) {
         va_list ap;
@@ -54,6 +55,7 @@ void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list a
     }
     write_ending(stream, header);
     std::fflush(stream);
+    funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
 }
 
@@ -77,6 +79,7 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
     }
     int cancel_state;
     zel_svc__lock_for_write(stream, &cancel_state);
+    flockfile(stream);  // no other writer of the stream gets between the record's pieces
     if (!prefix_left_out(header)) write_prefix_from(stream, header, time, term, false, args);
     if (!header->format && !ctx->text) {
         write_unknown(stream, header);
@@ -92,6 +95,7 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
     }
     write_ending(stream, header);
     std::fflush(stream);
+    funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
 }
 
