@@ -56,7 +56,8 @@ struct Watch {
 
     const Answer *answer_for(const char *name) const {
         for (size_t i = 0; i < answer_count; ++i) {
-            if (std::strcmp(answers[i].name, name) == 0) return &answers[i];
+            const char *known = answers[i].name;
+            if (known[0] == name[0] && std::strcmp(known, name) == 0) return &answers[i];
         }
         return nullptr;
     }
