@@ -4,9 +4,9 @@ if(ZEL_WERROR)
   add_compile_options(-Werror)
 endif()
 # Shared libraries must resolve every name at link time, except where clang's
-# sanitizer runtime lives in the executable that loads them.
+# sanitizer or fuzzer runtime lives in the executable that loads them.
 set(ZEL_NO_UNDEFINED -Wl,--no-undefined)
-if(ZEL_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+if((ZEL_SANITIZE OR ZEL_BUILD_FUZZ) AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   set(ZEL_NO_UNDEFINED "")
 endif()
 

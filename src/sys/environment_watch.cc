@@ -3,6 +3,7 @@
 // environment for each was about a sixth of a record's own work.
 #include "sys/environment_watch.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -19,8 +20,6 @@ struct Answer {
     const char *value;
 };
 
-// Each thread keeps its own: no lock on the record path, and nothing a
-// forked child could inherit half-changed.
 struct Watch {
     char **seen_array = nullptr;  // environ at the last call
     std::vector<char *> seen;     // its entries then, the terminating null included
@@ -79,10 +78,18 @@ struct Watch {
     }
 };
 
-thread_local Watch t_watch;
+// One user at a time; a thread that finds it busy calls getenv itself rather
+// than wait, which also keeps a forked child from ever waiting on it.
+std::atomic_flag g_busy = ATOMIC_FLAG_INIT;
+Watch g_watch;
 
 }  // namespace
 
-const char *watched_getenv(const char *name) { return t_watch.look_up(name); }
+const char *watched_getenv(const char *name) {
+    if (g_busy.test_and_set(std::memory_order_acquire)) return std::getenv(name);
+    const char *value = g_watch.look_up(name);
+    g_busy.clear(std::memory_order_release);
+    return value;
+}
 
 }  // namespace zel

@@ -70,18 +70,12 @@ void call(const Case &c, size_t i, A... a) {
         if (i == c.args.size()) return compare(&c, a...);
         const Arg &x = c.args[i];
         switch (x.kind) {
-        case Arg::kInt:
-            return call(c, i + 1, a..., static_cast<int>(x.i));
-        case Arg::kLong:
-            return call(c, i + 1, a..., static_cast<long>(x.i));
-        case Arg::kLongLong:
-            return call(c, i + 1, a..., x.i);
-        case Arg::kDouble:
-            return call(c, i + 1, a..., static_cast<double>(x.f));
-        case Arg::kLongDouble:
-            return call(c, i + 1, a..., x.f);
-        case Arg::kPointer:
-            return call(c, i + 1, a..., x.p);
+        case Arg::kInt: return call(c, i + 1, a..., static_cast<int>(x.i));
+        case Arg::kLong: return call(c, i + 1, a..., static_cast<long>(x.i));
+        case Arg::kLongLong: return call(c, i + 1, a..., x.i);
+        case Arg::kDouble: return call(c, i + 1, a..., static_cast<double>(x.f));
+        case Arg::kLongDouble: return call(c, i + 1, a..., x.f);
+        case Arg::kPointer: return call(c, i + 1, a..., x.p);
         }
     }
 }
@@ -111,42 +105,38 @@ private:
         }
     }
 
+    template <typename T, size_t N>
+    T any_of(const T (&values)[N]) {
+        return values[pick(0, static_cast<int>(N) - 1)];
+    }
+
     long long integer() {
+        static const long long edges[] = {std::numeric_limits<long long>::min(),
+                                          std::numeric_limits<long long>::max(),
+                                          std::numeric_limits<int>::min(),
+                                          std::numeric_limits<int>::max(),
+                                          65535, 65536, -32769, 255, 256, 8, 16};
         switch (pick(0, 3)) {
-        case 0:
-            return pick(-20, 20);
-        case 1:
-            return pick(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-        case 2: {
-            static const long long edges[] = {std::numeric_limits<long long>::min(),
-                                              std::numeric_limits<long long>::max(),
-                                              std::numeric_limits<int>::min(),
-                                              std::numeric_limits<int>::max(),
-                                              65535, 65536, -32769, 255, 256, 8, 16};
-            return edges[pick(0, sizeof edges / sizeof edges[0] - 1)];
-        }
-        default:
-            return static_cast<long long>(rng_());
+        case 0: return pick(-20, 20);
+        case 1: return pick(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        case 2: return any_of(edges);
+        default: return static_cast<long long>(rng_());
         }
     }
 
     long double floating() {
+        static const long double edges[] = {0.0L, -0.0L, 0.5L, 9.5L, 0.05L, 1e-5L,
+                                            123456789.0L, 1e300L, -1e-300L,
+                                            std::numeric_limits<double>::infinity(),
+                                            -std::numeric_limits<double>::infinity(),
+                                            std::numeric_limits<double>::quiet_NaN()};
         switch (pick(0, 5)) {
-        case 0:
-            return pick(-1000, 1000) / 8.0L;
+        case 0: return pick(-1000, 1000) / 8.0L;
         case 1:
             return std::ldexp(static_cast<long double>(pick(1, 1 << 30)), pick(-80, 80)) *
                    (chance(50) ? 1 : -1);
-        case 2: {
-            static const long double edges[] = {0.0L, -0.0L, 0.5L, 9.5L, 0.05L, 1e-5L,
-                                                123456789.0L, 1e300L, -1e-300L,
-                                                std::numeric_limits<double>::infinity(),
-                                                -std::numeric_limits<double>::infinity(),
-                                                std::numeric_limits<double>::quiet_NaN()};
-            return edges[pick(0, sizeof edges / sizeof edges[0] - 1)];
-        }
-        default:
-            return std::uniform_real_distribution<double>(-1e6, 1e6)(rng_);
+        case 2: return any_of(edges);
+        default: return std::uniform_real_distribution<double>(-1e6, 1e6)(rng_);
         }
     }
 
@@ -190,7 +180,7 @@ private:
         Arg value{Arg::kInt, 0, 0, nullptr};
         if (is_int) {
             static const char *kLengths[] = {"", "h", "l", "ll"};
-            std::string len = kLengths[pick(0, 3)];
+            std::string len = any_of(kLengths);
             value.kind = len == "l"                      ? Arg::kLong
                          : len.size() == 0 || len == "h" ? Arg::kInt
                                                          : Arg::kLongLong;
@@ -210,7 +200,7 @@ private:
         } else if (conv == 's') {
             static const char *kStrings[] = {"", "a", "hello", "tab\there", "0123456789abcdefghij"};
             value.kind = Arg::kPointer;
-            value.p = kStrings[pick(0, 4)];
+            value.p = any_of(kStrings);
             if (chance(20)) f += 'h';
         } else {  // p: the system prints "(nil)" for null, this engine only padding
             value.kind = Arg::kPointer;

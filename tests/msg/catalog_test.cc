@@ -17,14 +17,15 @@
 namespace {
 
 using zeltest::compile_catalog;
+using zeltest::taken;
 using zeltest::TempDir;
 
 // "Speicher konnte nicht zugeteilt werden: Größe" in ISO-8859-1.
 const std::string kGermanLatin1 = "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF" "e";
 const std::string kGermanUtf8 = "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F" "e";
 
-std::string catalog_source(const std::string &text) {
-    return "$set 1\n$quote \"\n151 \"" + text + "\"\n";
+std::string catalog_source(const std::string &text, int number = 151) {
+    return "$set 1\n$quote \"\n" + std::to_string(number) + " \"" + text + "\"\n";
 }
 
 // Components 0x3000 + n ("vr" catalogs), and their message 151.
@@ -50,57 +51,33 @@ TEST_F(CatalogTest, GermanCatalogWinsOverCompiledTextInBothCodeSets) {
                     "de_DE.ISO-8859-1");
     ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.ISO-8859-1"));
     unsigned32 st = 1;
-    char *text = zel_msg_get_msg(0x3665A097, &st);
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(kGermanLatin1, text);
+    EXPECT_EQ(kGermanLatin1, taken(zel_msg_get_msg(0x3665A097, &st)));
     EXPECT_EQ(0u, st);
-    std::free(text);
-    text = zel_msg_get_msg_utf8(0x3665A097, &st);
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(kGermanUtf8, text);
-    std::free(text);
+    EXPECT_EQ(kGermanUtf8, taken(zel_msg_get_msg_utf8(0x3665A097, &st)));
     // A code the catalog lacks falls back to the compiled text.
-    text = zel_msg_get_msg(0x3665A098, &st);
-    EXPECT_STREQ("KVXSC0152E   No more entries were found in the specified list.", text);
-    std::free(text);
+    EXPECT_EQ("KVXSC0152E   No more entries were found in the specified list.",
+              taken(zel_msg_get_msg(0x3665A098, &st)));
     // A named locale converted into a named code set.
-    text = zel_msg_get_locale_cat_msg(0x3665A097, "de_DE.ISO-8859-1", "UTF8", 0, &st);
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(kGermanUtf8, text);
-    std::free(text);
+    EXPECT_EQ(kGermanUtf8, taken(zel_msg_get_locale_cat_msg(0x3665A097, "de_DE.ISO-8859-1", "UTF8", 0, &st)));
 }
 
-TEST_F(CatalogTest, MissingCatalogAndDiagnostics) {
+// A missing catalog, with the diagnostics VRSVC_DEBUG_MSG asks for. The
+// failure is remembered for a while, but a new search path is searched at once.
+TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
     setenv("VRSVC_DEBUG_MSG", "", 1);
     testing::internal::CaptureStderr();
     unsigned32 st = 0;
-    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, &st));
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
     std::string diagnostics = testing::internal::GetCapturedStderr();
     EXPECT_EQ(0x10652208u, st);
     EXPECT_NE(std::string::npos, diagnostics.find("NLSPATH=" + dir_.path() + "/%L/%N\n"));
     EXPECT_NE(std::string::npos, diagnostics.find("LYRDIR="));
-    EXPECT_NE(std::string::npos, diagnostics.find("catopen(vrqpd.cat) status = 10652208\n"));
-}
-
-// A failed opening is remembered for a while, but a new search path is
-// searched at once.
-TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
-    unsigned32 st = 0;
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
-    EXPECT_EQ(0x10652208u, st);
+    EXPECT_NE(std::string::npos, diagnostics.find("catopen(vrqpc.cat) status = 10652208\n"));
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("late"));
     EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
     EXPECT_EQ(0x10652208u, st);
     setenv("NLSPATH", (dir_.path() + "/%L/%N:").c_str(), 1);
     EXPECT_STREQ("late", zel_msg_get_cat_msg(0x3665A097, &st));
-}
-
-TEST_F(CatalogTest, NullOutputPointersAreAccepted) {
-    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665A097, nullptr));
-    unsigned32 st = 1;
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
-                 zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
-    EXPECT_EQ(0u, st);
 }
 
 TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
@@ -121,6 +98,10 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     EXPECT_EQ(0x10652206u, st);
     EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(0, nullptr, nullptr, 0, &st));
     EXPECT_EQ(0u, st);
+    // Null status pointers are accepted.
+    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
+                 zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
 }
 
 TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
@@ -129,20 +110,16 @@ TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
     unsigned32 st = 0;
     EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
     EXPECT_EQ(0x10652205u, st);
-    char *text = zel_msg_get_msg(0x3665A097, &st);
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", text);
-    std::free(text);
-    text = zel_msg_get_locale_cat_msg(0x3665A097, nullptr, nullptr, 4, &st);
-    EXPECT_STREQ("catalog text", text);
-    std::free(text);
+    EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", taken(zel_msg_get_msg(0x3665A097, &st)));
+    EXPECT_EQ("catalog text", taken(zel_msg_get_locale_cat_msg(0x3665A097, nullptr, nullptr, 4, &st)));
 }
 
 TEST_F(CatalogTest, DceCodesTryTheVrbNameFirst) {
-    compile_catalog(dir_.file("C/dcebas.cat"), "$set 1\n$quote \"\n521 \"from dce\"\n");
+    compile_catalog(dir_.file("C/dcebas.cat"), catalog_source("from dce", 521));
     unsigned32 st = 1;
     EXPECT_STREQ("from dce", zel_msg_get_cat_msg(0, &st));
-    compile_catalog(dir_.file("C/vrbivc.cat"), "$set 1\n$quote \"\n456 \"from vrb\"\n");
-    compile_catalog(dir_.file("C/dceivc.cat"), "$set 1\n$quote \"\n456 \"from dce\"\n");
+    compile_catalog(dir_.file("C/vrbivc.cat"), catalog_source("from vrb", 456));
+    compile_catalog(dir_.file("C/dceivc.cat"), catalog_source("from dce", 456));
     EXPECT_STREQ("from vrb", zel_msg_get_cat_msg(0x1354A1C8, &st));
     int ist = 1;
     char text[ZEL_ERROR_TEXT_MAX];
@@ -154,7 +131,7 @@ TEST_F(CatalogTest, DceCodesTryTheVrbNameFirst) {
 TEST_F(CatalogTest, FacilityCodesNeedTheMessageAndTheFacilityName) {
     // Code 0x40004005: catalog "dce010001.cat", message 5; message 1 names the facility.
     compile_catalog(dir_.file("C/dce010001.cat"), "$set 1\n$quote \"\n1 \"facility\"\n5 \"it broke\"\n");
-    compile_catalog(dir_.file("C/dce010002.cat"), "$set 1\n$quote \"\n5 \"it broke\"\n");
+    compile_catalog(dir_.file("C/dce010002.cat"), catalog_source("it broke", 5));
     char text[ZEL_ERROR_TEXT_MAX];
     int st = 1;
     zel_error_inq_text(0x40004005, text, &st);
@@ -192,17 +169,12 @@ TEST_F(CatalogTest, BadCatalogFilesAndOversizedSettingsFailCleanly) {
     EXPECT_EQ(0x10652206u, st);
     // The system's catalog functions may accept a damaged file that the
     // services refuse; either way a lookup gives some text.
-    for (unsigned32 code : {0x3665A097u, 0x36660097u}) {
-        char *text = zel_msg_get_msg(code, &st);
-        EXPECT_NE(nullptr, text);
-        std::free(text);
-    }
+    for (unsigned32 code : {0x3665A097u, 0x36660097u}) EXPECT_NE("(null)", taken(zel_msg_get_msg(code, &st)));
     std::string long_path(10000, 'x');
     setenv("NLSPATH", (long_path + "/%N").c_str(), 1);
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B097, &st));
     std::string long_locale(600, 'l');
-    char *text = zel_msg_get_locale_cat_msg(0x3665A097, long_locale.c_str(), nullptr, 1, &st);
-    EXPECT_EQ(nullptr, text);
+    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(0x3665A097, long_locale.c_str(), nullptr, 1, &st)));
     EXPECT_EQ(0x10652208u, st);
 }
 
@@ -216,9 +188,7 @@ TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
             for (int i = 0; i < 300; ++i) {
                 unsigned32 comp = (i * 7 + t) % 12;
                 unsigned32 st;
-                char *text = zel_msg_get_msg(comp_code(comp), &st);
-                if (!text || text != comp_name(comp)) ++wrong;
-                std::free(text);
+                if (taken(zel_msg_get_msg(comp_code(comp), &st)) != comp_name(comp)) ++wrong;
             }
         });
     }
@@ -233,6 +203,7 @@ TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
     pthread_create(&thread, nullptr, [](void *) -> void * {
         for (;;) {
             unsigned32 st;
+            // Plain frees: the cancelled thread unwinds through no C++ objects.
             std::free(zel_msg_get_msg(0x3665A097, &st));
             std::free(zel_msg_get_locale_cat_msg(0x3665A097, nullptr, "UTF8", 2, &st));
             pthread_testcancel();
@@ -243,9 +214,7 @@ TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
     pthread_cancel(thread);
     pthread_join(thread, nullptr);
     unsigned32 st;
-    char *text = zel_msg_get_msg(0x3665A097, &st);
-    EXPECT_STREQ("catalog text", text);
-    std::free(text);
+    EXPECT_EQ("catalog text", taken(zel_msg_get_msg(0x3665A097, &st)));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/test_support.h"
+
 namespace {
 
 std::string tech(unsigned32 code) {
@@ -94,17 +96,11 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
 
 TEST(GetMsg, CompiledTextOrUnknownNumber) {
     unsigned32 st = 1;
-    char *text = zel_msg_get_msg(0x3665A097, &st);
-    ASSERT_NE(nullptr, text);
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", text);
+    EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", zeltest::taken(zel_msg_get_msg(0x3665A097, &st)));
     EXPECT_EQ(0u, st);
-    std::free(text);
     for (auto get : {zel_msg_get_msg, zel_msg_get_msg_utf8}) {
-        text = get(0x3665A0C8, &st);
-        ASSERT_NE(nullptr, text);
-        EXPECT_STREQ("Unknown message number 0x3665a0c8", text);
+        EXPECT_EQ("Unknown message number 0x3665a0c8", zeltest::taken(get(0x3665A0C8, &st)));
         EXPECT_EQ(0x10652204u, st);
-        std::free(text);
     }
 }
 

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/test_support.h"
+
 // While set, the nothrow operator new (the cache's node allocation) fails.
 // Defined in the program, it replaces the C++ library's for libzel too.
 static std::atomic<bool> g_fail_nothrow_new{false};
@@ -33,10 +35,7 @@ const unsigned long kBase = 0x3665A000;
 
 std::string looked_up(unsigned long code) {
     unsigned32 status;
-    char *text = zel_msg_get_msg(static_cast<unsigned32>(code), &status);
-    std::string result = text ? text : "(null)";
-    std::free(text);
-    return result;
+    return zeltest::taken(zel_msg_get_msg(static_cast<unsigned32>(code), &status));
 }
 
 TEST(MsgCache, CodesSharingABucketKeepTheirOwnTexts) {

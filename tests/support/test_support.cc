@@ -40,6 +40,19 @@ void write_file(const std::string &path, const std::string &contents) {
     std::ofstream(path, std::ios::binary) << contents;
 }
 
+std::string taken(char *text) {
+    std::string out = text ? text : "(null)";
+    std::free(text);
+    return out;
+}
+
+std::vector<std::string> lines_of(const std::string &path) {
+    std::vector<std::string> out;
+    std::istringstream in(read_file(path));
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
 std::string source_dir() {
     const char *dir = std::getenv("ZEL_TEST_SOURCE_DIR");
     return dir ? dir : ".";
@@ -64,6 +77,38 @@ int run_in_child(void (*body)()) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<pid_t> fork_children(int count, const std::function<void(int)> &body) {
+    int go[2];
+    if (pipe(go) != 0) throw std::runtime_error("pipe failed");
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(go[1]);
+            char byte;
+            if (read(go[0], &byte, 1) < 0) _exit(2);  // returns when the parent closes
+            body(i);
+            _exit(0);
+        }
+        if (pid < 0) {
+            ADD_FAILURE() << "fork failed";
+            break;
+        }
+        children.push_back(pid);
+    }
+    close(go[0]);
+    close(go[1]);
+    return children;
+}
+
+void expect_clean_exits(const std::vector<pid_t> &children) {
+    for (pid_t child : children) {
+        int status = 0;
+        EXPECT_EQ(child, waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child " << child;
+    }
 }
 
 }  // namespace zeltest

@@ -2,7 +2,11 @@
 #ifndef ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
 #define ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
 
+#include <functional>
 #include <string>
+#include <vector>
+
+#include <sys/types.h>
 
 namespace zeltest {
 
@@ -25,6 +29,12 @@ private:
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &contents);
 
+// The text of a malloc'ed result, which is freed; "(null)" for none.
+std::string taken(char *text);
+
+// The lines of a file, without their newlines.
+std::vector<std::string> lines_of(const std::string &path);
+
 // The project's source directory, for test data.
 std::string source_dir();
 
@@ -37,6 +47,13 @@ void compile_catalog(const std::string &path, const std::string &source,
 // Runs `body` in a child process and returns its exit status (or 128 + the
 // signal that ended it).
 int run_in_child(void (*body)());
+
+// Forks `count` children that start together once all exist; each runs
+// body(its index) and exits with 0 when the body returns.
+std::vector<pid_t> fork_children(int count, const std::function<void(int)> &body);
+
+// Waits for the children, each of which must exit with 0.
+void expect_clean_exits(const std::vector<pid_t> &children);
 
 }  // namespace zeltest
 

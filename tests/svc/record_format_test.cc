@@ -1,7 +1,5 @@
 // Every byte of the text and XML records of messages and traces, with the
 // header built at a fixed time by the library's own header builders.
-#include <zel/zel.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,20 +10,18 @@
 #include <unistd.h>
 
 #include "svc/record.h"
-#include "support/test_support.h"
+#include "svc_test_util.h"
 
 namespace {
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // "The %s system routine failed: ... %d"
-constexpr unsigned32 kNoMemory = 0x3665A097;    // no conversions
+using zeltest::kNoMemory;
+using zeltest::kSystemCall;
 
 class RecordFormat : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("TZ", "UTC0", 1);
-        unsigned32 st;
-        zelmsg_init("svctest", 0);
-        zel_svc_set_progname("svctest", &st);
+        zeltest::start_svctest();
         struct timespec at = {1700000000, 45000000};  // 2023-11-14 22:13:20.045 UTC
         ASSERT_EQ(0, zel_utc_mkbintime(&time_, &at, nullptr, 0));
         stream_ = std::tmpfile();

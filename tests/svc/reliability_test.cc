@@ -1,41 +1,34 @@
-// Many writers of one log file: threads of a process and several processes
-// each write their records whole and exactly once; a thread cancelled while
-// logging leaves the serviceability mutex free.
-#include <zel/zel.h>
-
+// Many writers of one log file, through the real entry points: threads of a
+// process and several processes each write their records whole and exactly
+// once, also while the file rotates; a forked child writes its own file while
+// another thread logs; unusable file names, GOESTO cycles and long lists; and
+// a thread cancelled while logging leaves the serviceability mutex free.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <pthread.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "support/test_support.h"
+#include "svc_test_util.h"
 
 namespace {
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // "... The %s system routine ...: %d"
+using namespace zeltest;
 
-// Record counts are the issue's; slow lanes (emulation, sanitizers) divide
-// them by ZEL_TEST_SCALE.
+// Full record counts; slow lanes (emulation, sanitizers) divide them by
+// ZEL_TEST_SCALE.
 int scaled(int count) {
     const char *scale = std::getenv("ZEL_TEST_SCALE");
     int divisor = scale ? std::atoi(scale) : 1;
     return divisor > 1 ? count / divisor : count;
-}
-
-void init_with_file(const std::string &path) {
-    unsigned32 st;
-    zelmsg_init("svctest", 0);
-    zel_svc_routing(("ERROR:FILE:" + path).c_str(), &st);
-    ASSERT_EQ(0u, st);
 }
 
 void write_records(const std::string &writer, int count) {
@@ -48,14 +41,14 @@ void write_records(const std::string &writer, int count) {
 // Every line is one whole record of some writer and number, none twice; with
 // writers * count lines that is every writer's numbers 0..count-1 once each.
 void check_records(const std::string &path, int writers, int count) {
-    std::istringstream in(zeltest::read_file(path));
     const std::regex record(
         R"(\S+ 0x3665A09C \S+ ERROR qpc core rel\.cc 1 0x[0-9a-f]{8} )"
         R"(KVXSC0156E   The w(\d+) system routine failed: system error code: (\d+))");
     std::set<std::string> seen;
-    std::string line;
     int lines = 0, torn = 0;
-    for (std::smatch m; std::getline(in, line); ++lines) {
+    std::smatch m;
+    for (const std::string &line : lines_of(path)) {
+        ++lines;
         if (!std::regex_match(line, m, record) || std::stoi(m[1]) >= writers ||
             std::stoi(m[2]) >= count) {
             if (++torn <= 3) ADD_FAILURE() << "torn record: " << line;
@@ -68,9 +61,10 @@ void check_records(const std::string &path, int writers, int count) {
 }
 
 TEST(OneLogFile, EightThreads) {
-    zeltest::TempDir dir;
+    TempDir dir;
     std::string path = dir.file("threads.log");
-    init_with_file(path);
+    start_svctest();
+    set_routes("ERROR:FILE:" + path);
     const int count = scaled(10000);
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t) threads.emplace_back(write_records, "w" + std::to_string(t), count);
@@ -79,26 +73,189 @@ TEST(OneLogFile, EightThreads) {
 }
 
 TEST(OneLogFile, FourProcesses) {
-    zeltest::TempDir dir;
+    TempDir dir;
     std::string path = dir.file("procs.log");
-    init_with_file(path);
+    start_svctest();
+    set_routes("ERROR:FILE:" + path);
     const int count = scaled(10000);
-    std::vector<pid_t> children;
-    for (int p = 0; p < 4; ++p) {
-        pid_t pid = fork();
-        ASSERT_NE(-1, pid);
-        if (pid == 0) {
-            write_records("w" + std::to_string(p), count);
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    expect_clean_exits(fork_children(4, [count](int p) { write_records("w" + std::to_string(p), count); }));
     check_records(path, 4, count);
+}
+
+zel_svc_subcomp g_table[] = {{"core", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
+
+// Component "rel" with the given levels and trace routes.
+zel_svc_handle *component(const std::string &levels_and_routes) {
+    unsigned32 st = 1;
+    zel_svc_handle *handle = zel_svc__component_to_handle("rel");
+    if (!handle) handle = zel_svc_register(g_table, "rel", &st);
+    zel_svc_debug_routing(("rel:" + levels_and_routes).c_str(), &st);
+    EXPECT_EQ(0u, st) << levels_and_routes;
+    return handle;
+}
+
+// The "tok=<a>.<b>" tokens of a file's records, each checked to end its line.
+std::vector<std::string> tokens_of(const std::string &path) {
+    std::vector<std::string> out;
+    for (const std::string &line : lines_of(path)) {
+        size_t at = line.find("tok=");
+        EXPECT_NE(std::string::npos, at) << path << ": " << line;
+        if (at == std::string::npos) continue;
+        EXPECT_EQ(std::string::npos, line.find("tok=", at + 1)) << "two records on a line: " << line;
+        out.push_back(line.substr(at));
+    }
+    return out;
+}
+
+// Adds the tokens of `files` to `seen`, each only once; `per_file` bounds
+// (or, when exact, fixes) the number of records of each file.
+void collect(const std::vector<std::string> &files, size_t per_file, bool exact,
+             std::set<std::string> *seen) {
+    for (const std::string &file : files) {
+        std::vector<std::string> tokens = tokens_of(file);
+        EXPECT_TRUE(exact ? tokens.size() == per_file : tokens.size() <= per_file)
+            << file << " has " << tokens.size();
+        for (const std::string &token : tokens) EXPECT_TRUE(seen->insert(token).second) << token;
+    }
+}
+
+TEST(RouteReliability, RotationUnderThreadsKeepsEveryRecordOnce) {
+    TempDir dir;
+    std::string log = dir.file("t.log");
+    zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([handle, t] {
+            for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", t, i);
+        });
+    for (std::thread &thread : threads) thread.join();
+    component("*.0:DISCARD:");  // closes the file
+    std::set<std::string> seen;
+    std::vector<std::string> files = {log};
+    for (int n = 1; n <= 19; ++n) files.push_back(log + "." + std::to_string(n));
+    collect(files, 1000, true, &seen);
+    EXPECT_NE(0, access((log + ".20").c_str(), F_OK));
+    EXPECT_EQ(20000u, seen.size());
+}
+
+// Several programs that rotate one log file: each sets the route up itself
+// and they start together. No file is truncated under another writer, no
+// archive replaces another's, and each file is one writer's turn.
+TEST(RouteReliability, RotationUnderProcessesKeepsEveryRecordOnce) {
+    TempDir dir;
+    std::string log = dir.file("p.log");
+    expect_clean_exits(fork_children(4, [&log](int p) {
+        zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
+        for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", p, i);
+    }));
+    std::set<std::string> seen;
+    std::vector<std::string> files;
+    for (int n = 0; n < 30; ++n) {
+        std::string file = n == 0 ? log : log + "." + std::to_string(n);
+        if (access(file.c_str(), F_OK) == 0) files.push_back(file);
+    }
+    collect(files, 1000, false, &seen);
+    EXPECT_EQ(20000u, seen.size());
+}
+
+// Children forked while a thread logs get their own file of each route with
+// the process id in its name, of components and of severities alike; a file
+// without it is shared, and no record is written twice.
+TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
+    TempDir dir;
+    std::string pattern = dir.file("p_%ld.log"), shared = dir.file("shared.log");
+    zel_svc_handle *handle = component("*.9:FILE:" + pattern + ";FILE:" + shared);
+    start_svctest();
+    set_routes("NOTICE:FILE:" + dir.file("n_%ld.log"));
+    auto notice = [] {
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, kNoMemory);
+    };
+    zel_svc__debug(handle, 0, 1, "tok=parent.first");
+    notice();
+    std::thread busy([handle] {
+        for (int i = 0; i < 3000; ++i) zel_svc__debug(handle, 0, 1, "tok=thread.%d", i);
+    });
+    std::vector<pid_t> children = fork_children(20, [&](int c) {
+        zel_svc__debug(handle, 0, 1, "tok=child.%d", c);
+        notice();
+    });
+    busy.join();
+    expect_clean_exits(children);
+    for (size_t c = 0; c < children.size(); ++c) {
+        std::string own = "_" + std::to_string(children[c]) + ".log";
+        EXPECT_EQ(std::vector<std::string>{"tok=child." + std::to_string(c)}, tokens_of(dir.file("p" + own)));
+        EXPECT_EQ(1u, lines_of(dir.file("n" + own)).size());
+    }
+    std::string own = "_" + std::to_string(getpid()) + ".log";
+    std::vector<std::string> parent = tokens_of(dir.file("p" + own));
+    ASSERT_EQ(3001u, parent.size());
+    EXPECT_EQ("tok=parent.first", parent[0]);
+    EXPECT_EQ(1u, lines_of(dir.file("n" + own)).size());
+    std::set<std::string> seen;
+    collect({shared}, 3021, true, &seen);
+}
+
+// Each case in a child whose standard error goes to a file, so that the
+// fallback to standard error can be read back.
+std::string stderr_of(void (*body)(const std::string &dir), const std::string &dir) {
+    std::string captured = dir + "/stderr.txt";
+    expect_clean_exits(fork_children(1, [&](int) {
+        dup2(open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        body(dir);
+        std::fflush(nullptr);
+    }));
+    return read_file(captured);
+}
+
+size_t count_of(const std::string &text, const std::string &sought) {
+    size_t n = 0;
+    for (size_t at = text.find(sought); at != std::string::npos; at = text.find(sought, at + 1)) ++n;
+    return n;
+}
+
+void unusable_names(const std::string &dir) {
+    unsigned32 st = 1;
+    std::string text = "WARNING:FILE:" + dir + "/missing/x.log;FILE:" + dir + ";XMLFILE:" + dir +
+                       "/" + std::string(5000, 'n') + ";FILE:" + dir + "/ok.log";
+    zel_svc_routing(text.c_str(), &st);
+    if (st != 0) _exit(3);
+    zel_svc_handle *handle = component("*.9:GOESTO:WARNING");
+    zel_svc__debug(handle, 0, 1, "tok=one");
+    zel_svc__debug(handle, 0, 1, "tok=two");
+}
+
+TEST(RouteReliability, UnusableFilesFallBackToStandardError) {
+    TempDir dir;
+    std::string err = stderr_of(unusable_names, dir.path());
+    // Three fallen-back routes per record; the good file gets each once.
+    EXPECT_EQ(3u, count_of(err, "tok=one"));
+    EXPECT_EQ(3u, count_of(err, "tok=two"));
+    EXPECT_EQ((std::vector<std::string>{"tok=one", "tok=two"}), tokens_of(dir.file("ok.log")));
+}
+
+void cycles(const std::string &dir) {
+    unsigned32 st = 1;
+    zel_svc_routing(("ERROR:GOESTO:WARNING;FILE:" + dir + "/e.log").c_str(), &st);
+    zel_svc_routing(("WARNING:GOESTO:ERROR;GOESTO:WARNING;GOESTO:rel;FILE:" + dir + "/w.log").c_str(), &st);
+    zel_svc_handle *handle = component("*.9:GOESTO:nosuch;GOESTO:ERROR;FILE:" + dir + "/r.log");
+    zel_svc__debug(handle, 0, 1, "tok=cycle");
+    std::string many = "NOTICE:";
+    for (int i = 0; i < 10000; ++i) many += "FILE:" + dir + "/n.log;";
+    zel_svc_routing(many.c_str(), &st);
+    if (st != 0) _exit(4);
+    zel_svc__debug(component("*.9:GOESTO:NOTICE"), 0, 1, "tok=many");
+}
+
+TEST(RouteReliability, GoestoCyclesAndLongListsEnd) {
+    TempDir dir;
+    std::string err = stderr_of(cycles, dir.path());
+    EXPECT_EQ("", err);
+    // rel -> (no such list) -> ERROR -> WARNING: each record leaves its list
+    // at a GOESTO, and WARNING's own GOESTOs lead back and are skipped.
+    EXPECT_EQ(std::vector<std::string>{"tok=cycle"}, tokens_of(dir.file("w.log")));
+    EXPECT_EQ(std::vector<std::string>{}, tokens_of(dir.file("e.log")));
+    EXPECT_EQ(std::vector<std::string>{}, tokens_of(dir.file("r.log")));
+    EXPECT_EQ(10000u, tokens_of(dir.file("n.log")).size());
 }
 
 void *log_forever(void *) {
@@ -115,9 +272,10 @@ TEST(Cancellation, CancelledLoggerLeavesTheMutexFree) {
     // while a cancelled thread unwinds; the other lanes run this test.
     GTEST_SKIP() << "cancellation unwinding is not supported under AddressSanitizer";
 #endif
-    zeltest::TempDir dir;
+    TempDir dir;
     std::string path = dir.file("cancel.log");
-    init_with_file(path);
+    start_svctest();
+    set_routes("ERROR:FILE:" + path);
     for (int round = 0; round < 20; ++round) {
         pthread_t thread;
         ASSERT_EQ(0, pthread_create(&thread, nullptr, log_forever, nullptr));
@@ -131,13 +289,10 @@ TEST(Cancellation, CancelledLoggerLeavesTheMutexFree) {
     }
     // The next record is written, and none of those before was torn.
     write_records("w1", 1);
-    std::istringstream in(zeltest::read_file(path));
-    std::string line, last;
-    while (std::getline(in, line)) {
-        EXPECT_NE(std::string::npos, line.find(" system error code: ")) << line;
-        last = line;
-    }
-    EXPECT_NE(std::string::npos, last.find("The w1 system routine failed: system error code: 0"));
+    std::vector<std::string> lines = lines_of(path);
+    for (const std::string &line : lines) EXPECT_NE(std::string::npos, line.find(" system error code: ")) << line;
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::string::npos, lines.back().find("The w1 system routine failed: system error code: 0"));
 }
 
 }  // namespace

@@ -1,15 +1,15 @@
 // Severity routes: zel_svc_routing and its key matching, remembered texts
 // against SVC_<SEVERITY>, the defaults, and the lookup by name.
-#include <zel/zel.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "svc_test_util.h"
+
 namespace {
 
-constexpr unsigned32 kInvalid = 0x106521F7;
+using zeltest::kInvalid;
 
 int kind_of(int severity, int route = 0) { return zel_svc_g_routes[severity].routes[route]->kind; }
 
@@ -34,7 +34,9 @@ TEST(SeverityRouting, KeysSelectTheFirstSeverityTheyBegin) {
     }
 }
 
-TEST(SeverityRouting, InvalidSpecificationsChangeNothing) {
+// A text that does not parse changes nothing; a bad route in a list keeps
+// the routes built before it.
+TEST(SeverityRouting, InvalidTextsAndBadRoutes) {
     ASSERT_EQ(0u, route("WARNING:STDOUT:"));
     const char *bad[] = {"WARNING:STDERR", "WARNING", "FOO:STDERR:", "WARNINGS:STDERR:", "warning:STDERR:", ""};
     for (const char *text : bad) EXPECT_EQ(kInvalid, route(text)) << text;
@@ -43,15 +45,19 @@ TEST(SeverityRouting, InvalidSpecificationsChangeNothing) {
     unsigned32 st = 1;
     zel_svc_routing(nullptr, &st);
     EXPECT_EQ(kInvalid, st);
+    EXPECT_EQ(kInvalid, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
+    ASSERT_EQ(1, zel_svc_g_routes[1].count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(1));
 }
 
+// Emptied blocks fill again from the remembered text, not the environment,
+// also when a GOESTO looks the list up.
 TEST(SeverityRouting, StarSetsAndRemembersAllFive) {
     setenv("SVC_NOTICE", "STDOUT:", 1);
     ASSERT_EQ(0u, route("*:DISCARD:;XMLSTDERR:"));
     for (int s = 0; s < 5; ++s) {
         ASSERT_EQ(2, zel_svc_g_routes[s].count);
         EXPECT_EQ(ZEL_SVC_ROUTE_XMLSTDERR, kind_of(s, 1));
-        // Emptied blocks fill again from the remembered text, not the environment.
         zel_svc__close_routes(&zel_svc_g_routes[s]);
         unsigned32 st = 1;
         zel_svc__fillin(zel_svc_g_attr_table[s], &st);
@@ -59,12 +65,11 @@ TEST(SeverityRouting, StarSetsAndRemembersAllFive) {
         ASSERT_EQ(2, zel_svc_g_routes[s].count) << s;
         EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, zel_svc_g_routes[s].routes[1]->fallback);
     }
-}
-
-TEST(SeverityRouting, BadRouteKeepsRoutesBuiltBeforeIt) {
-    EXPECT_EQ(kInvalid, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
-    ASSERT_EQ(1, zel_svc_g_routes[1].count);
-    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(1));
+    zel_svc__close_routes(&zel_svc_g_routes[3]);
+    int count = 0;
+    zel_svc_route_t **routes = zel_svc__goesto("NOTICE", &count);
+    ASSERT_EQ(2, count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, routes[0]->kind);
 }
 
 TEST(SeverityFillin, DefaultsWithoutEnvironment) {
@@ -101,16 +106,6 @@ TEST(SeverityFillin, EnvironmentLists) {
     st = 1;
     zel_svc__fillin(0x7, &st);  // no severity: nothing to fill
     EXPECT_EQ(kInvalid, st);
-}
-
-TEST(SeverityFillin, RememberedTextWinsOverEnvironment) {
-    setenv("SVC_ERROR", "STDOUT:", 1);
-    ASSERT_EQ(0u, route("ERROR:XMLSTDOUT:"));
-    zel_svc__close_routes(&zel_svc_g_routes[1]);
-    int count = 0;
-    zel_svc_route_t **routes = zel_svc__goesto("ERROR", &count);  // fills the empty block
-    ASSERT_EQ(1, count);
-    EXPECT_EQ(ZEL_SVC_ROUTE_XMLSTDOUT, routes[0]->kind);
 }
 
 TEST(Goesto, NamesAreExactAndCyclesStillBuild) {

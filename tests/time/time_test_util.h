@@ -1,9 +1,11 @@
-// Helpers shared by the time tests: values from raw fields, and TZ.
+// Helpers shared by the time tests: values from raw fields, the local zone
+// at a time, and TZ.
 #ifndef ZEL_TESTS_TIME_TIME_TEST_UTIL_H
 #define ZEL_TESTS_TIME_TIME_TEST_UTIL_H
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "time/utc_internal.h"
 
@@ -21,6 +23,16 @@ inline zel_utc_t from_ticks(int64_t ticks, long tdf = 0, uint64_t inacc = zel::k
 inline zel_utc_t from_unix(int64_t seconds, int64_t units = 0, long tdf = 0,
                            uint64_t inacc = zel::kInfiniteInacc) {
     return from_ticks(seconds * kTicks + units + zel::kUnixToUtcTicks, tdf, inacc);
+}
+
+// "offset daylight abbreviation" of the local zone at a POSIX time.
+inline std::string zone_at(int64_t unix_seconds) {
+    char name[128] = {};
+    long off = -1;
+    int dst = -1;
+    zel_utc_t v = from_unix(unix_seconds);
+    if (zel_utc_localzone(name, sizeof name - 1, &off, &dst, &v) != 0) return "failed";
+    return std::to_string(off) + " " + std::to_string(dst) + " " + name;
 }
 
 // Sets TZ for this process (each test case runs in its own) and for glibc.

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,17 +20,6 @@ using namespace zeltest;
 using zel::ZoneState;
 
 namespace {
-
-// "offset daylight abbreviation" of the local zone at a POSIX time.
-std::string local_at(int64_t unix_seconds) {
-    char name[128] = {}, text[200];
-    long off = -1;
-    int dst = -1;
-    zel_utc_t v = from_unix(unix_seconds);
-    EXPECT_EQ(zel_utc_localzone(name, sizeof name - 1, &off, &dst, &v), 0);
-    std::snprintf(text, sizeof text, "%ld %d %s", off, dst, name);
-    return text;
-}
 
 void put32(std::string *s, size_t at, int32_t v) {
     for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(uint32_t(v) >> (24 - 8 * i));
@@ -64,30 +52,24 @@ int load_bytes(const std::string &bytes, ZoneState *sp) {
 
 }  // namespace
 
+// (Rule strings and zone files around their transitions are compared with
+// the C library's in zone_glibc_test.cc.)
 TEST(ZoneChoice, CasesOfTheRules) {
     set_tz("");
-    EXPECT_EQ(local_at(1625097600), "0 0 GMT");
+    EXPECT_EQ(zone_at(1625097600), "0 0 GMT");
     set_tz("EST5EDT,M3.2.0,M11.1.0");
-    EXPECT_EQ(local_at(1625097600), "-14400 1 EDT");  // 2021-07-01
-    EXPECT_EQ(local_at(1609459200), "-18000 0 EST");  // 2021-01-01
-    EXPECT_EQ(local_at(2224713600LL), "-18000 0 EST");  // 2040-07-01: past 32 bits
+    EXPECT_EQ(zone_at(2224713600LL), "-18000 0 EST");  // 2040-07-01: past 32 bits
     set_tz("CET-1CEST,M3.5.0,M10.5.0/3");
-    EXPECT_EQ(local_at(1616893199), "3600 0 CET");
-    EXPECT_EQ(local_at(1616893200), "7200 1 CEST");
     char cut[5] = "zzzz";
     zel_utc_t v = from_unix(1616893200);
     zel_utc_localzone(cut, 3, nullptr, nullptr, &v);
     EXPECT_EQ(std::string(cut, 4), "CESz");
     set_tz("XYZ");
-    EXPECT_EQ(local_at(0), "0 0 XYZ");
+    EXPECT_EQ(zone_at(0), "0 0 XYZ");
     set_tz("AB5");
-    EXPECT_EQ(local_at(0), "0 0 AB5");
-    set_tz(":Europe/Paris");
-    if (access("/usr/share/zoneinfo/Europe/Paris", F_OK) == 0) {
-        EXPECT_EQ(local_at(1625097600), "7200 1 CEST");
-    }
+    EXPECT_EQ(zone_at(0), "0 0 AB5");
     set_tz(":No/Such_Zone");
-    EXPECT_EQ(local_at(0), "0 0 :No/Such_Zone");
+    EXPECT_EQ(zone_at(0), "0 0 :No/Such_Zone");
 }
 
 TEST(ZoneChoice, RebuiltOnlyWhenTzChanges) {
@@ -95,18 +77,18 @@ TEST(ZoneChoice, RebuiltOnlyWhenTzChanges) {
     std::string path = dir.file("zone");
     write_file(path, zone_file({100000, 200000}));
     set_tz((":" + path).c_str());
-    EXPECT_EQ(local_at(150000), "7200 1 ADT");
+    EXPECT_EQ(zone_at(150000), "7200 1 ADT");
     ASSERT_EQ(unlink(path.c_str()), 0);
-    EXPECT_EQ(local_at(150000), "7200 1 ADT");  // no file read while TZ stays
+    EXPECT_EQ(zone_at(150000), "7200 1 ADT");  // no file read while TZ stays
     set_tz("XYZ");
-    EXPECT_EQ(local_at(150000), "0 0 XYZ");
+    EXPECT_EQ(zone_at(150000), "0 0 XYZ");
     set_tz((":" + path).c_str());
-    EXPECT_EQ(local_at(150000), "0 0 :" + path);
+    EXPECT_EQ(zone_at(150000), "0 0 :" + path);
     set_tz(nullptr);
     std::unique_ptr<ZoneState> s(new ZoneState);
     if (zel::tzload(nullptr, s.get()) == 0) {
         const zel::TimeType &tt = zel::type_at(*s, 1625097600);
-        EXPECT_EQ(local_at(1625097600), std::to_string(tt.offset) + " " +
+        EXPECT_EQ(zone_at(1625097600), std::to_string(tt.offset) + " " +
                                             std::to_string(tt.isdst) + " " + (s->chars + tt.abbr));
     }
 }

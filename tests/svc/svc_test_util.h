@@ -1,0 +1,40 @@
+// Helpers shared by the serviceability tests: the message codes they write,
+// the start-up as one program and route set-up that must succeed.
+#ifndef ZEL_TESTS_SVC_SVC_TEST_UTIL_H
+#define ZEL_TESTS_SVC_SVC_TEST_UTIL_H
+
+#include <zel/zel.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.h"
+
+namespace zeltest {
+
+constexpr unsigned32 kSystemCall = 0x3665A09C;  // "KVXSC0156E   The %s system routine failed: ... %d"
+constexpr unsigned32 kNoMemory = 0x3665A097;    // "KVXSC0151E   Memory could not be allocated."
+constexpr unsigned32 kInvalid = 0x106521F7;     // a route or level text that does not parse
+
+inline void start_svctest() {
+    unsigned32 st;
+    zelmsg_init("svctest", 0);
+    zel_svc_set_progname("svctest", &st);
+}
+
+inline void set_routes(const std::string &routes) {
+    unsigned32 st = 1;
+    zel_svc_routing(routes.c_str(), &st);
+    ASSERT_EQ(0u, st) << routes;
+}
+
+inline void set_trace_routes(const std::string &levels_and_routes) {
+    unsigned32 st = 1;
+    zel_svc_debug_routing(levels_and_routes.c_str(), &st);
+    ASSERT_EQ(0u, st) << levels_and_routes;
+}
+
+}  // namespace zeltest
+
+#endif
