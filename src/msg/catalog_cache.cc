@@ -12,7 +12,6 @@
 #include "msg/catalog_misses.h"
 #include "msg/message_layer.h"
 #include "msg/status_codes.h"
-#include "sys/environment_watch.h"
 
 namespace zel {
 namespace {
@@ -182,7 +181,7 @@ zel_msg_catalog *catalog_open(unsigned32 code, const char *locale, int flags, un
         if (!entry && *status != kMsgNoMemory) remember_catalog_miss(cls, code, locale, *status);
     }
     ZEL_MSGCAT_UNLOCK();
-    if (watched_getenv("VRSVC_DEBUG_MSG")) print_diagnostics(catalog_name(code), *status);
+    if (std::getenv("VRSVC_DEBUG_MSG")) print_diagnostics(catalog_name(code), *status);
     return entry;
 }
 

@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sys/environment_watch.h"
-
 namespace zel {
 namespace {
 
@@ -54,7 +52,7 @@ unsigned32 recent_catalog_miss(int cls, unsigned32 code, const char *locale) {
     unsigned32 base = catalog_base(code);
     for (Miss &miss : g_misses[cls]) {
         if (!miss.used || miss.base != base || !same_text(miss.locale, locale)) continue;
-        if (miss.expires > now_seconds() && same_text(miss.search_path, watched_getenv("NLSPATH"))) {
+        if (miss.expires > now_seconds() && same_text(miss.search_path, lyr_get_nlspath())) {
             return miss.status;
         }
         return 0;

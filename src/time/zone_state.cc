@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sys/environment_watch.h"
 #include "time/utc_internal.h"
 #include "time/zone_state.h"
 
@@ -68,10 +67,9 @@ void build_default() {
     }
 }
 
-// Called with g_lock held. The steady state costs a look at the
-// environment and a strcmp.
+// Called with g_lock held. The steady state costs a getenv and a strcmp.
 void choose_zone() {
-    const char *tz = watched_getenv("TZ");
+    const char *tz = std::getenv("TZ");
     if (tz) {
         if (g_prev_tz && std::strcmp(g_prev_tz, tz) == 0) return;
     } else if (!g_prev_tz && g_lcl_is_set) {
