@@ -28,9 +28,11 @@
 namespace zel {
 
 #if defined(ZEL_FIND_BYTE_SSE2)
-// The first byte at or after p that is c or NUL. Loads are 16-byte aligned,
-// so they never cross into a page the string does not reach; the bytes read
-// beyond the NUL are ignored.
+// The first byte at or after p that is c or NUL, looking at no more than
+// `blocks` 16-byte blocks after the first (then null). Loads are 16-byte
+// aligned, so they never cross into a page the string does not reach; the
+// bytes read beyond the NUL are ignored.
+template <int blocks>
 inline const char *find_byte_or_nul(const char *p, char c) {
     const __m128i wanted = _mm_set1_epi8(c);
     const __m128i zero = _mm_setzero_si128();
@@ -45,15 +47,20 @@ inline const char *find_byte_or_nul(const char *p, char c) {
     uintptr_t block = at & ~static_cast<uintptr_t>(15);
     unsigned hits = matches(block) >> (at - block);  // bytes before p do not count
     if (hits != 0) return p + __builtin_ctz(hits);
-    for (;;) {
+    for (int i = 0; blocks < 0 || i < blocks; ++i) {
         block += 16;
         hits = matches(block);
         if (hits != 0) return p + (block - at) + __builtin_ctz(hits);
     }
+    return nullptr;
 }
-inline const char *find_percent(const char *p) { return find_byte_or_nul(p, '%'); }
+// Literal runs of formats are short: the whole search stays inline.
+inline const char *find_percent(const char *p) { return find_byte_or_nul<-1>(p, '%'); }
+// Strings may be long, and the C library's wider loads are faster on them
+// once the call is paid for.
 inline size_t string_length(const char *s) {
-    return static_cast<size_t>(find_byte_or_nul(s, '\0') - s);
+    const char *end = find_byte_or_nul<2>(s, '\0');
+    return end ? static_cast<size_t>(end - s) : strlen(s);
 }
 #else
 inline const char *find_percent(const char *p) { return strchrnul(p, '%'); }
