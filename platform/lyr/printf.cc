@@ -362,22 +362,6 @@ int render(lyr_cs &cs, const Conversion &s, const std::vector<Value> &vals, std:
     return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.d) : appendf(out, f.c_str(), width, v.d);
 }
 
-// True when every conversion is a bare "%s", "%%", or "%d", "%i", "%u",
-// "%x", "%X" with at most an "l": the usual shape of a message text.
-bool is_plain_format(const char *fmt) {
-    for (const char *p = strchr(fmt, '%'); p; p = strchr(p, '%')) {
-        ++p;
-        if (*p == '%' || *p == 's') {
-            ++p;
-            continue;
-        }
-        if (*p == 'l') ++p;
-        if (*p == '\0' || !strchr("diuxX", *p)) return false;
-        ++p;
-    }
-    return true;
-}
-
 // Text of the plain shape kept on the stack: message texts are short, and a
 // log record should not cost an allocation. Longer texts take the general
 // road with a growing string.
@@ -425,8 +409,10 @@ void append_number(Text &out, unsigned long long v, bool negative, char conv) {
     out.append(q, static_cast<size_t>(end - q));
 }
 
-// The plain shape in one pass, straight from the argument list; the result
-// is what the general path gives for the same format. False, with a partial
+// The plain shape (only bare "%s", "%%", and "%d", "%i", "%u", "%x", "%X"
+// with at most an "l": the usual message text) in one pass, straight from
+// the argument list; the result is what the general path gives for the same
+// format. False, with a partial
 // text, at the first conversion that is not of the plain shape.
 template <typename Text>
 bool format_plain(const char *fmt, va_list ap, Text &out) {
@@ -481,11 +467,9 @@ int format(lyr_cs_t cs, int flags, const char *fmt, va_list ap, std::string &out
     if (flags != 0 || !fmt) return EINVAL;
     lyr_cs *cset = lyr::resolve(cs);
     if (!cset->ascii) return EINVAL;  // directives and digits are ASCII
-    if (is_plain_format(fmt)) {
-        StringText text{out};
-        format_plain(fmt, ap, text);
-        return out.size() > INT_MAX ? EOVERFLOW : 0;
-    }
+    StringText text{out};
+    if (format_plain(fmt, ap, text)) return out.size() > INT_MAX ? EOVERFLOW : 0;
+    out.clear();  // not of the plain shape: the general road starts again
     std::vector<Conversion> conversions;
     std::vector<Arg> types(1, Arg::none);
     if (int err = Parser(fmt).run(conversions, types)) return err;
