@@ -412,8 +412,8 @@ void append_number(Text &out, unsigned long long v, bool negative, char conv) {
 // The plain shape (only bare "%s", "%%", and "%d", "%i", "%u", "%x", "%X"
 // with at most an "l": the usual message text) in one pass, straight from
 // the argument list; the result is what the general path gives for the same
-// format. False, with a partial
-// text, at the first conversion that is not of the plain shape.
+// format. False, with a partial text, at the first conversion that is not of
+// the plain shape.
 template <typename Text>
 bool format_plain(const char *fmt, va_list ap, Text &out) {
     va_list args;
