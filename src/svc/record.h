@@ -38,6 +38,8 @@ void debug_fill_prolog(zel_svc_prolog *header, zel_svc_handle *handle, const cha
 bool prefix_left_out(const zel_svc_prolog *header);
 // The record's time text (empty when it cannot be rendered).
 void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]);
+// The writers below run with the stream held (flockfile) and may use the
+// unlocked stdio calls.
 // Writes the text or XML prefix (by header->xml). term follows the text
 // prefix. XML parameter lines take their values from args (not consumed);
 // convert_params converts "s" values from the local code page to UTF-8.

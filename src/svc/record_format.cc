@@ -125,7 +125,7 @@ void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *t
     line.hex8(thread_number(header), false);
     line.ch(static_cast<char>(term));
     if (line.fits()) {
-        std::fwrite(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
+        fwrite_unlocked(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
     } else if (trace) {
         std::fprintf(stream, "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c", time, header->procname, level,
                      component_name(header), subcomponent_name(header), header->file,
@@ -225,7 +225,7 @@ void write_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, 
 
 void write_ending(FILE *stream, const zel_svc_prolog *header) {
     if (!header->xml) {
-        std::fputc('\n', stream);
+        putc_unlocked('\n', stream);
     } else {
         std::fputs(is_trace(header) ? " ]]></LogText>\n</Trace>\n\n"
                                     : " ]]></LogText>\n</Message>\n\n",

@@ -54,7 +54,7 @@ void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list a
         write_unknown(stream, header);
     }
     write_ending(stream, header);
-    std::fflush(stream);
+    fflush_unlocked(stream);
     funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
 }
@@ -94,7 +94,7 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
         va_end(ap);
     }
     write_ending(stream, header);
-    std::fflush(stream);
+    fflush_unlocked(stream);
     funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
 }
