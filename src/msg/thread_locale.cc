@@ -5,6 +5,7 @@
 
 #include <pthread.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,10 +48,25 @@ void init_locale_key() {
     pthread_key_create(&g_locale_key, release_locale);
 }
 
-void report_code_set_failure(const char *name) {
+// A failure found while the code-set key is made waits for the end of that
+// once-only initialisation: its record needs the local code set itself.
+struct PendingFailure {
     char routine[45];
+    int value;
+    int line;
+};
+PendingFailure g_pending;
+std::atomic<bool> g_failure_pending{false};
+
+void hold_failure(const char *routine, int value, int line) {
+    std::snprintf(g_pending.routine, sizeof g_pending.routine, "%s", routine);
+    g_pending.value = value;
+    g_pending.line = line;
+    g_failure_pending.store(true);
+}
+
+void code_set_routine(const char *name, char (&routine)[45]) {
     std::snprintf(routine, sizeof routine, "lyr_cs_new(%s)", name);
-    zel::report_system_routine_failure(routine, 0, __LINE__);
 }
 
 void init_local_cs_key() {
@@ -60,11 +76,15 @@ void init_local_cs_key() {
         if (rc == 0) {
             g_local_cs_name = strdup(name);
         } else {
-            zel::report_system_routine_failure("lyr_os_cs_nam()", rc, __LINE__);
+            hold_failure("lyr_os_cs_nam()", rc, __LINE__);
         }
         if (g_local_cs_name) {
             g_local_cs_check = lyr_cs_new(g_local_cs_name);
-            if (!g_local_cs_check) report_code_set_failure(g_local_cs_name);
+            if (!g_local_cs_check) {
+                char routine[45];
+                code_set_routine(g_local_cs_name, routine);
+                hold_failure(routine, 0, __LINE__);
+            }
         }
     }
     pthread_key_create(&g_local_cs_key, release_code_set_cell);
@@ -88,13 +108,21 @@ const char *zelsvc_get_locale_name(void) { return g_locale_name; }
 
 lyr_cs_t zelsvc_get_local_code_page(void) {
     pthread_once(&g_local_cs_once, init_local_cs_key);
+    if (g_failure_pending.load() && g_failure_pending.exchange(false)) {
+        zel::report_system_routine_failure(g_pending.routine, g_pending.value, g_pending.line);
+    }
     auto *cell = static_cast<CodeSetCell *>(pthread_getspecific(g_local_cs_key));
     if (!cell) {
         cell = static_cast<CodeSetCell *>(std::malloc(sizeof *cell));
         if (!cell) return nullptr;
         cell->cs = g_local_cs_name ? lyr_cs_new(g_local_cs_name) : nullptr;
-        if (!cell->cs) report_code_set_failure(g_local_cs_name ? g_local_cs_name : "");
+        // Stored before the report, whose record asks for this code set again.
         pthread_setspecific(g_local_cs_key, cell);
+        if (!cell->cs) {
+            char routine[45];
+            code_set_routine(g_local_cs_name ? g_local_cs_name : "", routine);
+            zel::report_system_routine_failure(routine, 0, __LINE__);
+        }
     }
     return cell->cs;
 }

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "svc/core_state.h"
+
 namespace {
 
 zel_svc_subcomp g_assert_table[] = {{"assert", "DCE assertion failures", 0, 0},
@@ -33,6 +35,14 @@ void define_text() {
 
 extern "C" void zel___assert(zel_svc_handle *handle, const char *expression, const char *file,
                              int line) {
+    // A check that fails while writing its own record ends at once.
+    static thread_local bool asserting = false;
+    if (asserting) std::abort();
+    asserting = true;
+    // A check that fails under the serviceability mutex (a route block being
+    // closed) would wait for itself to write the record: the mutex is given
+    // up, since the process ends here anyway.
+    if (zel::svc_locked_by_this_thread()) zel::svc_unlock();
     pthread_once(&g_text_once, define_text);
     if (!handle) {
         // Two threads asserting at once may both register; either handle serves.

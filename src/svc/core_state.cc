@@ -32,6 +32,9 @@ namespace {
 
 pthread_once_t g_once_block = PTHREAD_ONCE_INIT;
 std::atomic<bool> g_setup{false};
+// The thread holding the mutex through svc_lock, 0 when none: only the owner
+// ever finds its own id here.
+std::atomic<pthread_t> g_owner{0};
 
 }  // namespace
 
@@ -44,9 +47,15 @@ bool svc_is_setup() { return g_setup.load(std::memory_order_acquire); }
 void svc_lock() {
     svc_setup();
     pthread_mutex_lock(&zel_svc_g_mutex);
+    g_owner.store(pthread_self(), std::memory_order_relaxed);
+}
+
+bool svc_locked_by_this_thread() {
+    return pthread_equal(g_owner.load(std::memory_order_relaxed), pthread_self()) != 0;
 }
 
 void svc_unlock() {
+    g_owner.store(0, std::memory_order_relaxed);
     // An unlock is retried while it reports a negative value.
     while (pthread_mutex_unlock(&zel_svc_g_mutex) < 0) {
     }

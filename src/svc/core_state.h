@@ -15,6 +15,8 @@ bool svc_is_setup();
 // Takes and releases zel_svc_g_mutex (initialising the core first).
 void svc_lock();
 void svc_unlock();
+// True when the calling thread took the mutex with svc_lock and holds it.
+bool svc_locked_by_this_thread();
 
 // Releases a thread's message-save state when the thread ends.
 void svc_msgsave_destructor(void *state);

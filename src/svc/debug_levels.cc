@@ -137,8 +137,8 @@ int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
     int ok = 0;
     if (!routes) {
         // Remembered levels without routes (zel_svc_debug_set_levels) still
-        // apply; an environment value must name its routes.
-        ok = remembered && zel::apply_debug_levels(handle, copy, true) == 0;
+        // apply, but a set-up without routes fails all the same.
+        if (remembered) zel::apply_debug_levels(handle, copy, true);
     } else {
         *routes++ = '\0';
         if (zel::apply_debug_levels(handle, copy, true) == 0) {

@@ -1,10 +1,11 @@
 // The two record writers: the direct writer formats a local-code-page text
 // onto each stream; the context writer writes the text converted once per call.
-#include <zel/fmt.h>
 #include <zel/msg.h>
 #include <zel/svc.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "svc/record.h"
@@ -22,14 +23,24 @@ void write_prefix_from(FILE *stream, const zel_svc_prolog *header, const char *t
     va_end(ap);
 }
 
-// XML records carry UTF-8: format into a bounded buffer, then convert.
+// XML records carry UTF-8: the services' printf formats the text as it does
+// for the text form, the first kXmlTextSize - 1 bytes are kept, and those are
+// converted from the local code page.
 void write_xml_text(FILE *stream, const char *format, va_list args) {
-    char formatted[kXmlTextSize];
-    char converted[kXmlTextSize];
-    if (zel_vsnprintf_cs(formatted, sizeof formatted, nullptr, format, args) < 0) return;
-    int n = lyr_to_utf8(zelsvc_get_local_code_page(), formatted, std::strlen(formatted),
-                        converted, sizeof converted);
-    if (n > 0) std::fwrite(converted, 1, static_cast<size_t>(n), stream);
+    char *formatted = nullptr;
+    size_t size = 0;
+    FILE *memory = open_memstream(&formatted, &size);
+    if (!memory) return;
+    int n = lyr_vfprintf(nullptr, 0, memory, format, args);
+    std::fclose(memory);
+    if (n > 0) {
+        char converted[kXmlTextSize];
+        size_t length = std::min(size, static_cast<size_t>(kXmlTextSize - 1));
+        int m = lyr_to_utf8(zelsvc_get_local_code_page(), formatted, length, converted,
+                            sizeof converted);
+        if (m > 0) fwrite_unlocked(converted, 1, static_cast<size_t>(m), stream);
+    }
+    std::free(formatted);
 }
 
 }  // namespace

@@ -120,6 +120,7 @@ void zel_svc_unregister(zel_svc_handle *handle, unsigned32 *status) {
         remove_from_table(handle);
     }
     if (handle->allocated) {
+        std::free(handle->debug_routes.routes);
         std::free(handle->component_name);
         std::free(handle);
     }

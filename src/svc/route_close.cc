@@ -11,6 +11,7 @@ extern "C" {
 
 zel_svc_routes_t zel_svc_g_routes[5];
 
+// The block is emptied but keeps its array for the routes that come next.
 void zel_svc__close_routes(zel_svc_routes_t *block) {
     while (block->count > 0) {
         zel_svc_route_t *route = block->routes[--block->count];
@@ -46,11 +47,6 @@ void zel_svc__close_routes(zel_svc_routes_t *block) {
         std::free(route->parameter);
         std::free(route);
     }
-    // The empty block gives its array back too, so that a handle freed after
-    // its routes were closed leaves nothing behind.
-    std::free(block->routes);
-    block->routes = nullptr;
-    block->capacity = 0;
 }
 
 }  // extern "C"

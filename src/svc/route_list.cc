@@ -4,11 +4,13 @@
 #include <zel/msg.h>
 #include <zel/svc.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <new>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -30,26 +32,62 @@ char *find_sep(const char *text, int c) {
     return lyr_strchr(zelsvc_get_local_code_page(), text, c);
 }
 
+namespace {
+
+// Reads the digits of a width or precision; -1 past kMaxFieldWidth.
+constexpr long kMaxFieldWidth = 4096;
+long read_field_width(const char **p) {
+    long value = 0;
+    for (; **p >= '0' && **p <= '9'; ++*p) {
+        if (value <= kMaxFieldWidth) value = value * 10 + (**p - '0');
+    }
+    return value <= kMaxFieldWidth ? value : -1;
+}
+
+// Expands one integer conversion starting after its '%' with the process id,
+// as printf would: flags, width, precision and any length modifier. Returns
+// the end of the conversion, or null when it is not one (then it is kept as
+// written).
+const char *expand_pid_conversion(const char *p, long pid, std::string &out) {
+    const char *flags = p;
+    while (*p && std::strchr("-+ #0", *p)) ++p;
+    std::string spec(flags, static_cast<size_t>(p - flags));
+    if (*p >= '0' && *p <= '9') {
+        long width = read_field_width(&p);
+        if (width < 0) return nullptr;
+        spec += std::to_string(width);
+    }
+    if (*p == '.') {
+        ++p;
+        long precision = read_field_width(&p);
+        if (precision < 0) return nullptr;
+        spec += '.' + std::to_string(precision);
+    }
+    while (*p && std::strchr("hljzt", *p)) ++p;  // the value is passed as a long
+    if (!*p || !std::strchr("diouxX", *p)) return nullptr;
+    std::string format = "%" + spec + "l" + *p;
+    char digits[2 * kMaxFieldWidth + 32];
+    int n = std::snprintf(digits, sizeof digits, format.c_str(), pid);
+    if (n < 0) return nullptr;
+    out.append(digits, std::min(static_cast<size_t>(n), sizeof digits - 1));
+    return p;
+}
+
+}  // namespace
+
 std::string expand_file_pattern(const char *pattern, long pid) {
     std::string out;
     for (const char *p = pattern; *p; ++p) {
         if (*p != '%') {
             out += *p;
-            continue;
-        }
-        if (p[1] == '%') {
+        } else if (p[1] == '%') {
             out += '%';
             ++p;
-            continue;
+        } else if (const char *end = expand_pid_conversion(p + 1, pid, out)) {
+            p = end;
+        } else {
+            out += '%';  // not a process-id conversion: kept as written
         }
-        const char *conv = p + 1;
-        if (*conv == 'l') ++conv;
-        if (*conv == 'd' || *conv == 'i' || *conv == 'u') {
-            out += std::to_string(pid);
-            p = conv;
-            continue;
-        }
-        out += '%';  // not a process-id conversion: kept as written
     }
     return out;
 }
