@@ -1,17 +1,17 @@
 // The formatting engine's rules that differ from, or go beyond, the system's
 // printf: truncation, argument numbering, rejected formats, its own flag
-// rules, long formats, the two-pass interface and the asprintf family.
+// rules, long formats, the two-pass interface and the asprintf family; and
+// wide characters and strings: conversion through the code set, precision in
+// bytes, cuts after whole characters, and unconvertible characters.
 #include <zel/zel.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
-#include <string>
 
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include "support/test_support.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ TEST(FmtTruncation, CutsButCountsTheWholeText) {
     }
 }
 
-TEST(FmtNumbering, PositionalSequentialAndMixed) {
+TEST(FmtNumbering, PositionalSequentialMixedAndConflicting) {
     EXPECT_EQ("b a", fmt("%2$s %1$s", "a", "b").text);
     EXPECT_EQ("a b", fmt("%1$s %s", "a", "b").text);
     EXPECT_EQ("2 1 2", fmt("%2$d %1$d %d", 1, 2).text);
@@ -63,9 +63,7 @@ TEST(FmtNumbering, PositionalSequentialAndMixed) {
     EXPECT_EQ("1 % 2", fmt("%d %% %d", 1, 2).text);
     EXPECT_EQ("a % b", fmt("%1$s %% %s", "a", "b").text);
     EXPECT_EQ("1 % 2", fmt("%1$d %% %2$d", 1, 2).text);
-}
-
-TEST(FmtNumbering, GapsAndConflictsFail) {
+    // Gaps and conflicts fail.
     EXPECT_EQ(-1, fmt("%3$s", "a", "b", "c").n);
     EXPECT_EQ(-1, fmt("%1$s %3$s", "a", "b", "c").n);
     EXPECT_EQ(-1, fmt("%2$*3$d", 1, 2, 3).n);
@@ -121,18 +119,15 @@ TEST(FmtConversions, FlagsAndLengthsOfItsOwn) {
 // Eleven conversions and eleven arguments (both past the built-in arrays)
 // and thirty-one (the allocated array grown twice).
 TEST(FmtLongFormats, SameAsShortOnes) {
-    EXPECT_EQ("<0><7><14><21><28><35><42><49><56><63><70>", fmt("<%d><%d><%d><%d><%d><%d><%d><%d><%d><%d><%d>", 0, 7, 14, 21, 28,
-                            35, 42, 49, 56, 63, 70).text);
+    EXPECT_EQ("<0><7><14><21><28><35><42><49><56><63><70>",
+              fmt("<%d><%d><%d><%d><%d><%d><%d><%d><%d><%d><%d>", 0, 7, 14, 21, 28, 35, 42, 49, 56, 63, 70).text);
     EXPECT_EQ("k j i h g f e d c b a",
               fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
                   "d", "e", "f", "g", "h", "i", "j", "k").text);
     std::string format, want;
-    for (int i = 0; i < 31; ++i) format += "%c";
-    for (int i = 0; i < 31; ++i) want += static_cast<char>('A' + i);
-    Result r = fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L',
-                   'M', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[',
-                   '\\', ']', '^', '_');
-    EXPECT_EQ(want, r.text);
+    for (int i = 0; i < 31; ++i) format += "%c", want += static_cast<char>('A' + i);
+    EXPECT_EQ(want, fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
+                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_').text);
 }
 
 int parse(zel_fmt_ctx *ctx, const char *format, ...) {
@@ -143,7 +138,7 @@ int parse(zel_fmt_ctx *ctx, const char *format, ...) {
     return rc;
 }
 
-TEST(FmtTwoPass, RenderOneParseManyTimes) {
+TEST(FmtTwoPassAndAsprintf, RenderOneParseManyTimes) {
     zel_fmt_ctx ctx;
     std::string arg(40, 'q');
     ASSERT_EQ(0, parse(&ctx, "%s-%d-%s-%d-%s-%d-%s-%d-%s-%d-%s-%d", "a", 1, "b", 2, "c", 3,
@@ -166,9 +161,8 @@ TEST(FmtTwoPass, RenderOneParseManyTimes) {
     // A failed parse leaves a released context behind.
     EXPECT_EQ(-1, parse(&ctx, "%d%d%d%d%d%d%d%d%d%d%d%q", 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11));
     zel_vsnprintf_done(&ctx);
-}
 
-TEST(FmtAsprintf, AllocatesTheWholeText) {
+    // asprintf allocates the whole text.
     char *out = nullptr;
     std::string big(1000, 'z');
     EXPECT_EQ(1006, zel_asprintf(&out, "<%s|%3d>", big.c_str(), 7));
@@ -179,6 +173,99 @@ TEST(FmtAsprintf, AllocatesTheWholeText) {
     EXPECT_STREQ("", out);
     zel_asprintf_free(out);
     EXPECT_EQ(-1, zel_asprintf(nullptr, "x"));
+}
+
+
+
+const lyr_wchar_t kText[] = {'H', 0xE9, 0x20AC, 0};  // "H", e acute, euro: 1 + 2 + 3 bytes in UTF-8
+
+class FmtWide : public ::testing::Test {
+protected:
+    void SetUp() override {
+        utf8 = lyr_cs_new("UTF8");
+        latin1 = lyr_cs_new("ISO-8859-1");
+        ASSERT_NE(nullptr, utf8);
+        ASSERT_NE(nullptr, latin1);
+    }
+    void TearDown() override {
+        lyr_cs_free(utf8);
+        lyr_cs_free(latin1);
+    }
+    // Renders into a buffer of `size` bytes; "#" marks bytes never written.
+    static std::string render(int size, int *n, lyr_cs_t cs, const char *format, ...) {
+        char buf[64];
+        memset(buf, '#', sizeof buf);
+        va_list args;
+        va_start(args, format);
+        *n = zel_vsnprintf_cs(buf, size, cs, format, args);
+        va_end(args);
+        return std::string(buf, static_cast<size_t>(size) + 1);
+    }
+    lyr_cs_t utf8 = nullptr;
+    lyr_cs_t latin1 = nullptr;
+};
+
+// "length:text" of a call with a roomy buffer.
+std::string wide(lyr_cs_t cs, const char *format, ...) {
+    char buf[32];
+    va_list args;
+    va_start(args, format);
+    int n = zel_vsnprintf_cs(buf, sizeof buf, cs, format, args);
+    va_end(args);
+    return std::to_string(n) + ":" + (n >= 0 ? buf : "");
+}
+
+TEST_F(FmtWide, ConvertsThroughTheCodeSet) {
+    EXPECT_EQ("8:<H\xC3\xA9\xE2\x82\xAC>", wide(utf8, "<%S>", kText));
+    EXPECT_EQ("4:\xE9  x", wide(latin1, "%C%3C", 0xE9, 'x'));
+    // The precision counts bytes and never splits a character.
+    EXPECT_EQ("3:H\xC3\xA9", wide(utf8, "%.5S", kText));
+    EXPECT_EQ("9:H\xC3\xA9\xE2\x82\xAC  |", wide(utf8, "%-8.6S|", kText));
+    EXPECT_EQ("4:    ", wide(utf8, "%4S", nullptr));
+    // The default code set is UTF-8 until a program sets another.
+    char buf[8];
+    EXPECT_EQ(2, zel_snprintf(buf, sizeof buf, "%C", 0xE9));
+    EXPECT_STREQ("\xC3\xA9", buf);
+}
+
+TEST_F(FmtWide, CutsAfterWholeCharacters) {
+    int n;
+    // Room 4: "H" and the two bytes of e acute; the euro does not fit, and
+    // nothing after it is written either.
+    EXPECT_EQ(std::string("H\xC3\xA9\0##", 6), render(5, &n, utf8, "%S|", kText));
+    EXPECT_EQ(7, n);
+    // Right-justified: the padding comes first, the text is cut after it.
+    EXPECT_EQ(std::string("  H\0##", 6), render(5, &n, utf8, "%8S", kText));
+    EXPECT_EQ(8, n);
+    EXPECT_EQ(std::string("  H\xC3\xA9\0#", 7), render(6, &n, utf8, "%8S", kText));
+    EXPECT_EQ(std::string("\0##", 3), render(2, &n, utf8, "%C", 0x20AC));
+    EXPECT_EQ(3, n);
+}
+
+TEST_F(FmtWide, UnconvertibleCharactersFailTheCall) {
+    EXPECT_EQ("-1:", wide(latin1, "%C", 0x20AC));
+    EXPECT_EQ("-1:", wide(latin1, "ok %S", kText));
+    // Also when measuring; but characters beyond the precision are never converted.
+    EXPECT_EQ(-1, zel_snprintf_cs(nullptr, 0, latin1, "%S", kText));
+    EXPECT_EQ("1:H", wide(latin1, "%.1S", kText));
+    char buf[1], *out = buf;
+    EXPECT_EQ(-1, zel_asprintf_cs(&out, latin1, "%C", 0x20AC));
+    EXPECT_EQ(nullptr, out);
+}
+
+TEST_F(FmtWide, FamiliesPickTheirCodeSets) {
+    char a[32], b[32];
+    EXPECT_EQ(zel_snprintf_cs(a, sizeof a, zelsvc_get_local_code_page(), "%S", kText),
+              zel_snprintf_lcp(b, sizeof b, "%S", kText));
+    vr_zel_svc_utf8_cs = latin1;
+    EXPECT_EQ(1, zel_snprintf_utf8(a, sizeof a, "%C", 0xE9));
+    EXPECT_STREQ("\xE9", a);
+    char *out = nullptr;
+    EXPECT_EQ(-1, zel_asprintf_utf8(&out, "%C", 0x20AC));
+    vr_zel_svc_utf8_cs = nullptr;
+    EXPECT_EQ(2, zel_asprintf_utf8(&out, "%C", 0xE9));
+    EXPECT_STREQ("\xC3\xA9", out);
+    zel_asprintf_free(out);
 }
 
 }  // namespace

@@ -2,15 +2,12 @@
 // catalogs, conversion into a code set, and the failures of each step.
 #include <zel/zel.h>
 
-#include <gtest/gtest.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <clocale>
-#include <cstdlib>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "support/test_support.h"
 
@@ -114,7 +111,8 @@ TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
     EXPECT_EQ("catalog text", taken(zel_msg_get_locale_cat_msg(0x3665A097, nullptr, nullptr, 4, &st)));
 }
 
-TEST_F(CatalogTest, DceCodesTryTheVrbNameFirst) {
+TEST_F(CatalogTest, DceAndFacilityCatalogs) {
+    // DCE codes try the "vrb" name first.
     compile_catalog(dir_.file("C/dcebas.cat"), catalog_source("from dce", 521));
     unsigned32 st = 1;
     EXPECT_STREQ("from dce", zel_msg_get_cat_msg(0, &st));
@@ -126,20 +124,16 @@ TEST_F(CatalogTest, DceCodesTryTheVrbNameFirst) {
     zel_error_inq_text(0, text, &ist);
     EXPECT_STREQ("from dce (dce / bas)", text);
     EXPECT_EQ(0, ist);
-}
-
-TEST_F(CatalogTest, FacilityCodesNeedTheMessageAndTheFacilityName) {
-    // Code 0x40004005: catalog "dce010001.cat", message 5; message 1 names the facility.
+    // Facility code 0x40004005: catalog "dce010001.cat", message 5; message 1
+    // names the facility, without which there is no text.
     compile_catalog(dir_.file("C/dce010001.cat"), "$set 1\n$quote \"\n1 \"facility\"\n5 \"it broke\"\n");
     compile_catalog(dir_.file("C/dce010002.cat"), catalog_source("it broke", 5));
-    char text[ZEL_ERROR_TEXT_MAX];
-    int st = 1;
-    zel_error_inq_text(0x40004005, text, &st);
+    zel_error_inq_text(0x40004005, text, &ist);
     EXPECT_STREQ("it broke (facility)", text);
-    EXPECT_EQ(0, st);
-    zel_error_inq_text(0x40008005, text, &st);
+    EXPECT_EQ(0, ist);
+    zel_error_inq_text(0x40008005, text, &ist);
     EXPECT_STREQ("status 0x40008005", text);
-    EXPECT_EQ(-1, st);
+    EXPECT_EQ(-1, ist);
 }
 
 // A ninth catalog in one class evicts the least recently used one, which is
@@ -183,15 +177,14 @@ TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
     for (unsigned32 comp = 0; comp < 12; ++comp) compile_catalog(comp_catalog(comp), catalog_source(comp_name(comp)));
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
+    for (int t = 0; t < 4; ++t)
         threads.emplace_back([t, &wrong] {
+            unsigned32 st;
             for (int i = 0; i < 300; ++i) {
                 unsigned32 comp = (i * 7 + t) % 12;
-                unsigned32 st;
                 if (taken(zel_msg_get_msg(comp_code(comp), &st)) != comp_name(comp)) ++wrong;
             }
         });
-    }
     for (auto &thread : threads) thread.join();
     EXPECT_EQ(0, wrong.load());
 }

@@ -3,18 +3,13 @@
 // texts converted; damaged or missing files are refused with the right errno.
 #include <jrnmsg/lyr.h>
 
-#include "support/test_support.h"
-
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <clocale>
-#include <cstring>
-#include <cstdlib>
 #include <random>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "support/test_support.h"
 
 namespace {
 
@@ -70,6 +65,13 @@ TEST_F(LyrCatalog, RoundTripInTwoCodeSets) {
     lyr_cs_free(utf8), lyr_cs_free(latin1), lyr_cs_free(ascii);
 }
 
+// true when test.cat opens for the locale.
+bool opens(const char *locale) {
+    lyr_cat_t cat = open_for(locale);
+    if (cat) lyr_catclose(cat);
+    return cat != nullptr;
+}
+
 TEST_F(LyrCatalog, NlspathEscapes) {
     struct Case {
         const char *tmpl, *file;  // the file the template must find, under the directory
@@ -82,30 +84,21 @@ TEST_F(LyrCatalog, NlspathEscapes) {
         std::string file = c.file;
         size_t slash = file.rfind('/');
         make_catalog(tmp, file.substr(0, slash), file.substr(slash + 1));
-        std::string path = "/nonexistent/%N:" + tmp.path() + "/" + c.tmpl;
-        setenv("NLSPATH", path.c_str(), 1);
-        lyr_cat_t cat = open_for("de_DE.ISO-8859-1");
-        EXPECT_NE(cat, nullptr) << c.tmpl;
-        lyr_catclose(cat);
+        setenv("NLSPATH", ("/nonexistent/%N:" + tmp.path() + "/" + c.tmpl).c_str(), 1);
+        EXPECT_TRUE(opens("de_DE.ISO-8859-1")) << c.tmpl;
     }
     // An empty element stands for %N, relative to the working directory.
     make_catalog(tmp_, ".");
     ASSERT_EQ(chdir(tmp_.path().c_str()), 0);
     setenv("NLSPATH", "/nonexistent/%N::", 1);
-    lyr_cat_t cat = open_for("de_DE.ISO-8859-1");
-    EXPECT_NE(cat, nullptr);
-    lyr_catclose(cat);
+    EXPECT_TRUE(opens("de_DE.ISO-8859-1"));
 }
 
 TEST_F(LyrCatalog, ShorterLocaleFormsAndInstallationDirectory) {
     make_catalog(tmp_, "de_DE");
     make_catalog(tmp_, "fr");
     setenv("NLSPATH", (tmp_.path() + "/%L/%N").c_str(), 1);
-    for (const char *loc : {"de_DE.ISO-8859-1", "de_DE@euro", "fr_FR.ISO-8859-1", "fr"}) {
-        lyr_cat_t cat = open_for(loc);
-        EXPECT_NE(cat, nullptr) << loc;
-        lyr_catclose(cat);
-    }
+    for (const char *loc : {"de_DE.ISO-8859-1", "de_DE@euro", "fr_FR.ISO-8859-1", "fr"}) EXPECT_TRUE(opens(loc)) << loc;
     errno = 0;
     EXPECT_EQ(open_for("en_US.UTF-8"), nullptr);
     EXPECT_EQ(errno, ENOENT);
@@ -113,12 +106,10 @@ TEST_F(LyrCatalog, ShorterLocaleFormsAndInstallationDirectory) {
     // Not on NLSPATH: the installation directory, then its C catalogs.
     unsetenv("NLSPATH");
     setenv("ZEL_CATALOG_DIR", tmp_.path().c_str(), 1);
-    lyr_cat_t cat = open_for("fr_FR.UTF-8");
-    EXPECT_NE(cat, nullptr);
-    lyr_catclose(cat);
-    EXPECT_EQ(open_for("en_US.UTF-8"), nullptr);
+    EXPECT_TRUE(opens("fr_FR.UTF-8"));
+    EXPECT_FALSE(opens("en_US.UTF-8"));
     make_catalog(tmp_, "C");
-    cat = open_for("en_US.UTF-8");
+    lyr_cat_t cat = open_for("en_US.UTF-8");
     ASSERT_NE(cat, nullptr);
     EXPECT_STREQ(lyr_catgets(cat, 2, 5, kNope, nullptr), "other");
     lyr_catclose(cat);

@@ -1,15 +1,11 @@
 // libjrnmsg text services: code sets, conversions between a code set, UTF-8
-// and UCS-2, and the code-set-aware searches and comparison.
+// and UCS-2, the code-set-aware searches and comparison, and wide helpers.
 #include <jrnmsg/lyr.h>
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
-#include <clocale>
-#include <cstring>
-#include <string>
 #include <thread>
-#include <vector>
+
+#include "support/test_support.h"
 
 namespace {
 
@@ -19,17 +15,13 @@ struct Cs {
     lyr_cs_t cs;
 };
 
-std::string to_utf8(lyr_cs_t cs, const std::string &s) {
+std::string convert(int (*f)(lyr_cs_t, const char *, size_t, char *, size_t), lyr_cs_t cs, const std::string &s) {
     char buf[256];
-    int n = lyr_to_utf8(cs, s.data(), s.size(), buf, sizeof buf);
+    int n = f(cs, s.data(), s.size(), buf, sizeof buf);
     return n < 1 ? "<fail>" : std::string(buf, static_cast<size_t>(n));
 }
-
-std::string from_utf8(lyr_cs_t cs, const std::string &s) {
-    char buf[256];
-    int n = lyr_from_utf8(cs, s.data(), s.size(), buf, sizeof buf);
-    return n < 1 ? "<fail>" : std::string(buf, static_cast<size_t>(n));
-}
+std::string to_utf8(lyr_cs_t cs, const std::string &s) { return convert(lyr_to_utf8, cs, s); }
+std::string from_utf8(lyr_cs_t cs, const std::string &s) { return convert(lyr_from_utf8, cs, s); }
 
 const std::string kLatin1 = "Gr\xfc\xdf Gott \xa9";
 const std::string kUtf8 = "Gr\xc3\xbc\xc3\x9f Gott \xc2\xa9";
@@ -42,7 +34,6 @@ TEST(LyrCodeSet, NamesAndDefault) {
     for (const char *name : {"", "NO-SUCH-SET", "UTF-16", "UTF-7", "ISO-2022-JP", "ISO-2022-KR", "HZ", "UTF-8//TRANSLIT"})
         EXPECT_EQ(lyr_cs_new(name), nullptr) << name;
     EXPECT_EQ(lyr_cs_new(nullptr), nullptr);
-
     // UTF-8 until set; a null argument means the default.
     ASSERT_NE(lyr_get_def_cs(), nullptr);
     EXPECT_EQ(to_utf8(nullptr, kUtf8), kUtf8);
@@ -125,7 +116,6 @@ TEST(LyrSearch, NeverMatchesInsideAMultibyteCharacter) {
     EXPECT_EQ(lyr_mblen(sjis.cs, s, 8), 2);
     EXPECT_EQ(lyr_mblen(sjis.cs, s, 1), -1);
     EXPECT_EQ(lyr_mblen(sjis.cs, "", 1), 0);
-
     const char *u = "x\xc3\xa9y\xc3\xa9";
     EXPECT_EQ(lyr_strchr(utf8.cs, u, 0xA9), nullptr);
     EXPECT_EQ(lyr_strrchr(utf8.cs, u, 'y'), u + 3);
@@ -136,6 +126,13 @@ TEST(LyrSearch, NeverMatchesInsideAMultibyteCharacter) {
     EXPECT_EQ(lyr_mblen(utf8.cs, u + 2, 4), -1);
     const char *l = "a\xe9" "b\xe9";  // single-byte: every byte is a character
     EXPECT_EQ(lyr_strrchr(latin1.cs, l, 0xE9), l + 3);
+    // Wide helpers.
+    for (lyr_wchar_t c : {0x20, 0x09, 0x0A, 0xA0, 0x2003, 0x3000}) EXPECT_TRUE(lyr_iswspace(c)) << c;
+    for (lyr_wchar_t c : {0x61, 0x00, 0x200B, 0xFEFF}) EXPECT_FALSE(lyr_iswspace(c)) << c;
+    const lyr_wchar_t w[] = {'a', '=', 'b', 0};
+    EXPECT_EQ(lyr_wcschr(w, '='), w + 1);
+    EXPECT_EQ(lyr_wcschr(w, 'z'), nullptr);
+    EXPECT_EQ(lyr_wcschr(w, 0), w + 3);
 }
 
 TEST(LyrSearch, CaseBlindComparisonUsesTheLocale) {
@@ -149,15 +146,6 @@ TEST(LyrSearch, CaseBlindComparisonUsesTheLocale) {
     EXPECT_GT(lyr_strnicmp(latin1.cs, de, "abd", "ABC", 9), 0);
     EXPECT_NE(lyr_strnicmp(latin1.cs, de, "ab", "abc", 9), 0);
     lyr_loc_free(de);
-}
-
-TEST(LyrWide, Helpers) {
-    for (lyr_wchar_t c : {0x20, 0x09, 0x0A, 0xA0, 0x2003, 0x3000}) EXPECT_TRUE(lyr_iswspace(c)) << c;
-    for (lyr_wchar_t c : {0x61, 0x00, 0x200B, 0xFEFF}) EXPECT_FALSE(lyr_iswspace(c)) << c;
-    const lyr_wchar_t s[] = {'a', '=', 'b', 0};
-    EXPECT_EQ(lyr_wcschr(s, '='), s + 1);
-    EXPECT_EQ(lyr_wcschr(s, 'z'), nullptr);
-    EXPECT_EQ(lyr_wcschr(s, 0), s + 3);
 }
 
 // Threads sharing one multibyte handle must not mix up its iconv state.
@@ -174,7 +162,7 @@ TEST(LyrConvert, SharedMultibyteHandleAcrossThreads) {
                 if (from_utf8(sjis.cs, text) != expect || to_utf8(sjis.cs, expect) != text) ++bad[t];
         });
     for (auto &th : threads) th.join();
-    for (int b : bad) EXPECT_EQ(b, 0);
+    EXPECT_EQ(bad, std::vector<int>(4, 0));
 }
 
 }  // namespace

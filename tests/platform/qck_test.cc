@@ -3,13 +3,10 @@
 #include <kmt/qck.h>
 #include <kmt/qck_test.h>
 
-#include <gtest/gtest.h>
-
-#include <cstring>
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
+
+#include "support/test_support.h"
 
 namespace {
 
@@ -38,10 +35,8 @@ TEST(QckRandom, FillsBuffersAndRejectsBadArguments) {
     EXPECT_EQ(256u, std::set<unsigned char>(big.begin(), big.end()).size());
     EXPECT_EQ(0ul, QCK_ERR_get_error(ctx));
 
-    EXPECT_EQ(0, QCK_RAND_bytes(ctx, a, 0));
-    EXPECT_EQ(0, QCK_RAND_bytes(ctx, a, -1));
-    EXPECT_EQ(0, QCK_RAND_bytes(ctx, nullptr, 4));
-    EXPECT_EQ(0, QCK_RAND_bytes(nullptr, a, 4));
+    for (auto [c, buf, n] : {std::tuple{ctx, a, 0}, {ctx, a, -1}, {ctx, nullptr, 4}, {nullptr, a, 4}})
+        EXPECT_EQ(0, QCK_RAND_bytes(c, buf, n));
     unsigned long last = 0;
     EXPECT_EQ(4, drain(&last));
 }

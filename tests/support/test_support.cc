@@ -1,7 +1,6 @@
 // Helpers shared by the test programs.
 #include "support/test_support.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -10,8 +9,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace zeltest {
 
@@ -23,22 +20,17 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    nftw(
-        path_.c_str(),
-        [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16,
-        FTW_DEPTH | FTW_PHYS);
+    nftw(path_.c_str(), [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16,
+         FTW_DEPTH | FTW_PHYS);
 }
 
 std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
-    out << in.rdbuf();
+    out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
 }
 
-void write_file(const std::string &path, const std::string &contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
+void write_file(const std::string &path, const std::string &contents) { std::ofstream(path, std::ios::binary) << contents; }
 
 std::string taken(char *text) {
     std::string out = text ? text : "(null)";
@@ -58,10 +50,8 @@ std::string source_dir() {
     return dir ? dir : ".";
 }
 
-void compile_catalog(const std::string &path, const std::string &source,
-                     const std::string &locale) {
-    std::string folder = path.substr(0, path.rfind('/'));
-    std::string command = "mkdir -p '" + folder + "'";
+void compile_catalog(const std::string &path, const std::string &source, const std::string &locale) {
+    std::string command = "mkdir -p '" + path.substr(0, path.rfind('/')) + "'";
     ASSERT_EQ(0, std::system(command.c_str()));
     write_file(path + ".msg", source);
     command = "LC_ALL=" + locale + " gencat '" + path + "' '" + path + ".msg'";

@@ -1,7 +1,12 @@
-// Helpers shared by the test programs.
+// Helpers shared by the test programs, and the headers most of them use.
 #ifndef ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
 #define ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>

@@ -1,12 +1,8 @@
 // Debug level specifications: the grammar, levels applied to sub-components
 // with the level callbacks, remembered texts, trace routes, and the one-time
-// set-up from SVC_<COMPONENT>_DBG.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
-#include <vector>
-
+// set-up from SVC_<COMPONENT>_DBG. Severity routes: zel_svc_routing and its
+// key matching, remembered texts against SVC_<SEVERITY>, the defaults, and
+// the lookup by name.
 #include "svc_test_util.h"
 
 namespace {
@@ -15,14 +11,12 @@ using zeltest::kInvalid;
 
 std::vector<std::string> g_told;
 void on_level(const char *component, const char *subcomp, unsigned32 msgid, unsigned32 level) {
-    g_told.push_back(std::string(component) + "/" + subcomp + "/" + std::to_string(msgid) + "=" +
-                     std::to_string(level));
+    g_told.push_back(std::string(component) + "/" + subcomp + "/" + std::to_string(msgid) + "=" + std::to_string(level));
 }
 
 class DebugLevels : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (auto &row : table_) row.level = 0;
         unsigned32 st = 1;
         handle_ = zel_svc_register(table_, "tst", &st);
         ASSERT_NE(nullptr, handle_);
@@ -41,12 +35,15 @@ protected:
     }
     unsigned32 set(const char *text, bool callbacks = true) {
         unsigned32 st = 1;
-        if (callbacks)
-            zel_svc_debug_set_levels(text, &st);
-        else
-            zel_svc_debug_set_levels_nocb(text, &st);
+        (callbacks ? zel_svc_debug_set_levels : zel_svc_debug_set_levels_nocb)(text, &st);
         return st;
     }
+    unsigned32 routing(const char *text) {
+        unsigned32 st = 1;
+        zel_svc_debug_routing(text, &st);
+        return st;
+    }
+    int route_kind(int i) const { return handle_->debug_routes.routes[i]->kind; }
     zel_svc_subcomp table_[4] = {{"core", "d", 0x11, 0}, {"admin", "d", 0x12, 0}, {"azn", "d", 0, 0},
                                  {nullptr, nullptr, 0, 0}};
     zel_svc_handle *handle_ = nullptr;
@@ -57,11 +54,8 @@ TEST_F(DebugLevels, GrammarAndCallbacks) {
     EXPECT_EQ("999", levels());
     EXPECT_EQ((std::vector<std::string>{"tst/core/17=9", "tst/admin/18=9", "tst/azn/0=9"}), g_told);
     g_told.clear();
-    EXPECT_EQ(kInvalid, set("tst:core.10"));
-    EXPECT_EQ(kInvalid, set("tst:core.x"));
-    EXPECT_EQ(kInvalid, set("tst:core"));
-    EXPECT_EQ(kInvalid, set("tst:core.99999999999999999999"));
-    EXPECT_EQ(kInvalid, set("tst"));
+    for (const char *bad : {"tst:core.10", "tst:core.x", "tst:core", "tst:core.99999999999999999999", "tst"})
+        EXPECT_EQ(kInvalid, set(bad)) << bad;
     EXPECT_EQ("999", levels());
     EXPECT_TRUE(g_told.empty());
     EXPECT_EQ(0u, set("tst:"));
@@ -72,52 +66,53 @@ TEST_F(DebugLevels, GrammarAndCallbacks) {
     EXPECT_EQ("370", levels());
     EXPECT_EQ(kInvalid, set("tst:core.1,,azn.2"));
     EXPECT_EQ("170", levels());
-}
-
-TEST_F(DebugLevels, NoCallbackFormsChangeTheSameLevels) {
+    // The forms without callbacks change the same levels.
+    g_told.clear();
     EXPECT_EQ(0u, set("tst:admin.5", false));
     unsigned32 st = 1;
     zel_svc_debug_routing_nocb("tst:azn.6:DISCARD:", &st);
     EXPECT_EQ(0u, st);
-    EXPECT_EQ("056", levels());
+    EXPECT_EQ("156", levels());
     EXPECT_TRUE(g_told.empty());
 }
 
 TEST_F(DebugLevels, RoutingSetsLevelsAndRoutes) {
-    unsigned32 st = 1;
-    zel_svc_debug_routing("tst:core.5:STDOUT:;NOSUCH:x", &st);
-    EXPECT_EQ(0u, st);
+    EXPECT_EQ(0u, routing("tst:core.5:STDOUT:;NOSUCH:x"));
     EXPECT_EQ("500", levels());
     EXPECT_EQ(1u, g_told.size());
     EXPECT_TRUE(handle_->debug_filled);
     ASSERT_EQ(2, handle_->debug_routes.count);
-    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, handle_->debug_routes.routes[0]->kind);
-    EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, handle_->debug_routes.routes[1]->kind);  // routing fallback
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, route_kind(0));
+    EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, route_kind(1));  // routing fallback
     int count = 0;
     EXPECT_EQ(handle_->debug_routes.routes, zel_svc__goesto("tst", &count));
     EXPECT_EQ(2, count);
-
     // Levels without routes are only remembered; a bad level keeps the routes.
-    zel_svc_debug_routing("tst:core.7", &st);
-    EXPECT_EQ(0u, st);
+    EXPECT_EQ(0u, routing("tst:core.7"));
     EXPECT_EQ("500", levels());
-    zel_svc_debug_routing("tst:core.x:STDERR:", &st);
-    EXPECT_EQ(kInvalid, st);
+    EXPECT_EQ(kInvalid, routing("tst:core.x:STDERR:"));
     EXPECT_EQ(2, handle_->debug_routes.count);
-    zel_svc_debug_routing("nocolon", &st);
-    EXPECT_EQ(kInvalid, st);
+    EXPECT_EQ(kInvalid, routing("nocolon"));
 }
 
-TEST_F(DebugLevels, UnregisteredComponentUsesTheRememberedTextLater) {
+TEST_F(DebugLevels, RememberedTextsWinOverEnvironmentAndWaitForRegistration) {
+    setenv("SVC_TST_DBG", "tst:*.9:STDERR:", 1);
+    EXPECT_EQ(0u, set("tst:core.2:STDOUT:"));
+    EXPECT_EQ(2u, zel_svc__debug_fillin2(handle_, 0));
+    EXPECT_EQ(0u, zel_svc__debug_fillin2(handle_, 1));
+    ASSERT_EQ(1, handle_->debug_routes.count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, route_kind(0));
+
     EXPECT_EQ(0u, set("later:*.4"));
-    unsigned32 st = 1;
-    zel_svc_debug_routing("later2:azn.2:STDERR:", &st);
-    EXPECT_EQ(0u, st);
+    EXPECT_EQ(0u, routing("later2:azn.2:STDERR:"));
     zel_svc_subcomp table[] = {{"azn", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
     zel_svc_subcomp table2[] = {{"azn", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
+    unsigned32 st;
     zel_svc_handle *later = zel_svc_register(table, "later", &st);
     zel_svc_handle *later2 = zel_svc_register(table2, "later2", &st);
-    EXPECT_EQ(4u, zel_svc__debug_fillin2(later, 0));
+    // Levels remembered without routes apply, but a set-up without routes fails.
+    EXPECT_EQ(0u, zel_svc__debug_fillin2(later, 0));
+    EXPECT_EQ(4u, table[0].level & 0xFF);
     EXPECT_EQ(2u, zel_svc__debug_fillin2(later2, 0));
     EXPECT_EQ(0u, zel_svc__debug_fillin2(later2, 1));  // past the table
     EXPECT_EQ(0u, zel_svc__debug_fillin2(later2, -1));
@@ -136,7 +131,7 @@ TEST_F(DebugLevels, EnvironmentReadOnce) {
     EXPECT_EQ(kInvalid, st);
     EXPECT_EQ("070", levels());
     ASSERT_EQ(1, handle_->debug_routes.count);
-    EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, handle_->debug_routes.routes[0]->kind);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route_kind(0));
     setenv("SVC_TST_DBG", "tst:*.1:DISCARD:", 1);
     int count = 0;
     EXPECT_NE(nullptr, zel_svc__goesto("tst", &count));
@@ -152,8 +147,7 @@ TEST_F(DebugLevels, EnvironmentUnsetOrForAnotherComponent) {
     unsigned32 st = 1;
     EXPECT_TRUE(zel_svc__debug_fillin(handle_, &st));
     EXPECT_EQ(0, handle_->debug_routes.count);
-    const char *bad[] = {"other:*.9:STDERR:", "tst", "ts", "tst:*.9", "tst:*.x:STDERR:"};
-    for (const char *value : bad) {
+    for (const char *value : {"other:*.9:STDERR:", "tst", "ts", "tst:*.9", "tst:*.x:STDERR:"}) {
         setenv("SVC_TST_DBG", value, 1);
         handle_->debug_filled = 0;
         EXPECT_FALSE(zel_svc__debug_fillin(handle_, &st)) << value;
@@ -166,13 +160,111 @@ TEST_F(DebugLevels, EnvironmentUnsetOrForAnotherComponent) {
     EXPECT_EQ(0, count);
 }
 
-TEST_F(DebugLevels, RememberedTextWinsOverEnvironment) {
-    setenv("SVC_TST_DBG", "tst:*.9:STDERR:", 1);
-    EXPECT_EQ(0u, set("tst:core.2:STDOUT:"));
-    EXPECT_EQ(2u, zel_svc__debug_fillin2(handle_, 0));
-    EXPECT_EQ(0u, zel_svc__debug_fillin2(handle_, 1));
-    ASSERT_EQ(1, handle_->debug_routes.count);
-    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, handle_->debug_routes.routes[0]->kind);
+int kind_of(int severity, int route = 0) { return zel_svc_g_routes[severity].routes[route]->kind; }
+
+unsigned32 route(const char *text) {
+    unsigned32 st = 1;
+    zel_svc_routing(text, &st);
+    return st;
+}
+
+TEST(SeverityRouting, KeysSelectTheFirstSeverityTheyBegin) {
+    const struct { const char *text; int severity; } cases[] = {
+        {"WARN:STDOUT:", 2}, {"NOTICE:STDOUT:", 3}, {"NOTICE_V:STDOUT:", 4},
+        {":STDOUT:", 0},     {"E:STDOUT:", 1},      {"NOTICE_VERBOSE:STDOUT:", 4}};
+    for (auto &c : cases) {
+        for (auto &block : zel_svc_g_routes) zel_svc__close_routes(&block);
+        ASSERT_EQ(0u, route(c.text)) << c.text;
+        for (int s = 0; s < 5; ++s) EXPECT_EQ(s == c.severity ? 1 : 0, zel_svc_g_routes[s].count) << c.text;
+        EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(c.severity));
+        EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, zel_svc_g_routes[c.severity].routes[0]->fallback);
+    }
+}
+
+// A text that does not parse changes nothing; a bad route in a list keeps
+// the routes built before it.
+TEST(SeverityRouting, InvalidTextsAndBadRoutes) {
+    ASSERT_EQ(0u, route("WARNING:STDOUT:"));
+    for (const char *text : {"WARNING:STDERR", "WARNING", "FOO:STDERR:", "WARNINGS:STDERR:", "warning:STDERR:", ""})
+        EXPECT_EQ(kInvalid, route(text)) << text;
+    EXPECT_EQ(kInvalid, route(nullptr));
+    ASSERT_EQ(1, zel_svc_g_routes[2].count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(2));
+    EXPECT_EQ(kInvalid, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
+    ASSERT_EQ(1, zel_svc_g_routes[1].count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(1));
+}
+
+// Emptied blocks fill again from the remembered text, not the environment,
+// also when a GOESTO looks the list up.
+TEST(SeverityRouting, StarSetsAndRemembersAllFive) {
+    setenv("SVC_NOTICE", "STDOUT:", 1);
+    ASSERT_EQ(0u, route("*:DISCARD:;XMLSTDERR:"));
+    for (int s = 0; s < 5; ++s) {
+        ASSERT_EQ(2, zel_svc_g_routes[s].count);
+        EXPECT_EQ(ZEL_SVC_ROUTE_XMLSTDERR, kind_of(s, 1));
+        zel_svc__close_routes(&zel_svc_g_routes[s]);
+        unsigned32 st = 1;
+        zel_svc__fillin(zel_svc_g_attr_table[s], &st);
+        EXPECT_EQ(0u, st);
+        ASSERT_EQ(2, zel_svc_g_routes[s].count) << s;
+        EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, zel_svc_g_routes[s].routes[1]->fallback);
+    }
+    zel_svc__close_routes(&zel_svc_g_routes[3]);
+    int count = 0;
+    zel_svc_route_t **routes = zel_svc__goesto("NOTICE", &count);
+    ASSERT_EQ(2, count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, routes[0]->kind);
+}
+
+TEST(SeverityFillin, DefaultsWithoutEnvironment) {
+    for (const char *name : {"SVC_FATAL", "SVC_ERROR", "SVC_WARNING", "SVC_NOTICE", "SVC_NOTICE_VERBOSE"}) unsetenv(name);
+    const int expected[] = {ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_DISCARD,
+                            ZEL_SVC_ROUTE_DISCARD};
+    for (int s = 0; s < 5; ++s) {
+        unsigned32 st = 1;
+        // The whole attribute word is accepted: only the severity bits count.
+        zel_svc__fillin(zel_svc_g_attr_table[s] | ZEL_SVC_ATTR_ABORT | ZEL_SVC_ATTR_ALSO_STDERR, &st);
+        EXPECT_EQ(0u, st);
+        ASSERT_EQ(1, zel_svc_g_routes[s].count);
+        EXPECT_EQ(expected[s], kind_of(s));
+        EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, zel_svc_g_routes[s].routes[0]->fallback);
+    }
+}
+
+TEST(SeverityFillin, EnvironmentLists) {
+    setenv("SVC_ERROR", "STDOUT:;STDERR:", 1);
+    setenv("SVC_WARNING", "", 1);
+    setenv("SVC_FATAL", "NOSUCH:abc", 1);
+    unsigned32 st = 1;
+    zel_svc__fillin(ZEL_SVC_SEV_ERROR, &st);
+    ASSERT_EQ(2, zel_svc_g_routes[1].count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(1, 0));
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, kind_of(1, 1));
+    zel_svc__fillin(ZEL_SVC_SEV_WARNING, &st);
+    EXPECT_EQ(0, zel_svc_g_routes[2].count);  // an empty list sends WARNING nowhere
+    zel_svc__fillin(ZEL_SVC_SEV_FATAL, &st);
+    EXPECT_EQ(0u, st);
+    ASSERT_EQ(1, zel_svc_g_routes[0].count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, kind_of(0));  // unknown route: the fill-in fallback
+    st = 1;
+    zel_svc__fillin(0x7, &st);  // no severity: nothing to fill
+    EXPECT_EQ(kInvalid, st);
+}
+
+TEST(Goesto, NamesAreExactAndCyclesStillBuild) {
+    ASSERT_EQ(0u, route("ERROR:GOESTO:ERROR;GOESTO:WARNING;STDERR:"));
+    ASSERT_EQ(0u, route("WARNING:GOESTO:ERROR"));
+    int count = 0;
+    zel_svc_route_t **routes = zel_svc__goesto("ERROR", &count);
+    ASSERT_EQ(3, count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_GOESTO, routes[0]->kind);
+    EXPECT_STREQ("ERROR", static_cast<const char *>(routes[0]->target));
+    count = 7;
+    EXPECT_EQ(nullptr, zel_svc__goesto("error", &count));
+    EXPECT_EQ(0, count);
+    EXPECT_EQ(nullptr, zel_svc__goesto("", &count));
+    EXPECT_EQ(nullptr, zel_svc__goesto(nullptr, &count));
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 // The message and trace entry points end to end: routes of every writing
 // kind, both code-set pairs, the standard-error copy, abort and exit, filters
 // and assertions.
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <regex>
-#include <string>
 
 #include <unistd.h>
 
@@ -15,10 +12,11 @@ namespace {
 
 using namespace zeltest;
 
-void error_message(unsigned32 attributes, const char *word, int number) {
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, attributes,
-                            kSystemCall, word, number);
+void error_message(unsigned32 attributes, const char *word, int number, zel_svc_handle *h = nullptr) {
+    zel_svc_printf_withfile(h ? h : zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, attributes, kSystemCall,
+                            word, number);
 }
+bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 // Each case starts the services and gets a fresh folder for its logs.
 class Entry : public ::testing::Test {
@@ -31,42 +29,34 @@ protected:
 using MessageRoutes = Entry;
 using Traces = Entry;
 
-const char kPrefix[] = R"(\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d\.\d{3}[-+]\d\d:\d\dI-----)";
-
 TEST_F(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
     set_routes("ERROR:FILE:" + file("a.log") + ";STDERR:");
     testing::internal::CaptureStderr();
     error_message(ZEL_SVC_SEV_ERROR, "open", 2);
     std::string err = testing::internal::GetCapturedStderr();
-    std::string tail = " 0x3665A09C svctest ERROR qpc core t.cc 9 0x[0-9a-f]{8}";
+    std::string head = R"(\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d\.\d{3}[-+]\d\d:\d\dI----- 0x3665A09C svctest )"
+                       R"(ERROR qpc core t.cc 9 0x[0-9a-f]{8})";
     std::string text = "KVXSC0156E   The open system routine failed: system error code: 2\n";
-    EXPECT_TRUE(std::regex_match(text_of("a.log"),
-                                 std::regex(kPrefix + tail + " " + text)))
-        << text_of("a.log");
-    EXPECT_TRUE(std::regex_match(err, std::regex(kPrefix + tail + "\n" + text))) << err;
+    EXPECT_TRUE(std::regex_match(text_of("a.log"), std::regex(head + " " + text))) << text_of("a.log");
+    EXPECT_TRUE(std::regex_match(err, std::regex(head + "\n" + text))) << err;
 }
 
-// A sub-component index past the end of the table names no sub-component
-// and never reaches a trace level.
-TEST_F(MessageRoutes, IndexPastTheTableEnd) {
-    set_routes("ERROR:FILE:" + file("a.log"));
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR,
-                            kSystemCall, "x", 1);
-    EXPECT_NE(std::string::npos, text_of("a.log").find(" ERROR qpc  t.cc 9 ")) << text_of("a.log");
+// A sub-component index past the end of the table names no sub-component and
+// never reaches a trace level; XML parameter lines keep up to 10000 bytes.
+TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
+    set_routes("ERROR:FILE:" + file("a.log") + ";XMLFILE:" + file("a.xml"));
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR, kSystemCall,
+                            "x", 1);
+    EXPECT_TRUE(has(text_of("a.log"), " ERROR qpc  t.cc 9 ")) << text_of("a.log");
     set_trace_routes("qpc:*.9:STDERR:");
     testing::internal::CaptureStderr();
     zel_svc__debug(zelmox_client_svc_handle, 3, 1, "past the end");
     zel_svc__debug(zelmox_client_svc_handle, 1000000, 1, "far past the end");
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
-}
 
-// The XML parameter lines keep at most 10000 bytes of each text argument.
-TEST_F(MessageRoutes, XmlParameterOfTheLongestLength) {
-    set_routes("ERROR:XMLFILE:" + file("a.xml"));
     std::string value(10000, 'v');
     error_message(ZEL_SVC_SEV_ERROR, value.c_str(), 7);
-    std::string xml = text_of("a.xml");
-    EXPECT_NE(std::string::npos, xml.find("<Param><![CDATA[" + value + "]]></Param>")) << xml.size();
+    EXPECT_TRUE(has(text_of("a.xml"), "<Param><![CDATA[" + value + "]]></Param>")) << text_of("a.xml").size();
 }
 
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
@@ -77,7 +67,7 @@ TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
     testing::internal::CaptureStderr();
     error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING | ZEL_SVC_ATTR_ALSO_STDERR, "b", 2);
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, err.find("\nKVXSC0156E   The b system")) << err;
+    EXPECT_TRUE(has(err, "\nKVXSC0156E   The b system")) << err;
     EXPECT_EQ("", text_of("a.log"));
 }
 
@@ -88,22 +78,18 @@ TEST_F(MessageRoutes, AbortAndExitAfterTheWrites) {
                     error_message(ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, "x", 1);
                 }),
                 testing::KilledBySignal(SIGABRT), "");
-    EXPECT_NE(std::string::npos, read_file(log).find("FATAL qpc core")) << log;
+    EXPECT_TRUE(has(read_file(log), "FATAL qpc core")) << log;
     EXPECT_EXIT(({
                     set_routes("ERROR:DISCARD:");
-                    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_EXIT_FAILURE |
-                                      ZEL_SVC_ATTR_ALSO_STDERR,
-                                  "y", 2);
+                    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_EXIT_FAILURE | ZEL_SVC_ATTR_ALSO_STDERR, "y", 2);
                 }),
                 testing::ExitedWithCode(1), "The y system routine failed");
     // Abort wins over exit; exit 1 over exit 0.
-    EXPECT_EXIT(error_message(ZEL_SVC_SEV_NOTICE | ZEL_SVC_ATTR_EXIT_SUCCESS, "z", 3),
-                testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(error_message(ZEL_SVC_SEV_NOTICE | ZEL_SVC_ATTR_EXIT_SUCCESS |
-                                  ZEL_SVC_ATTR_EXIT_FAILURE, "z", 3),
+    const unsigned32 notice = ZEL_SVC_SEV_NOTICE;
+    EXPECT_EXIT(error_message(notice | ZEL_SVC_ATTR_EXIT_SUCCESS, "z", 3), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(error_message(notice | ZEL_SVC_ATTR_EXIT_SUCCESS | ZEL_SVC_ATTR_EXIT_FAILURE, "z", 3),
                 testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(error_message(ZEL_SVC_SEV_NOTICE | ZEL_SVC_ATTR_EXIT_FAILURE | ZEL_SVC_ATTR_ABORT,
-                              "z", 3),
+    EXPECT_EXIT(error_message(notice | ZEL_SVC_ATTR_EXIT_FAILURE | ZEL_SVC_ATTR_ABORT, "z", 3),
                 testing::KilledBySignal(SIGABRT), "");
     // A null handle returns at once, whatever the attribute word asks.
     zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, kNoMemory);
@@ -124,13 +110,13 @@ TEST_F(MessageRoutes, FilterDropsMessageAndItsAbort) {
     ASSERT_NE(nullptr, handle);
     set_routes("ERROR:FILE:" + file("a.log"));
     handle->filter = drop_all;
-    zel_svc_printf_withfile(handle, "f", 1, "%s%d", 0, 0x1020, kSystemCall, "a", 1);
+    error_message(0x1020, "a", 1, handle);
     EXPECT_EQ(1, g_filter_calls);
     EXPECT_EQ(kSystemCall, g_filter_msgid);
     EXPECT_EQ("", text_of("a.log"));
     handle->filter = nullptr;
-    zel_svc_printf_withfile(handle, "f", 1, "%s%d", 0, 0x20, kSystemCall, "a", 1);
-    EXPECT_NE(std::string::npos, text_of("a.log").find(" flt one f 1 "));
+    error_message(0x20, "a", 1, handle);
+    EXPECT_TRUE(has(text_of("a.log"), " flt one t.cc 9 "));
     zel_svc_unregister(handle, &st);
 }
 
@@ -143,19 +129,19 @@ TEST_F(Traces, LevelsDecideAndBriefDropsThePrefix) {
     }
     std::string text = read_file(log);
     EXPECT_EQ(5, std::count(text.begin(), text.end(), '\n')) << text;
-    EXPECT_NE(std::string::npos, text.find(" DEBUG5 qpc core ? 0 0x")) << text;
-    EXPECT_EQ(std::string::npos, text.find("admin"));
+    EXPECT_TRUE(has(text, " DEBUG5 qpc core ? 0 0x")) << text;
+    EXPECT_FALSE(has(text, "admin"));
     // A message with a level takes the debug routes whatever the level.
     zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 1, 9, kNoMemory);
-    EXPECT_NE(std::string::npos, read_file(log).find("DEBUG9 qpc admin m.cc 3"));
+    EXPECT_TRUE(has(read_file(log), "DEBUG9 qpc admin m.cc 3"));
 
     zel_svc_g_brief = 1;
     zel_svc__debug_withfile(zelmox_client_svc_handle, "x.cc", 7, 0, 1, "%s", "bare");
     zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 0, 1, kNoMemory);
     zel_svc_g_brief = 0;
     text = read_file(log);
-    EXPECT_NE(std::string::npos, text.find("\nbare\n")) << text;
-    EXPECT_NE(std::string::npos, text.find("\nKVXSC0151E")) << text;
+    EXPECT_TRUE(has(text, "\nbare\n")) << text;
+    EXPECT_TRUE(has(text, "\nKVXSC0151E")) << text;
 }
 
 TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {
@@ -164,7 +150,7 @@ TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "one %d", 1);
     zel_svc__debug_utf8_withfile(zelmox_client_svc_handle, "u.cc", 4, 0, 1, "two %d", 2);
     std::string text = read_file(log);
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n)"))) << "[" << text << "]";
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n)"))) << text;
     EXPECT_TRUE(std::regex_search(text, std::regex(R"(u\.cc 4 0x[0-9a-f]{8}\ntwo 2\n)"))) << text;
 }
 
@@ -175,23 +161,21 @@ void code_set_pairs() {
     setenv("LC_ALL", "de_DE.iso88591", 1);  // start-up reads the locale from the environment
     start_svctest();
     TempDir dir;
-    std::string local = dir.file("l.log"), utf8 = dir.file("u.log");
+    std::string routes = "FILE:" + dir.file("l.log") + ";UTF8FILE:" + dir.file("u.log");
     unsigned32 st;
-    zel_svc_routing(("ERROR:FILE:" + local + ";UTF8FILE:" + utf8).c_str(), &st);
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "%s%d", 0, 0x20, kSystemCall,
-                            "\xE9", 1);
-    zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20,
-                               kSystemCall, "\xC3\xA8", 2);
-    zel_svc_debug_routing(("qpc:*.9:FILE:" + local + ";UTF8FILE:" + utf8).c_str(), &st);
+    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "%s%d", 0, 0x20, kSystemCall, "\xE9", 1);
+    zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20, kSystemCall, "\xC3\xA8", 2);
+    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
     zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");
-    std::string l = read_file(local), u = read_file(utf8);
+    std::string l = read_file(dir.file("l.log")), u = read_file(dir.file("u.log"));
     const char *const wanted[][2] = {{"The \xE9 system", "The \xC3\xA9 system"},
                                      {"The \xE8 system", "The \xC3\xA8 system"},
                                      {"T3 \xE0\n", "T3 \xC3\xA0\n"},
                                      {"T4 \xFC\n", "T4 \xC3\xBC\n"}};
     bool ok = true;
-    for (const auto &w : wanted) ok = ok && l.find(w[0]) != std::string::npos && u.find(w[1]) != std::string::npos;
+    for (const auto &w : wanted) ok = ok && has(l, w[0]) && has(u, w[1]);
     if (!ok) std::fprintf(stderr, "local:\n%s\nutf8:\n%s\n", l.c_str(), u.c_str());
     _exit(ok ? 0 : 1);
 }
@@ -204,8 +188,7 @@ TEST(CodeSets, EachDestinationGetsItsCodeSet) {
 
 TEST(Assertions, FatalRecordThenAbort) {
     start_svctest();
-    EXPECT_EXIT(zel___assert(nullptr, "utc != NULL", "core/svcutl/utcapi", 1101),
-                testing::KilledBySignal(SIGABRT),
+    EXPECT_EXIT(zel___assert(nullptr, "utc != NULL", "core/svcutl/utcapi", 1101), testing::KilledBySignal(SIGABRT),
                 "FATAL dce assert dceassert 54 .*\n.*Assertion failed: \"utc != NULL\" in file "
                 "core/svcutl/utcapi at line 1101");
     EXPECT_EXIT(({

@@ -1,12 +1,5 @@
 // Every byte of the text and XML records of messages and traces, with the
 // header built at a fixed time by the library's own header builders.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
 #include <unistd.h>
 
 #include "svc/record.h"
@@ -16,6 +9,9 @@ namespace {
 
 using zeltest::kNoMemory;
 using zeltest::kSystemCall;
+
+const char kTime[] = "2023-11-14-22:13:20.045+00:00I-----";
+const char kOpenFailed[] = "KVXSC0156E   The open system routine failed: system error code: 2";
 
 class RecordFormat : public ::testing::Test {
 protected:
@@ -28,8 +24,7 @@ protected:
         ASSERT_NE(nullptr, stream_);
         pthread_t self = pthread_self();
         char buf[16];
-        std::snprintf(buf, sizeof buf, "0x%8.8lx",
-                      static_cast<unsigned long>(zel_svc__mapthreadid(&self)));
+        std::snprintf(buf, sizeof buf, "0x%8.8lx", static_cast<unsigned long>(zel_svc__mapthreadid(&self)));
         thread_ = buf;
     }
     void TearDown() override {
@@ -42,29 +37,26 @@ protected:
         std::memset(&ctx_, 0, sizeof ctx_);
         trace_format_ = false;
     }
-
     std::string contents() {
         std::fflush(stream_);
+        std::string out(static_cast<size_t>(std::ftell(stream_)), '\0');
         std::rewind(stream_);
-        std::string out;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, stream_)) > 0) out.append(buf, n);
+        if (std::fread(&out[0], 1, out.size(), stream_) != out.size()) ADD_FAILURE() << "fread";
         std::rewind(stream_);
         if (ftruncate(fileno(stream_), 0) != 0) ADD_FAILURE() << "ftruncate";
         return out;
     }
-
-    void message(unsigned32 attributes, unsigned32 msgid, int cs = 0) {
+    void message(unsigned32 attributes, unsigned32 msgid, bool xml = false) {
         reset();
-        zel::_build_prolog(&ctx_, zelmox_client_svc_handle, cs, nullptr, "core/dir/zel_file.cc",
-                           231, "%s%d", 0, attributes, msgid, &time_);
+        zel::_build_prolog(&ctx_, zelmox_client_svc_handle, 0, nullptr, "core/dir/zel_file.cc", 231, "%s%d", 0,
+                           attributes, msgid, &time_);
+        ctx_.header.xml = xml;
     }
-    void trace(unsigned32 level, const char *format, const char *file = "?", int line = 0) {
+    void trace(unsigned32 level, const char *format, const char *file = "?", int line = 0, bool xml = false) {
         reset();
-        zel::debug_fill_prolog(&ctx_.header, zelmox_client_svc_handle, file, line, 1, level,
-                               format, &time_);
+        zel::debug_fill_prolog(&ctx_.header, zelmox_client_svc_handle, file, line, 1, level, format, &time_);
         trace_format_ = true;
+        ctx_.header.xml = xml;
     }
     void direct(int term, ...) {
         va_list args;
@@ -88,6 +80,9 @@ protected:
         va_end(args);
         return contents();
     }
+    std::string message_prefix(const char *code) {
+        return std::string(kTime) + " " + code + " svctest ERROR qpc core zel_file.cc 231 " + thread_;
+    }
 
     zel_utc_t time_;
     FILE *stream_ = nullptr;
@@ -96,65 +91,38 @@ protected:
     bool trace_format_ = false;
 };
 
-const char kTime[] = "2023-11-14-22:13:20.045+00:00I-----";
-
 TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
     message(ZEL_SVC_SEV_ERROR, kSystemCall);
+    std::string prefix = message_prefix("0x3665A09C");
     direct(' ', "open", 2);
-    std::string prefix = std::string(kTime) +
-                         " 0x3665A09C svctest ERROR qpc core zel_file.cc 231 " + thread_;
-    EXPECT_EQ(prefix + " KVXSC0156E   The open system routine failed: system error code: 2\n",
-              contents());
+    EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
     direct('\n', "open", 2);
-    EXPECT_EQ(prefix + "\nKVXSC0156E   The open system routine failed: system error code: 2\n",
-              contents());
+    EXPECT_EQ(prefix + "\n" + kOpenFailed + "\n", contents());
     // The context writer gives the same bytes for an ASCII text.
     context(' ', 1, "open", 2);
-    EXPECT_EQ(prefix + " KVXSC0156E   The open system routine failed: system error code: 2\n",
-              contents());
+    EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
 }
 
-TEST_F(RecordFormat, TextTraceHasNoMessageNumber) {
-    trace(7, "value %d of %s", "lib/x.cc", 12);
-    direct(' ', 42, "y");
-    EXPECT_EQ(std::string(kTime) + " svctest DEBUG7 qpc admin lib/x.cc 12 " + thread_ +
-                  " value 42 of y\n",
-              contents());
+// Traces have no message number. A prefix too long for the line buffer takes
+// the stdio road, byte for byte the same shape.
+TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
+    const std::string long_name(600, 'f');
+    const struct { const char *file; int line; const char *where; } cases[] = {
+        {"lib/x.cc", 12, "lib/x.cc 12"}, {"short.cc", -3, "short.cc -3"},
+        {long_name.c_str(), -3, nullptr}};
+    for (const auto &c : cases) {
+        trace(7, "value %d of %s", c.file, c.line);
+        direct(' ', 42, "y");
+        std::string where = c.where ? c.where : long_name + " -3";
+        EXPECT_EQ(std::string(kTime) + " svctest DEBUG7 qpc admin " + where + " " + thread_ + " value 42 of y\n",
+                  contents());
+    }
 }
 
-// A prefix too long for the line buffer takes the stdio road, byte for byte
-// the same shape.
-TEST_F(RecordFormat, LongFileNameAndNegativeLine) {
-    std::string file(600, 'f');
-    trace(2, "t", file.c_str(), -3);
-    direct(' ');
-    EXPECT_EQ(std::string(kTime) + " svctest DEBUG2 qpc admin " + file + " -3 " + thread_ + " t\n",
-              contents());
-    trace(2, "t", "short.cc", -3);
-    direct(' ');
-    EXPECT_EQ(std::string(kTime) + " svctest DEBUG2 qpc admin short.cc -3 " + thread_ + " t\n",
-              contents());
-}
-
-TEST_F(RecordFormat, NoPrefixAndBriefLeaveOnlyTheText) {
+TEST_F(RecordFormat, NoPrefixBriefAndMissingText) {
     message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, kNoMemory);
     direct('\n');
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated.\n", contents());
-
-    zel_svc_g_brief = 1;
-    trace(2, "bare %s");
-    direct('\n', "text");
-    EXPECT_EQ("bare text\n", contents());
-    message(ZEL_SVC_SEV_ERROR, kNoMemory);  // messages keep their prefix
-    direct(' ');
-    EXPECT_EQ(std::string(kTime) + " 0x3665A097 svctest ERROR qpc core zel_file.cc 231 " +
-                  thread_ + " KVXSC0151E   Memory could not be allocated.\n",
-              contents());
-    zel_svc_g_brief = 0;
-}
-
-TEST_F(RecordFormat, RecordWithoutText) {
-    message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, kNoMemory);
     std::free(ctx_.header.format);
     ctx_.header.format = nullptr;
     direct(' ');
@@ -164,85 +132,89 @@ TEST_F(RecordFormat, RecordWithoutText) {
     ctx_.header.xml = 1;
     direct(' ');
     EXPECT_EQ("Unknown message 0x3665a097 ]]></LogText>\n</Message>\n\n", contents());
+
+    zel_svc_g_brief = 1;
+    trace(2, "bare %s");
+    direct('\n', "text");
+    EXPECT_EQ("bare text\n", contents());
+    message(ZEL_SVC_SEV_ERROR, kNoMemory);  // messages keep their prefix
+    direct(' ');
+    EXPECT_EQ(message_prefix("0x3665A097") + " KVXSC0151E   Memory could not be allocated.\n", contents());
+    zel_svc_g_brief = 0;
 }
 
-std::string xml_common(const std::string &thread, const char *file, int line) {
-    return std::string(" <Time Millis=\"1700000000045\">2023-11-14-22:13:20.045</Time>\n") +
-           " <Component>qpc/core</Component>\n" +
+std::string xml_common(const std::string &thread) {
+    return " <Time Millis=\"1700000000045\">2023-11-14-22:13:20.045</Time>\n"
+           " <Component>qpc/core</Component>\n"
            " <LogAttribs><KeyName><![CDATA[Message Number]]></KeyName> "
-           "<Value><![CDATA[0x3665A09C]]></Value></LogAttribs>\n" +
-           " <Source FileName=\"" + file + "\" Method=\"unknown\" Line=\"" +
-           std::to_string(line) + "\"></Source>\n <Process>svctest</Process>\n <Thread>" +
-           thread + "</Thread>\n";
+           "<Value><![CDATA[0x3665A09C]]></Value></LogAttribs>\n"
+           " <Source FileName=\"zel_file.cc\" Method=\"unknown\" Line=\"231\"></Source>\n"
+           " <Process>svctest</Process>\n <Thread>" + thread + "</Thread>\n";
 }
 
-TEST_F(RecordFormat, XmlMessageWithParameters) {
-    message(ZEL_SVC_SEV_ERROR, kSystemCall);
-    ctx_.header.xml = 1;
+TEST_F(RecordFormat, XmlMessages) {
+    message(ZEL_SVC_SEV_ERROR, kSystemCall, true);
     direct(' ', "open", 2);
     std::string expected =
-        "<Message Id=\"KVXSC0156E\" Severity=\"ERROR\">\n" +
-        xml_common(thread_, "zel_file.cc", 231) +
-        " <TranslationInfo Type=\"XPG4\" Catalog=\"vrqpc.cat\" SetId=\"1\" "
-        "MsgKey=\"3665a09c\">\n"
+        "<Message Id=\"KVXSC0156E\" Severity=\"ERROR\">\n" + xml_common(thread_) +
+        " <TranslationInfo Type=\"XPG4\" Catalog=\"vrqpc.cat\" SetId=\"1\" MsgKey=\"3665a09c\">\n"
         "  <Param><![CDATA[open]]></Param>\n  <Param><![CDATA[2]]></Param>\n"
-        " </TranslationInfo>\n <LogText><![CDATA["
-        "KVXSC0156E   The open system routine failed: system error code: 2"
-        " ]]></LogText>\n</Message>\n\n";
+        " </TranslationInfo>\n <LogText><![CDATA[" + kOpenFailed + " ]]></LogText>\n</Message>\n\n";
     EXPECT_EQ(expected, contents());
     context(' ', 0, "open", 2);
     EXPECT_EQ(expected, contents());
+
+    // A code of technology "dce" names a "vrb" catalog; a short text is INFO.
+    message(ZEL_SVC_SEV_ERROR, 0x106521FA, true);
+    std::free(ctx_.header.format);
+    ctx_.header.format = strdup("short");
+    direct(' ');
+    std::string out = contents();
+    EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;
+    EXPECT_NE(std::string::npos, out.find("Catalog=\"vrbbas.cat\" SetId=\"1\" MsgKey=\"106521fa\"")) << out;
+
+    // The XML text comes from the same printf as the text form's.
+    message(ZEL_SVC_SEV_ERROR, kSystemCall, true);
+    direct(' ', static_cast<const char *>(nullptr), 2);
+    out = contents();
+    EXPECT_NE(std::string::npos, out.find("[CDATA[KVXSC0156E   The (null) system routine failed: "
+                                          "system error code: 2 ]]></LogText>")) << out;
+    std::free(ctx_.header.format);
+    ctx_.header.format = strdup("size %zu");
+    direct(' ', static_cast<size_t>(7));
+    out = contents();
+    EXPECT_NE(std::string::npos, out.find("<LogText><![CDATA[size 7 ]]>")) << out;
 }
 
 TEST_F(RecordFormat, XmlTraceLevelWords) {
-    const struct { unsigned32 level; const char *word; } cases[] = {
-        {3, "\"MIN\""}, {5, "\"MID\""}, {9, "\"MAX\""}};
+    const struct { unsigned32 level; const char *word; } cases[] = {{3, "\"MIN\""}, {5, "\"MID\""}, {9, "\"MAX\""}};
     for (const auto &c : cases) {
-        trace(c.level, "t %d");
-        ctx_.header.xml = 1;
+        trace(c.level, "t %d", "?", 0, true);
         direct(' ', 1);
-        std::string expected =
-            std::string("<Trace Level=") + c.word + ">\n" +
-            " <Time Millis=\"1700000000045\">2023-11-14-22:13:20.045</Time>\n"
-            " <Component>qpc/admin</Component>\n"
-            " <Source FileName=\"?\" Method=\"unknown\" Line=\"0\"></Source>\n"
-            " <Process>svctest</Process>\n <Thread>" + thread_ + "</Thread>\n"
-            " <LogAttribs><KeyName><![CDATA[Numeric Trace Level]]></KeyName> <Value><![CDATA[" +
-            std::to_string(c.level) + "]]></Value></LogAttribs>\n"
-            " <LogText><![CDATA[t 1 ]]></LogText>\n</Trace>\n\n";
-        EXPECT_EQ(expected, contents()) << c.level;
+        EXPECT_EQ(std::string("<Trace Level=") + c.word + ">\n" +
+                      " <Time Millis=\"1700000000045\">2023-11-14-22:13:20.045</Time>\n"
+                      " <Component>qpc/admin</Component>\n"
+                      " <Source FileName=\"?\" Method=\"unknown\" Line=\"0\"></Source>\n"
+                      " <Process>svctest</Process>\n <Thread>" + thread_ + "</Thread>\n"
+                      " <LogAttribs><KeyName><![CDATA[Numeric Trace Level]]></KeyName> <Value><![CDATA[" +
+                      std::to_string(c.level) + "]]></Value></LogAttribs>\n"
+                      " <LogText><![CDATA[t 1 ]]></LogText>\n</Trace>\n\n",
+                  contents()) << c.level;
     }
 }
 
 TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
-    const std::string failure = "  <Param><![CDATA[(Failed to handle a data type in svcprintf, "
-                                "printPrefix())]]></Param>\n";
-    EXPECT_EQ("  <Param><![CDATA[ 3.25]]></Param>\n" + failure,
-              params("KVXSC0000W value %5.2f%%", 3.25));
-    EXPECT_EQ("  <Param><![CDATA[1234567.875000]]></Param>\n", params("%f", 1234567.891));
-    EXPECT_EQ("  <Param><![CDATA[-7]]></Param>\n  <Param><![CDATA[ff]]></Param>\n"
-              "  <Param><![CDATA[5l]]></Param>\n  <Param><![CDATA[A]]></Param>\n",
-              params("%ld %lx %ul %c", -7L, 255UL, 5u, 0x141));
+    auto param = [](const std::string &v) { return "  <Param><![CDATA[" + v + "]]></Param>\n"; };
+    const std::string failure = param("(Failed to handle a data type in svcprintf, printPrefix())");
+    EXPECT_EQ(param(" 3.25") + failure, params("KVXSC0000W value %5.2f%%", 3.25));
+    EXPECT_EQ(param("1234567.875000"), params("%f", 1234567.891));
+    EXPECT_EQ(param("-7") + param("ff") + param("5l") + param("A"), params("%ld %lx %ul %c", -7L, 255UL, 5u, 0x141));
     // Unknown conversions take no argument: the next one still gets its own.
-    EXPECT_EQ(failure + "  <Param><![CDATA[x]]></Param>\n", params("%i %s", "x"));
+    EXPECT_EQ(failure + param("x"), params("%i %s", "x"));
     // A "*" width is taken from the list before the value.
-    EXPECT_EQ("  <Param><![CDATA[   ab]]></Param>\n  <Param><![CDATA[9]]></Param>\n",
-              params("%*s %d", 5, "ab", 9));
+    EXPECT_EQ(param("   ab") + param("9"), params("%*s %d", 5, "ab", 9));
     EXPECT_EQ(failure, params("ends in %"));
     EXPECT_EQ("", params("no conversions"));
-}
-
-TEST_F(RecordFormat, XmlCatalogAndSeverityFromTheText) {
-    // A code of technology "dce" names a "vrb" catalog; a short text is INFO.
-    message(ZEL_SVC_SEV_ERROR, 0x106521FA);
-    std::free(ctx_.header.format);
-    ctx_.header.format = strdup("short");
-    ctx_.header.xml = 1;
-    direct(' ');
-    std::string out = contents();
-    EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;
-    EXPECT_NE(std::string::npos, out.find("Catalog=\"vrbbas.cat\" SetId=\"1\" MsgKey=\"106521fa\""))
-        << out;
 }
 
 TEST(RecordHeader, ProcessIdWhenNoProgramName) {
@@ -252,13 +224,10 @@ TEST(RecordHeader, ProcessIdWhenNoProgramName) {
                   unsigned32 st;
                   zel_svc_init(0, &st);
                   zel_svc_g_progname[0] = '\0';  // as in a program that never set it
-                  zel::_build_prolog(&ctx, zelmox_client_svc_handle, 0, nullptr, "x", 1, "", 0,
-                                     0x20, 0x3665A097);
-                  std::string expected = "PID#" + std::to_string(getpid());
-                  _exit(expected == ctx.header.procname && ctx.header.built == 1 &&
-                                std::string("x") == ctx.header.file
-                            ? 0
-                            : 1);
+                  zel::_build_prolog(&ctx, zelmox_client_svc_handle, 0, nullptr, "x", 1, "", 0, 0x20, 0x3665A097);
+                  bool ok = "PID#" + std::to_string(getpid()) == ctx.header.procname && ctx.header.built == 1 &&
+                            std::string("x") == ctx.header.file;
+                  _exit(ok ? 0 : 1);
               }));
 }
 

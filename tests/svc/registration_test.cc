@@ -2,10 +2,7 @@
 // and the severity names.
 #include <zel/zel.h>
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "support/test_support.h"
 
 namespace {
 
@@ -18,10 +15,9 @@ void on_register_b(const char *component, zel_svc_subcomp *) { g_events.push_bac
 void on_level(const char *, const char *, unsigned32, unsigned32) {}
 
 TEST(SeverityNames, LevelsWinOverSeverities) {
-    EXPECT_STREQ("ERROR", zel_svc_inq_sev_name(0x20));
-    EXPECT_STREQ("NOTICE_VERBOSE", zel_svc_inq_sev_name(0x50 | ZEL_SVC_ATTR_ABORT));
-    EXPECT_STREQ("DEBUG5", zel_svc_inq_sev_name(0x5));
-    EXPECT_STREQ("DEBUG3", zel_svc_inq_sev_name(0x23));
+    const std::pair<unsigned32, const char *> cases[] = {
+        {0x20, "ERROR"}, {0x50 | ZEL_SVC_ATTR_ABORT, "NOTICE_VERBOSE"}, {0x5, "DEBUG5"}, {0x23, "DEBUG3"}};
+    for (const auto &[attributes, name] : cases) EXPECT_STREQ(name, zel_svc_inq_sev_name(attributes));
 }
 
 TEST(Registration, SameNameTwiceGivesTwoHandlesFoundInOrder) {
@@ -72,6 +68,12 @@ TEST(Registration, CallerOwnedHandleEntersTheTableOnce) {
     zel_svc_unregister(&own, &st);  // not allocated: the caller keeps it
     EXPECT_EQ(size, zel_svc_g_map_size);
     EXPECT_STREQ("own", own.component_name);
+    // Rows without message ids only mark the handle as translated.
+    zel_svc_handle *handle = zel_svc_register(g_table, "tr", &st);
+    zel_svc__translate(handle, &st);
+    EXPECT_TRUE(handle->translated);
+    EXPECT_STREQ("first", g_table[0].description);
+    zel_svc_unregister(handle, &st);
 }
 
 TEST(Callbacks, NotifiedOnlyForLaterRegistrationsAndRemovedOnce) {
@@ -103,15 +105,6 @@ TEST(ProgramName, SetOnceAndCutTo31Bytes) {
     EXPECT_EQ(std::string("a-program-name-of-forty-charact"), zel_svc_get_progname());
     zel_svc_set_progname("other", &st);
     EXPECT_EQ(std::string("a-program-name-of-forty-charact"), zel_svc_get_progname());
-}
-
-TEST(Translate, RowsWithoutIdsOnlyMarkTheHandle) {
-    unsigned32 st = 0;
-    zel_svc_handle *handle = zel_svc_register(g_table, "tr", &st);
-    zel_svc__translate(handle, &st);
-    EXPECT_TRUE(handle->translated);
-    EXPECT_STREQ("first", g_table[0].description);
-    zel_svc_unregister(handle, &st);
 }
 
 }  // namespace

@@ -3,16 +3,10 @@
 // once, also while the file rotates; a forked child writes its own file while
 // another thread logs; unusable file names, GOESTO cycles and long lists; and
 // a thread cancelled while logging leaves the serviceability mutex free.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <regex>
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <pthread.h>
 #include <unistd.h>
@@ -32,25 +26,22 @@ int scaled(int count) {
 }
 
 void write_records(const std::string &writer, int count) {
-    for (int i = 0; i < count; ++i) {
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0,
-                                ZEL_SVC_SEV_ERROR, kSystemCall, writer.c_str(), i);
-    }
+    for (int i = 0; i < count; ++i)
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR, kSystemCall,
+                                writer.c_str(), i);
 }
 
 // Every line is one whole record of some writer and number, none twice; with
 // writers * count lines that is every writer's numbers 0..count-1 once each.
 void check_records(const std::string &path, int writers, int count) {
-    const std::regex record(
-        R"(\S+ 0x3665A09C \S+ ERROR qpc core rel\.cc 1 0x[0-9a-f]{8} )"
-        R"(KVXSC0156E   The w(\d+) system routine failed: system error code: (\d+))");
+    const std::regex record(R"(\S+ 0x3665A09C \S+ ERROR qpc core rel\.cc 1 0x[0-9a-f]{8} )"
+                            R"(KVXSC0156E   The w(\d+) system routine failed: system error code: (\d+))");
     std::set<std::string> seen;
     int lines = 0, torn = 0;
     std::smatch m;
     for (const std::string &line : lines_of(path)) {
         ++lines;
-        if (!std::regex_match(line, m, record) || std::stoi(m[1]) >= writers ||
-            std::stoi(m[2]) >= count) {
+        if (!std::regex_match(line, m, record) || std::stoi(m[1]) >= writers || std::stoi(m[2]) >= count) {
             if (++torn <= 3) ADD_FAILURE() << "torn record: " << line;
         } else if (!seen.insert(m[1].str() + "/" + m[2].str()).second) {
             ADD_FAILURE() << "twice: " << line;
@@ -60,26 +51,19 @@ void check_records(const std::string &path, int writers, int count) {
     EXPECT_EQ(writers * count, lines);
 }
 
-TEST(OneLogFile, EightThreads) {
+// Eight threads, or four processes, write one file.
+TEST(OneLogFile, EightThreadsThenFourProcesses) {
     TempDir dir;
-    std::string path = dir.file("threads.log");
     start_svctest();
-    set_routes("ERROR:FILE:" + path);
     const int count = scaled(10000);
+    set_routes("ERROR:FILE:" + dir.file("threads.log"));
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t) threads.emplace_back(write_records, "w" + std::to_string(t), count);
     for (auto &t : threads) t.join();
-    check_records(path, 8, count);
-}
-
-TEST(OneLogFile, FourProcesses) {
-    TempDir dir;
-    std::string path = dir.file("procs.log");
-    start_svctest();
-    set_routes("ERROR:FILE:" + path);
-    const int count = scaled(10000);
+    check_records(dir.file("threads.log"), 8, count);
+    set_routes("ERROR:FILE:" + dir.file("procs.log"));
     expect_clean_exits(fork_children(4, [count](int p) { write_records("w" + std::to_string(p), count); }));
-    check_records(path, 4, count);
+    check_records(dir.file("procs.log"), 4, count);
 }
 
 zel_svc_subcomp g_table[] = {{"core", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
@@ -107,16 +91,18 @@ std::vector<std::string> tokens_of(const std::string &path) {
     return out;
 }
 
-// Adds the tokens of `files` to `seen`, each only once; `per_file` bounds
-// (or, when exact, fixes) the number of records of each file.
-void collect(const std::vector<std::string> &files, size_t per_file, bool exact,
-             std::set<std::string> *seen) {
-    for (const std::string &file : files) {
+// The tokens of the log and its archives .1 to .29, each only once; each file
+// has at most (exact: exactly) per_file records. Returns how many there were.
+size_t collect(const std::string &log, size_t per_file, bool exact) {
+    std::set<std::string> seen;
+    for (int n = 0; n < 30; ++n) {
+        std::string file = n == 0 ? log : log + "." + std::to_string(n);
+        if (access(file.c_str(), F_OK) != 0) continue;
         std::vector<std::string> tokens = tokens_of(file);
-        EXPECT_TRUE(exact ? tokens.size() == per_file : tokens.size() <= per_file)
-            << file << " has " << tokens.size();
-        for (const std::string &token : tokens) EXPECT_TRUE(seen->insert(token).second) << token;
+        EXPECT_TRUE(exact ? tokens.size() == per_file : tokens.size() <= per_file) << file << " has " << tokens.size();
+        for (const std::string &token : tokens) EXPECT_TRUE(seen.insert(token).second) << token;
     }
+    return seen.size();
 }
 
 TEST(RouteReliability, RotationUnderThreadsKeepsEveryRecordOnce) {
@@ -130,12 +116,10 @@ TEST(RouteReliability, RotationUnderThreadsKeepsEveryRecordOnce) {
         });
     for (std::thread &thread : threads) thread.join();
     component("*.0:DISCARD:");  // closes the file
-    std::set<std::string> seen;
-    std::vector<std::string> files = {log};
-    for (int n = 1; n <= 19; ++n) files.push_back(log + "." + std::to_string(n));
-    collect(files, 1000, true, &seen);
+    // The log and its archives .1 to .19, each full.
+    EXPECT_EQ(0, access((log + ".19").c_str(), F_OK));
     EXPECT_NE(0, access((log + ".20").c_str(), F_OK));
-    EXPECT_EQ(20000u, seen.size());
+    EXPECT_EQ(20000u, collect(log, 1000, true));
 }
 
 // Several programs that rotate one log file: each sets the route up itself
@@ -148,14 +132,7 @@ TEST(RouteReliability, RotationUnderProcessesKeepsEveryRecordOnce) {
         zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
         for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", p, i);
     }));
-    std::set<std::string> seen;
-    std::vector<std::string> files;
-    for (int n = 0; n < 30; ++n) {
-        std::string file = n == 0 ? log : log + "." + std::to_string(n);
-        if (access(file.c_str(), F_OK) == 0) files.push_back(file);
-    }
-    collect(files, 1000, false, &seen);
-    EXPECT_EQ(20000u, seen.size());
+    EXPECT_EQ(20000u, collect(log, 1000, false));
 }
 
 // Children forked while a thread logs get their own file of each route with
@@ -163,13 +140,11 @@ TEST(RouteReliability, RotationUnderProcessesKeepsEveryRecordOnce) {
 // without it is shared, and no record is written twice.
 TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     TempDir dir;
-    std::string pattern = dir.file("p_%ld.log"), shared = dir.file("shared.log");
-    zel_svc_handle *handle = component("*.9:FILE:" + pattern + ";FILE:" + shared);
+    std::string shared = dir.file("shared.log");
+    zel_svc_handle *handle = component("*.9:FILE:" + dir.file("p_%ld.log") + ";FILE:" + shared);
     start_svctest();
     set_routes("NOTICE:FILE:" + dir.file("n_%ld.log"));
-    auto notice = [] {
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, kNoMemory);
-    };
+    auto notice = [] { zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, kNoMemory); };
     zel_svc__debug(handle, 0, 1, "tok=parent.first");
     notice();
     std::thread busy([handle] {
@@ -191,8 +166,7 @@ TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     ASSERT_EQ(3001u, parent.size());
     EXPECT_EQ("tok=parent.first", parent[0]);
     EXPECT_EQ(1u, lines_of(dir.file("n" + own)).size());
-    std::set<std::string> seen;
-    collect({shared}, 3021, true, &seen);
+    EXPECT_EQ(3021u, collect(shared, 3021, true));
 }
 
 // Each case in a child whose standard error goes to a file, so that the
@@ -215,8 +189,8 @@ size_t count_of(const std::string &text, const std::string &sought) {
 
 void unusable_names(const std::string &dir) {
     unsigned32 st = 1;
-    std::string text = "WARNING:FILE:" + dir + "/missing/x.log;FILE:" + dir + ";XMLFILE:" + dir +
-                       "/" + std::string(5000, 'n') + ";FILE:" + dir + "/ok.log";
+    std::string text = "WARNING:FILE:" + dir + "/missing/x.log;FILE:" + dir + ";XMLFILE:" + dir + "/" +
+                       std::string(5000, 'n') + ";FILE:" + dir + "/ok.log";
     zel_svc_routing(text.c_str(), &st);
     if (st != 0) _exit(3);
     zel_svc_handle *handle = component("*.9:GOESTO:WARNING");
@@ -248,8 +222,7 @@ void cycles(const std::string &dir) {
 
 TEST(RouteReliability, GoestoCyclesAndLongListsEnd) {
     TempDir dir;
-    std::string err = stderr_of(cycles, dir.path());
-    EXPECT_EQ("", err);
+    EXPECT_EQ("", stderr_of(cycles, dir.path()));
     // rel -> (no such list) -> ERROR -> WARNING: each record leaves its list
     // at a GOESTO, and WARNING's own GOESTOs lead back and are skipped.
     EXPECT_EQ(std::vector<std::string>{"tok=cycle"}, tokens_of(dir.file("w.log")));
@@ -259,10 +232,8 @@ TEST(RouteReliability, GoestoCyclesAndLongListsEnd) {
 }
 
 void *log_forever(void *) {
-    for (int i = 0;; ++i) {
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0,
-                                ZEL_SVC_SEV_ERROR, kSystemCall, "w0", i);
-    }
+    for (int i = 0;; ++i)
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR, kSystemCall, "w0", i);
     return nullptr;
 }
 

@@ -1,10 +1,10 @@
 // Route lists: the grammar, the route records of each kind, shared log-file
-// records, and the table of remembered specifications.
-#include <zel/zel.h>
-
-#include <gtest/gtest.h>
-#include <string>
-#include <sys/types.h>
+// records and the table of remembered specifications. Log files: lazy
+// opening, rotation by record count shared across routes, archive names and
+// fallback when a file cannot be opened. (The fork child's own files are in
+// the reliability tests.)
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "svc/routes.h"
@@ -13,32 +13,51 @@
 namespace {
 
 using zeltest::kInvalid;
+using zeltest::read_file;
+using zeltest::write_file;
 
-class RouteList : public ::testing::Test {
+class Routes : public ::testing::Test {
 protected:
     void TearDown() override {
         zel_svc__close_routes(&block_);
         zel_svc__close_routes(&other_);
+        std::free(block_.routes);  // an emptied block keeps its array
+        std::free(other_.routes);
     }
-    unsigned32 build(const std::string &list, int fallback = ZEL_SVC_ROUTE_STDERR) {
+    unsigned32 build(const std::string &list, int fallback = ZEL_SVC_ROUTE_STDERR, zel_svc_routes_t *block = nullptr) {
         unsigned32 st = 12345;
-        zel_svc__close_routes(&block_);
-        zel_svc__open_routes(&block_, fallback, list.c_str(), &st);
+        block = block ? block : &block_;
+        zel_svc__close_routes(block);
+        zel_svc__open_routes(block, fallback, list.c_str(), &st);
         return st;
     }
     zel_svc_route_t *route(int i) { return block_.routes[i]; }
-    zel_svc_fileroute_t *file(int i) { return static_cast<zel_svc_fileroute_t *>(route(i)->target); }
+    zel_svc_fileroute_t *file(int i, zel_svc_routes_t *block = nullptr) {
+        return static_cast<zel_svc_fileroute_t *>((block ? block : &block_)->routes[i]->target);
+    }
+    // What the printing code does for one record on one route.
+    static void write(zel_svc_route_t *route, const std::string &text) {
+        zel_svc__check_open(route);
+        ASSERT_TRUE(zel::is_file_kind(route->kind));
+        FILE *stream = static_cast<zel_svc_fileroute_t *>(route->target)->stream;
+        ASSERT_NE(nullptr, stream);
+        std::fputs((text + "\n").c_str(), stream);
+        std::fflush(stream);
+    }
+    std::string path(const std::string &name) { return dir_.file(name); }
 
     zel_svc_routes_t block_{};
     zel_svc_routes_t other_{};
     zeltest::TempDir dir_;
 };
+using RouteList = Routes;
+using LogFile = Routes;
 
 TEST_F(RouteList, SeparatorsAndStreamKinds) {
     EXPECT_EQ(0u, build("STDERR:;;;STDOUT:;XMLSTDOUT:x;XMLSTDERR:;DISCARD:;"));
     ASSERT_EQ(5, block_.count);
-    const int kinds[] = {ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDOUT, ZEL_SVC_ROUTE_XMLSTDOUT,
-                         ZEL_SVC_ROUTE_XMLSTDERR, ZEL_SVC_ROUTE_DISCARD};
+    const int kinds[] = {ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDOUT, ZEL_SVC_ROUTE_XMLSTDOUT, ZEL_SVC_ROUTE_XMLSTDERR,
+                         ZEL_SVC_ROUTE_DISCARD};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(kinds[i], route(i)->kind) << i;
         EXPECT_EQ(1, route(i)->open);
@@ -51,7 +70,7 @@ TEST_F(RouteList, SeparatorsAndStreamKinds) {
 TEST_F(RouteList, FaultsStopTheBuildAndKeepEarlierRoutes) {
     EXPECT_EQ(kInvalid, build("STDERR"));  // ':' is required even without a parameter
     EXPECT_EQ(0, block_.count);
-    EXPECT_EQ(kInvalid, build("STDOUT:;FILE.3:" + dir_.file("x") + ";STDERR:"));
+    EXPECT_EQ(kInvalid, build("STDOUT:;FILE.3:" + path("x") + ";STDERR:"));
     ASSERT_EQ(1, block_.count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, route(0)->kind);
     EXPECT_EQ(kInvalid, build(";STDERR:"));  // a lone ';' first is an empty route
@@ -61,64 +80,59 @@ TEST_F(RouteList, FaultsStopTheBuildAndKeepEarlierRoutes) {
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(0)->kind);
 }
 
+// Archives stop at 99; a mode must be octal and at most 0777; unknown owners
+// and groups are -1; files open at their first record.
 TEST_F(RouteList, FileCountsModesOwners) {
-    ASSERT_EQ(0u, build("FILE.3.100:" + dir_.file("a") + ";TEXTFILE.500.10:" + dir_.file("b") +
-                        ";UTF8FILE:" + dir_.file("c") + ":0640;XMLFILE:" + dir_.file("d") +
-                        ":999;FILE:" + dir_.file("e") + ":1777:root:root;FILE:" +
-                        dir_.file("f") + "::nosuchuser_zel:nosuchgroup_zel"));
-    // Archives stop at 99; a mode must be octal and at most 0777; unknown
-    // owners and groups are -1.
-    const struct {
-        int kind, archives, records, mode, uid, gid;
-    } want[] = {{ZEL_SVC_ROUTE_FILE, 3, 100, 0, -1, -1},    {ZEL_SVC_ROUTE_FILE, 99, 10, 0, -1, -1},
-                {ZEL_SVC_ROUTE_UTF8FILE, 0, 0, 0640, -1, -1}, {ZEL_SVC_ROUTE_XMLFILE, 0, 0, 0, -1, -1},
-                {ZEL_SVC_ROUTE_FILE, 0, 0, 0, 0, 0},         {ZEL_SVC_ROUTE_FILE, 0, 0, 0, -1, -1}};
+    ASSERT_EQ(0u, build("FILE.3.100:" + path("a") + ";TEXTFILE.500.10:" + path("b") + ";UTF8FILE:" + path("c") +
+                        ":0640;XMLFILE:" + path("d") + ":999;FILE:" + path("e") + ":1777:root:root;FILE:" + path("f") +
+                        "::nosuchuser_zel:nosuchgroup_zel"));
+    const int f = ZEL_SVC_ROUTE_FILE;
+    const int want[][6] = {{f, 3, 100, 0, -1, -1},   {f, 99, 10, 0, -1, -1}, {ZEL_SVC_ROUTE_UTF8FILE, 0, 0, 0640, -1, -1},
+                           {ZEL_SVC_ROUTE_XMLFILE, 0, 0, 0, -1, -1}, {f, 0, 0, 0, 0, 0}, {f, 0, 0, 0, -1, -1}};
     ASSERT_EQ(6, block_.count);
     for (int i = 0; i < 6; ++i) {
-        const auto &w = want[i];
-        EXPECT_EQ(w.kind, route(i)->kind) << i;
-        EXPECT_EQ(w.archives, file(i)->archives) << i;
-        EXPECT_EQ(w.records, file(i)->records_per_file) << i;
-        EXPECT_EQ(w.mode, file(i)->mode) << i;
-        EXPECT_EQ(w.uid, file(i)->uid) << i;
-        EXPECT_EQ(w.gid, file(i)->gid) << i;
-        EXPECT_EQ(0, route(i)->open) << "files open at their first record";
-        EXPECT_EQ(nullptr, file(i)->stream);
+        const zel_svc_fileroute_t *r = file(i);
+        const int got[] = {route(i)->kind, r->archives, r->records_per_file, r->mode, r->uid, r->gid};
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(want[i][k], got[k]) << "route " << i << " field " << k;
+        EXPECT_EQ(0, route(i)->open);
+        EXPECT_EQ(nullptr, r->stream);
     }
-    EXPECT_EQ(dir_.file("c"), file(2)->name);  // the mode is not part of the name
+    EXPECT_EQ(path("c"), file(2)->name);  // the mode is not part of the name
 }
 
 TEST_F(RouteList, FileNamesExpandTheProcessId) {
     std::string pid = std::to_string(getpid());
-    ASSERT_EQ(0u, build("FILE:" + dir_.file("p_%ld.log") + ";FILE:" + dir_.file("q_%d.x.y") +
-                        ";FILE:" + dir_.file("r_100%%_%s_%") ));
+    ASSERT_EQ(0u, build("FILE:" + path("p_%ld.log") + ";FILE:" + path("q_%d.x.y") + ";FILE:" + path("r_100%%_%s_%")));
     ASSERT_EQ(3, block_.count);
-    EXPECT_EQ(dir_.file("p_" + pid + ".log"), file(0)->name);
-    EXPECT_EQ(dir_.file("p_%ld.log"), file(0)->pattern);
-    EXPECT_EQ(dir_.file("q_" + pid + ".x.y"), file(1)->name);
-    EXPECT_EQ(dir_.file("r_100%_%s_%"), file(2)->name);
+    EXPECT_EQ(path("p_" + pid + ".log"), file(0)->name);
+    EXPECT_EQ(path("p_%ld.log"), file(0)->pattern);
+    EXPECT_EQ(path("q_" + pid + ".x.y"), file(1)->name);
+    EXPECT_EQ(path("r_100%_%s_%"), file(2)->name);
+    // Flags, widths and precisions as printf reads them; an absurd width is no conversion.
+    ASSERT_EQ(0u, build("FILE:" + path("t_%012ld_%-7x.%.9u_%99999d")));
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "t_%012ld_%-7x.%.9u_%%99999d", static_cast<long>(getpid()),
+                  static_cast<unsigned>(getpid()), static_cast<unsigned>(getpid()));
+    EXPECT_EQ(path(expected), file(0)->name);
 }
 
 TEST_F(RouteList, RoutesNamingOneFileShareItsRecord) {
-    std::string list = "FILE.2.5:" + dir_.file("s_%ld.log");
+    std::string list = "FILE.2.5:" + path("s_%ld.log");
     ASSERT_EQ(0u, build(list + ";" + list));
-    unsigned32 st = 1;
-    zel_svc__open_routes(&other_, ZEL_SVC_ROUTE_DISCARD, ("FILE.7.9:" + dir_.file("s_%d.log")).c_str(), &st);
-    ASSERT_EQ(0u, st);
+    ASSERT_EQ(0u, build("FILE.7.9:" + path("s_%d.log"), ZEL_SVC_ROUTE_DISCARD, &other_));
     zel_svc_fileroute_t *shared = file(0);
     EXPECT_EQ(shared, file(1));
-    EXPECT_EQ(shared, other_.routes[0]->target);
+    EXPECT_EQ(shared, file(0, &other_));
     EXPECT_EQ(3, shared->references);
     EXPECT_EQ(2, shared->archives);  // the first route set it up; later ones share it
     EXPECT_EQ(5, shared->records_per_file);
     int tables = zel_svc_g_num_fileroutes;
-
     zel_svc__close_routes(&block_);
     EXPECT_EQ(1, shared->references);
     zel_svc__close_routes(&other_);
     EXPECT_EQ(0, shared->references);
     // Named again, the record is reused and set up afresh.
-    ASSERT_EQ(0u, build("FILE.4.6:" + dir_.file("s_%ld.log")));
+    ASSERT_EQ(0u, build("FILE.4.6:" + path("s_%ld.log")));
     EXPECT_EQ(shared, file(0));
     EXPECT_EQ(tables, zel_svc_g_num_fileroutes);
     EXPECT_EQ(4, shared->archives);
@@ -171,6 +185,146 @@ TEST(RouteListDeathTest, InternalFaultsAbort) {
     EXPECT_DEATH(zel_svc__close_routes(&block), "");
     block.routes[0]->kind = ZEL_SVC_ROUTE_DISCARD;
     zel_svc__close_routes(&block);
+    EXPECT_EQ(1, block.capacity);  // emptied, never shrunk
+    std::free(block.routes);
+    // A fault found under the serviceability mutex is written all the same.
+    EXPECT_EXIT(({
+                    zel_svc_routing("ERROR:DISCARD:", &st);
+                    zel_svc_g_routes[1].routes[0]->kind = 42;
+                    zel_svc_routing("ERROR:STDERR:", &st);
+                }),
+                testing::KilledBySignal(SIGABRT), "Unknown route closed");
+}
+
+bool exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
+// The archive names present for `base`, ".1" to ".9", as "1=contents;...".
+std::string archives_of(const std::string &base) {
+    std::string out;
+    for (int n = 1; n <= 9; ++n) {
+        std::string name = base + "." + std::to_string(n);
+        if (exists(name)) out += std::to_string(n) + "=" + read_file(name) + ";";
+    }
+    return out;
+}
+
+TEST(ArchiveLogFile, NamesForOneTwoThreeAndFiveArchives) {
+    const struct {
+        int archives;
+        std::vector<std::string> after;  // archive state after each of 6 archivings
+    } cases[] = {
+        {1, {"1=c1;", "1=c2;", "1=c3;", "1=c4;", "1=c5;", "1=c6;"}},
+        {2, {"1=c1;", "1=c2;", "1=c3;", "1=c4;", "1=c5;", "1=c6;"}},
+        {3, {"1=c1;", "1=c1;2=c2;", "1=c3;2=c2;", "1=c4;2=c2;", "1=c5;2=c2;", "1=c6;2=c2;"}},
+        {5, {"1=c1;", "1=c1;2=c2;", "1=c1;2=c2;3=c3;", "1=c1;2=c2;3=c3;4=c4;", "1=c5;2=c2;3=c3;4=c4;",
+             "1=c6;2=c2;3=c3;4=c4;"}},
+    };
+    for (const auto &c : cases) {
+        zeltest::TempDir dir;
+        std::string log = dir.file("t.log");
+        for (int i = 0; i < 6; ++i) {
+            write_file(log, "c" + std::to_string(i + 1));
+            archiveLogFile(log.c_str(), c.archives);
+            EXPECT_FALSE(exists(log));
+            EXPECT_EQ(c.after[i], archives_of(log)) << "archives " << c.archives << " step " << i;
+        }
+    }
+    // Nothing happens without archives or without a file.
+    zeltest::TempDir dir;
+    std::string log = dir.file("t.log");
+    archiveLogFile(log.c_str(), 3);
+    write_file(log, "x");
+    archiveLogFile(log.c_str(), 0);
+    EXPECT_EQ("x", read_file(log));
+    EXPECT_EQ("", archives_of(log));
+}
+
+// Each file held "old" before its route was set up. With archives, the old
+// file is archived at set-up and each full file at the next record; without
+// archives a file starts empty at its first record and at each later turn;
+// without a record count it only grows.
+TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
+    const struct { const char *kind, *name, *file, *archives; } cases[] = {
+        {"FILE.3.2", "rot.log", "r5\n", "1=r3\nr4\n;2=r1\nr2\n;"},
+        {"FILE.0.2", "trunc.log", "r5\n", ""},
+        {"FILE", "plain.log", "old\nr1\nr2\nr3\nr4\nr5\n", ""},
+        {"FILE.3.0", "once.log", "r1\nr2\nr3\nr4\nr5\n", "1=old\n;"},
+    };
+    std::string list;
+    for (const auto &c : cases) {
+        write_file(path(c.name), "old\n");
+        list += std::string(c.kind) + ":" + path(c.name) + ";";
+    }
+    ASSERT_EQ(0u, build(list));
+    EXPECT_FALSE(exists(path("rot.log")));
+    EXPECT_EQ("old\n", read_file(path("trunc.log")));
+    for (int i = 1; i <= 5; ++i) {
+        for (int r = 0; r < 4; ++r) write(route(r), "r" + std::to_string(i));
+        if (i == 1) { EXPECT_EQ("r1\n", read_file(path("trunc.log"))); }
+    }
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.file, read_file(path(c.name))) << c.kind;
+        EXPECT_EQ(c.archives, archives_of(path(c.name))) << c.kind;
+    }
+}
+
+TEST_F(LogFile, RecordCountIsSharedByEveryRouteOfTheFile) {
+    std::string log = path("s.log");
+    ASSERT_EQ(0u, build("FILE.0.2:" + log));
+    ASSERT_EQ(0u, build("TEXTFILE.9.9:" + log, ZEL_SVC_ROUTE_DISCARD, &other_));
+    zel_svc_route_t *ra = route(0), *rb = other_.routes[0];
+    write(ra, "r1");
+    write(rb, "r2");
+    write(ra, "r3");  // third record of the file: it starts again
+    write(rb, "r4");
+    EXPECT_EQ("r3\nr4\n", read_file(log));
+}
+
+TEST_F(LogFile, OpeningSetsCloseOnExecModeAndOwnerEveryTime) {
+    std::string log = path("m.log");
+    ASSERT_EQ(0u, build("FILE.0.1:" + log + ":0600:nosuchuser_zel"));
+    write(route(0), "r1");
+    EXPECT_TRUE(fcntl(fileno(file(0)->stream), F_GETFD) & FD_CLOEXEC);
+    struct stat st;
+    ASSERT_EQ(0, stat(log.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    ASSERT_EQ(0, chmod(log.c_str(), 0644));
+    write(route(0), "r2");  // rotation: a new file with the same mode
+    ASSERT_EQ(0, stat(log.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    EXPECT_EQ("r2\n", read_file(log));
+}
+
+TEST_F(LogFile, UnusableFilesFallBack) {
+    std::string deep = dir_.path();
+    // A 511-character name that can be opened: directories of 200 characters.
+    while (deep.size() + 201 < 511 - 10) {
+        deep += "/" + std::string(200, 'd');
+        ASSERT_EQ(0, mkdir(deep.c_str(), 0700));
+    }
+    std::string name511 = deep + "/" + std::string(511 - deep.size() - 1, 'f');
+    ASSERT_EQ(511u, name511.size());
+    ASSERT_EQ(0u, build("FILE:" + path("missing/x.log") + ";FILE:" + dir_.path() + ";XMLFILE:" +
+                        path(std::string(5000, 'n')) + ";UTF8FILE:" + name511));
+    ASSERT_EQ(0u, build("FILE:" + path("missing/x.log"), ZEL_SVC_ROUTE_DISCARD, &other_));
+    for (int i = 0; i < 3; ++i) {
+        zel_svc__check_open(route(i));
+        EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(i)->kind) << i;
+        EXPECT_EQ(1, route(i)->open);
+    }
+    // The other route of the failed file falls back at its next record, to
+    // its own fallback, and the name is never tried again.
+    zel_svc__check_open(other_.routes[0]);
+    EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, other_.routes[0]->kind);
+    ASSERT_EQ(0, mkdir(path("missing").c_str(), 0700));
+    zel_svc_routes_t c{};
+    ASSERT_EQ(0u, build("FILE:" + path("missing/x.log"), ZEL_SVC_ROUTE_STDERR, &c));
+    write(c.routes[0], "now");
+    zel_svc__close_routes(&c);
+    std::free(c.routes);
+    EXPECT_EQ("now\n", read_file(path("missing/x.log")));
+    write(route(3), "long");
+    EXPECT_EQ("long\n", read_file(name511));
 }
 
 }  // namespace

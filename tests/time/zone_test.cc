@@ -1,16 +1,16 @@
 // Time-zone rules: the choice from TZ and its cache, rule strings and their
-// refusals, re-basing "posixrules", and zone files good, lying and installed.
-#include <gtest/gtest.h>
-
+// refusals, re-basing "posixrules", and zone files good, lying and installed;
+// and the local zone against glibc's localtime_r: offset, daylight flag and
+// abbreviation around every transition of 1970..2037, for rule strings and
+// for installed zone files.
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <memory>
-#include <string>
+#include <set>
 #include <thread>
-#include <vector>
 
 #include "support/test_support.h"
 #include "time/zone_state.h"
@@ -50,10 +50,55 @@ int load_bytes(const std::string &bytes, ZoneState *sp) {
     return zel::tzload(dir.file("zone").c_str(), sp);
 }
 
+constexpr int64_t kEnd = 2145916799;  // 2037-12-31 23:59:59, within a 32-bit time_t
+
+// "offset daylight abbreviation" as glibc sees them.
+std::string glibc_at(int64_t t) {
+    time_t tt = static_cast<time_t>(t);
+    struct tm tm;
+    localtime_r(&tt, &tm);
+    return std::to_string(tm.tm_gmtoff) + " " + std::to_string(tm.tm_isdst > 0) + " " + tm.tm_zone;
+}
+
+// The first second at which `at` differs from its value at `lo`.
+template <typename F> int64_t change_after(F at, int64_t lo, int64_t hi) {
+    std::string first = at(lo);
+    while (hi - lo > 1) {
+        int64_t mid = lo + (hi - lo) / 2;
+        (at(mid) == first ? lo : hi) = mid;
+    }
+    return hi;
+}
+
+// Scans day by day from `from`, finds every change on either side, and
+// compares the hours around each one and the second before it.
+void compare(const char *tz, int64_t from) {
+    set_tz(tz);
+    std::set<int64_t> changes;
+    for (int64_t t = from; t < kEnd; t += 86400) {
+        int64_t next = t + 86400 < kEnd ? t + 86400 : kEnd;
+        ASSERT_EQ(zone_at(t), glibc_at(t)) << tz << " at " << t;
+        if (glibc_at(next) != glibc_at(t)) changes.insert(change_after(glibc_at, t, next));
+        if (zone_at(next) != zone_at(t)) changes.insert(change_after(zone_at, t, next));
+    }
+    for (int64_t c : changes) {
+        for (int64_t t : {c - 7200, c - 3600, c - 1, c, c + 3600, c + 7200}) {
+            if (t < from || t > kEnd) continue;
+            EXPECT_EQ(zone_at(t), glibc_at(t)) << tz << " at " << t;
+        }
+    }
+}
+
+// Rule zones start at their first transition: before it the zone shows its
+// standard time, where a southern zone's rule would already be in daylight.
+void compare_rule(const char *tz) {
+    std::unique_ptr<zel::ZoneState> s(new zel::ZoneState);
+    ASSERT_EQ(zel::tzparse(tz, false, s.get()), 0) << tz;
+    compare(tz, s->timecnt ? s->ats[0] : 0);
+}
+
 }  // namespace
 
-// (Rule strings and zone files around their transitions are compared with
-// the C library's in zone_glibc_test.cc.)
 TEST(ZoneChoice, CasesOfTheRules) {
     set_tz("");
     EXPECT_EQ(zone_at(1625097600), "0 0 GMT");
@@ -208,4 +253,22 @@ TEST(ZoneFile, EveryInstalledZoneLoads) {
         return 0;
     }, 16, 0);
     if (zones == 0) GTEST_SKIP() << "no zone files installed";
+}
+
+TEST(ZoneVsGlibc, RuleStrings) {
+    for (const char *rule : {"EST5EDT,M3.2.0,M11.1.0", "CET-1CEST,M3.5.0,M10.5.0/3",
+                             "XNT3:30XND2:30,M3.2.0/0:01,M11.1.0/0:01:30",  // northern
+                             "AEST-10AEDT,M10.1.0,M4.1.0/3", "NZST-12NZDT,M9.5.0,M4.1.0/3",  // southern
+                             "IST-5:30", "XJT3XJS,J60/1,J300/3", "XZT-2XZS,59,300/1:30", "XYT+4XYS+3,0/5,365/1"})
+        compare_rule(rule);
+}
+
+TEST(ZoneVsGlibc, InstalledZoneFiles) {
+    int compared = 0;
+    for (const char *name : {"Europe/Paris", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "Pacific/Chatham"}) {
+        if (access((std::string("/usr/share/zoneinfo/") + name).c_str(), R_OK) != 0) continue;
+        compare(name, 0);
+        ++compared;
+    }
+    if (compared == 0) GTEST_SKIP() << "no zone files installed";
 }

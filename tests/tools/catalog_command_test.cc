@@ -1,17 +1,14 @@
 // zel catalog, run as an administrator runs it: export a component, compile
-// the export with gencat, read it back, and check good and broken catalogs.
+// the export with gencat, read it back, and check good and broken catalogs;
+// and the printf conversions that zel catalog check compares.
 #include <zel/zel.h>
 
-#include <gtest/gtest.h>
 #include <nl_types.h>
 #include <sys/wait.h>
 
-#include <cstdio>
-#include <cstring>
 #include <sstream>
-#include <string>
-#include <vector>
 
+#include "conversions.h"
 #include "support/test_support.h"
 
 namespace {
@@ -95,6 +92,32 @@ TEST(CatalogCommand, UsageErrorsAndUnreadableCatalogsExitWith2) {
                                       "catalog check " + compiled_export(dir, "qpc") + " xyz"};
     for (const std::string &args : cases) EXPECT_EQ(2, run(zel + " " + args).status) << args;
     EXPECT_NE(std::string::npos, run(zel + " --help").out.find("catalog export"));
+}
+
+using zeltool::format_conversions;
+using zeltool::printf_conversions;
+
+std::string list(const char *text) { return format_conversions(printf_conversions(text)); }
+
+TEST(Conversions, KindsInArgumentOrderOrByPosition) {
+    EXPECT_EQ("%s %d", list("open %s failed: %d"));
+    EXPECT_EQ("-", list("100%% done, %m"));
+    EXPECT_EQ("%s", list("%-10.3s%%"));
+    EXPECT_EQ("* %d * * %s", list("%*d %*.*s"));
+    EXPECT_EQ("%ld %lld %hhu %Lf %qd %jd %zu %td %S %C %p", list("%ld %lld %hhu %Lf %qd %jd %zu %td %S %C %p"));
+    EXPECT_NE(list("%d"), list("%ld"));
+    EXPECT_NE(list("%s %d"), list("%d %s"));
+
+    // Positional arguments compare by position.
+    EXPECT_EQ(list("%s ... %d"), list("%2$d ... %1$s"));
+    EXPECT_EQ("%s", list("%1$s and again %1$s"));
+    EXPECT_EQ("? %s", list("%2$s"));
+    EXPECT_EQ("* %s", list("%2$.*1$s"));
+    EXPECT_EQ("%s|d", list("%1$s %1$d"));
+    // Malformed conversions never match a well-formed list.
+    EXPECT_EQ("%s !%", list("%s 100%"));
+    EXPECT_EQ("!%y", list("%y"));
+    EXPECT_EQ("!%99999$", list("%99999$s"));
 }
 
 }  // namespace
