@@ -89,7 +89,7 @@ void debug_fill_prolog(zel_svc_prolog *header, zel_svc_handle *handle, const cha
     header->attributes = level;
     header->msgid = 0;
     header->format = const_cast<char *>(format);
-    header->file = file ? file : "?";
+    header->file = file;  // as given: a null name prints as "(null)"
     header->line = line;
 }
 

@@ -109,7 +109,7 @@ TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
     const std::string long_name(600, 'f');
     const struct { const char *file; int line; const char *where; } cases[] = {
         {"lib/x.cc", 12, "lib/x.cc 12"}, {"short.cc", -3, "short.cc -3"},
-        {long_name.c_str(), -3, nullptr}};
+        {nullptr, 5, "(null) 5"}, {long_name.c_str(), -3, nullptr}};
     for (const auto &c : cases) {
         trace(7, "value %d of %s", c.file, c.line);
         direct(' ', 42, "y");
