@@ -71,8 +71,9 @@ void print_message(PrintCall *call, va_list args) {
 void message(Road road, zel_svc_handle *handle, int cs, const char *file, int line,
              const char *argtypes, unsigned32 index, unsigned32 attributes, unsigned32 msgid,
              va_list args) {
-    PrintCall call = {};
+    PrintCall call;
     call.road = road;
+    call.trace = false;
     call.handle = handle;
     call.cs = cs;
     call.file = file;
@@ -81,6 +82,8 @@ void message(Road road, zel_svc_handle *handle, int cs, const char *file, int li
     call.index = index;
     call.attributes = attributes;
     call.msgid = msgid;
+    call.format = nullptr;
+    clear_call_context(&call.ctx);
     print_message(&call, args);
 }
 

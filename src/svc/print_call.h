@@ -41,6 +41,18 @@ void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count, va_list a
 // releases the serviceability mutex.
 void cleanup_wrapper(void *call);
 
+// Clears what a call reads of its context before the header is built; the
+// rest is filled when it is built, so the whole context is not cleared at
+// every call (most records go nowhere).
+inline void clear_call_context(zel_svc_msgctx *ctx) {
+    ctx->header.built = 0;
+    ctx->header.format = nullptr;
+    ctx->conv = nullptr;
+    ctx->conv_len = 0;
+    ctx->text = nullptr;
+    ctx->text_len = 0;
+}
+
 // The code-set pair of a call: UTF-8 text goes to the local code page where a
 // route converts, local text to UTF-8.
 inline void choose_code_sets(zel_svc_msgctx *ctx, bool utf8_text) {

@@ -30,11 +30,7 @@ void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsign
     call.index = index;
     call.attributes = level;
     call.format = format;
-    call.ctx.header.built = 0;
-    call.ctx.conv = nullptr;
-    call.ctx.conv_len = 0;
-    call.ctx.text = nullptr;
-    call.ctx.text_len = 0;
+    clear_call_context(&call.ctx);
     choose_code_sets(&call.ctx, road != Road::plain);
     svc_lock();
     pthread_cleanup_push(cleanup_wrapper, &call);
