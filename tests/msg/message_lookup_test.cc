@@ -1,27 +1,18 @@
-// Status-code names, the default-text lookup over the table list, the message
-// getters and the one-line error descriptions; and the compiled message
-// tables that the build makes from the message sources: identifiers, the rows
-// left empty and the printf conversions of every text. (Their order and
-// bounds are what the lookup of every row below relies on.)
-#include <zel/zel.h>
-
+// Status names, default texts, getters, error texts and the compiled tables.
 #include <cctype>
 
+#include "conversions.h"
 #include "support/test_support.h"
 
 namespace {
 
-std::string tech(unsigned32 code) {
-    char name[4];
-    zel_msg__inq_tech(code, name);
-    return name;
+std::string name(void (*inq)(unsigned32, char *), unsigned32 code) {
+    char text[4];
+    inq(code, text);
+    return text;
 }
-
-std::string comp(unsigned32 code) {
-    char name[4];
-    zel_msg__inq_comp(code, name);
-    return name;
-}
+std::string tech(unsigned32 code) { return name(zel_msg__inq_tech, code); }
+std::string comp(unsigned32 code) { return name(zel_msg__inq_comp, code); }
 
 std::string describe(unsigned32 code, int *status, bool utf8 = false) {
     char text[ZEL_ERROR_TEXT_MAX];
@@ -32,26 +23,23 @@ std::string describe(unsigned32 code, int *status, bool utf8 = false) {
 TEST(StatusCodeNames, TechnologyAndComponent) {
     EXPECT_EQ("vr qpc|dce bas|dfs aaa", tech(0x3665A096) + " " + comp(0x3665A096) + "|" + tech(0x10652203) + " " +
                                             comp(0x10652203) + "|" + tech(0x20000000) + " " + comp(0x20000000));
-    EXPECT_EQ("qpi", comp(0x36660FD3));
     for (unsigned32 t : {0u, 4u, 5u, 7u, 15u}) EXPECT_EQ("???", tech(t << 28)) << t;
     // Component number 0 is "aaa"; 63999 is the last with a name; 64000 and
     // above start with the alphabet's terminating NUL.
-    EXPECT_EQ("aaa", comp(0x30000123));
-    EXPECT_EQ("@@@", comp(0x3F9FF000));
-    EXPECT_EQ("", comp(0x3FA00000));
-    EXPECT_EQ("", comp(0xFFFFFFFF));
+    EXPECT_EQ("qpi|aaa|@@@||", comp(0x36660FD3) + "|" + comp(0x30000123) + "|" + comp(0x3F9FF000) + "|" +
+                                   comp(0x3FA00000) + "|" + comp(0xFFFFFFFF));
 }
 
 // Present rows, the empty deploy texts among them, are all checked below.
 TEST(DefaultLookup, BoundsAndAbsence) {
-    unsigned32 st = 0;
-    // Inside the interface table's bounds but without a row.
-    EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x36660FD3, &st));
-    EXPECT_EQ(0x10652204u, st);
-    // Code 0 stands for 0x10652209, which no compiled table holds.
-    st = 0;
-    EXPECT_EQ(nullptr, zel_msg_get_default_msg(0, &st));
-    EXPECT_EQ(0x10652204u, st);
+    // Inside the interface table's bounds but without a row; code 0 stands
+    // for 0x10652209, which no compiled table holds.
+    for (unsigned32 code : {0x36660FD3u, 0u}) {
+        unsigned32 st = 0;
+        EXPECT_EQ(nullptr, zel_msg_get_default_msg(code, &st));
+        EXPECT_EQ(0x10652204u, st);
+    }
+    unsigned32 st;
     // The gap between two ranges of one table.
     for (unsigned32 n = 181; n < 300; ++n) EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x3665A000 + n, &st)) << n;
 }
@@ -121,36 +109,6 @@ TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
 
 constexpr unsigned32 kFirstDescription = 4050;  // rows from here name sub-components
 
-unsigned32 number_of(unsigned32 code) { return code & 0xFFF; }
-
-// Empty when every conversion in text is well formed, else what is wrong.
-std::string conversion_problem(const char *text) {
-    static const char *const lengths[] = {"hh", "ll", "h", "l", "L", "j", "z", "t"};
-    for (const char *p = text; (p = std::strchr(p, '%')) != nullptr;) {
-        if (*++p == '%') {
-            ++p;
-            continue;
-        }
-        p += std::strspn(p, "-+ #0'");
-        p += *p == '*' ? 1 : std::strspn(p, "0123456789");
-        if (*p == '.') {
-            ++p;
-            p += *p == '*' ? 1 : std::strspn(p, "0123456789");
-        }
-        for (const char *len : lengths) {
-            if (std::strncmp(p, len, std::strlen(len)) == 0) {
-                p += std::strlen(len);
-                break;
-            }
-        }
-        if (*p == '\0') return "dangling %";
-        if (*p == 'n') return "%n";
-        if (!std::strchr("diouxXcspSC", *p)) return std::string("unknown conversion %") + *p;
-        ++p;
-    }
-    return "";
-}
-
 TEST(MessageSources, TextsCarryTheirIdentifier) {
     const unsigned32 expected_empty[3] = {0, 325, 0};
     for (int t = 0; t < 3; ++t) {
@@ -164,8 +122,10 @@ TEST(MessageSources, TextsCarryTheirIdentifier) {
             const zel_msg_row &row = entry.table[i];
             const std::string text = row.text;
             SCOPED_TRACE(text);
-            EXPECT_EQ("", conversion_problem(row.text));
-            if (number_of(row.code) >= kFirstDescription) {
+            // Well-formed conversions only; no %n and no floating numbers.
+            for (const std::string &kind : zeltool::printf_conversions(row.text))
+                EXPECT_EQ(std::string::npos, kind.find_first_not_of("hlLjzt*diouxXcspSC")) << kind;
+            if ((row.code & 0xFFF) >= kFirstDescription) {
                 EXPECT_FALSE(text.empty());
                 EXPECT_EQ(std::string::npos, text.find_first_of(" %"));
                 continue;
@@ -175,7 +135,7 @@ TEST(MessageSources, TextsCarryTheirIdentifier) {
                 continue;
             }
             char id[16];
-            std::snprintf(id, sizeof id, "KVX%s%04u", letters.c_str(), unsigned(number_of(row.code)));
+            std::snprintf(id, sizeof id, "KVX%s%04u", letters.c_str(), unsigned(row.code & 0xFFF));
             ASSERT_GT(text.size(), 14u);
             EXPECT_EQ(id, text.substr(0, 9));
             EXPECT_NE(std::string::npos, std::string("EWI").find(text[9]));

@@ -6,9 +6,7 @@
 #include <stdexcept>
 
 #include <ftw.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace zeltest {
 
@@ -43,11 +41,6 @@ std::vector<std::string> lines_of(const std::string &path) {
     std::istringstream in(read_file(path));
     for (std::string line; std::getline(in, line);) out.push_back(line);
     return out;
-}
-
-std::string source_dir() {
-    const char *dir = std::getenv("ZEL_TEST_SOURCE_DIR");
-    return dir ? dir : ".";
 }
 
 void compile_catalog(const std::string &path, const std::string &source, const std::string &locale) {

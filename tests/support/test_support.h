@@ -3,20 +3,29 @@
 #define ZEL_TESTS_SUPPORT_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
+#include <zel/zel.h>
 
+#include <atomic>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace zeltest {
 
-// A fresh directory under the system's temporary directory, removed with its
-// contents when the object goes.
+// A fresh temporary directory, removed with its contents.
 class TempDir {
 public:
     TempDir();
@@ -40,21 +49,14 @@ std::string taken(char *text);
 // The lines of a file, without their newlines.
 std::vector<std::string> lines_of(const std::string &path);
 
-// The project's source directory, for test data.
-std::string source_dir();
-
-// Compiles a message catalog from gencat source text into `path` (its folder
-// is created), reading the source in the code set of `locale`. Fails the
-// calling test when gencat does.
+// gencat `source` into `path` (folder created), read in `locale`'s code set.
 void compile_catalog(const std::string &path, const std::string &source,
                      const std::string &locale = "C");
 
-// Runs `body` in a child process and returns its exit status (or 128 + the
-// signal that ended it).
+// Exit status of `body` run in a child (128 + signal if killed).
 int run_in_child(void (*body)());
 
-// Forks `count` children that start together once all exist; each runs
-// body(its index) and exits with 0 when the body returns.
+// Forks `count` children that start together and run body(index), exiting 0.
 std::vector<pid_t> fork_children(int count, const std::function<void(int)> &body);
 
 // Waits for the children, each of which must exit with 0.

@@ -1,10 +1,6 @@
-// The message and trace entry points end to end: routes of every writing
-// kind, both code-set pairs, the standard-error copy, abort and exit, filters
-// and assertions.
+// Message and trace entry points end to end.
 #include <clocale>
 #include <regex>
-
-#include <unistd.h>
 
 #include "svc_test_util.h"
 
@@ -41,8 +37,8 @@ TEST_F(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
     EXPECT_TRUE(std::regex_match(err, std::regex(head + "\n" + text))) << err;
 }
 
-// A sub-component index past the end of the table names no sub-component and
-// never reaches a trace level; XML parameter lines keep up to 10000 bytes.
+// An index past the table names no sub-component and no trace level; XML
+// parameter lines keep up to 10000 bytes.
 TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     set_routes("ERROR:FILE:" + file("a.log") + ";XMLFILE:" + file("a.xml"));
     zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR, kSystemCall,
@@ -63,11 +59,9 @@ TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
     set_routes("ERROR:FILE:" + file("a.log"));
     testing::internal::CaptureStderr();
     error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING, "a", 1);
-    EXPECT_EQ("", testing::internal::GetCapturedStderr());
-    testing::internal::CaptureStderr();
     error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING | ZEL_SVC_ATTR_ALSO_STDERR, "b", 2);
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(has(err, "\nKVXSC0156E   The b system")) << err;
+    EXPECT_TRUE(has(err, "\nKVXSC0156E   The b system") && !has(err, "The a system")) << err;
     EXPECT_EQ("", text_of("a.log"));
 }
 
@@ -85,12 +79,10 @@ TEST_F(MessageRoutes, AbortAndExitAfterTheWrites) {
                 }),
                 testing::ExitedWithCode(1), "The y system routine failed");
     // Abort wins over exit; exit 1 over exit 0.
-    const unsigned32 notice = ZEL_SVC_SEV_NOTICE;
-    EXPECT_EXIT(error_message(notice | ZEL_SVC_ATTR_EXIT_SUCCESS, "z", 3), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(error_message(notice | ZEL_SVC_ATTR_EXIT_SUCCESS | ZEL_SVC_ATTR_EXIT_FAILURE, "z", 3),
-                testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(error_message(notice | ZEL_SVC_ATTR_EXIT_FAILURE | ZEL_SVC_ATTR_ABORT, "z", 3),
-                testing::KilledBySignal(SIGABRT), "");
+    const unsigned32 notice = ZEL_SVC_SEV_NOTICE, success = ZEL_SVC_ATTR_EXIT_SUCCESS, failure = ZEL_SVC_ATTR_EXIT_FAILURE;
+    EXPECT_EXIT(error_message(notice | success, "z", 3), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(error_message(notice | success | failure, "z", 3), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(error_message(notice | failure | ZEL_SVC_ATTR_ABORT, "z", 3), testing::KilledBySignal(SIGABRT), "");
     // A null handle returns at once, whatever the attribute word asks.
     zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, kNoMemory);
 }
@@ -110,7 +102,7 @@ TEST_F(MessageRoutes, FilterDropsMessageAndItsAbort) {
     ASSERT_NE(nullptr, handle);
     set_routes("ERROR:FILE:" + file("a.log"));
     handle->filter = drop_all;
-    error_message(0x1020, "a", 1, handle);
+    error_message(0x1020, "a", 1, handle);  // abort asked, but dropped
     EXPECT_EQ(1, g_filter_calls);
     EXPECT_EQ(kSystemCall, g_filter_msgid);
     EXPECT_EQ("", text_of("a.log"));
@@ -150,12 +142,10 @@ TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "one %d", 1);
     zel_svc__debug_utf8_withfile(zelmox_client_svc_handle, "u.cc", 4, 0, 1, "two %d", 2);
     std::string text = read_file(log);
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n)"))) << text;
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(u\.cc 4 0x[0-9a-f]{8}\ntwo 2\n)"))) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n[^\n]*u\.cc 4 0x[0-9a-f]{8}\ntwo 2\n)"))) << text;
 }
 
-// In a Latin-1 process, each destination gets the code set its kind asks for,
-// whichever code set the text came in.
+// In a Latin-1 process each destination gets its kind's code set.
 void code_set_pairs() {
     if (!std::setlocale(LC_ALL, "de_DE.iso88591")) _exit(77);
     setenv("LC_ALL", "de_DE.iso88591", 1);  // start-up reads the locale from the environment
@@ -170,10 +160,8 @@ void code_set_pairs() {
     zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");
     std::string l = read_file(dir.file("l.log")), u = read_file(dir.file("u.log"));
-    const char *const wanted[][2] = {{"The \xE9 system", "The \xC3\xA9 system"},
-                                     {"The \xE8 system", "The \xC3\xA8 system"},
-                                     {"T3 \xE0\n", "T3 \xC3\xA0\n"},
-                                     {"T4 \xFC\n", "T4 \xC3\xBC\n"}};
+    const char *const wanted[][2] = {{"The \xE9 system", "The \xC3\xA9 system"}, {"The \xE8 system", "The \xC3\xA8 system"},
+                                     {"T3 \xE0\n", "T3 \xC3\xA0\n"}, {"T4 \xFC\n", "T4 \xC3\xBC\n"}};
     bool ok = true;
     for (const auto &w : wanted) ok = ok && has(l, w[0]) && has(u, w[1]);
     if (!ok) std::fprintf(stderr, "local:\n%s\nutf8:\n%s\n", l.c_str(), u.c_str());

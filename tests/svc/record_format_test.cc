@@ -1,14 +1,10 @@
-// Every byte of the text and XML records of messages and traces, with the
-// header built at a fixed time by the library's own header builders.
-#include <unistd.h>
-
+// Every byte of text and XML records, with headers built at a fixed time.
 #include "svc/record.h"
 #include "svc_test_util.h"
 
 namespace {
 
-using zeltest::kNoMemory;
-using zeltest::kSystemCall;
+using namespace zeltest;
 
 const char kTime[] = "2023-11-14-22:13:20.045+00:00I-----";
 const char kOpenFailed[] = "KVXSC0156E   The open system routine failed: system error code: 2";
@@ -17,18 +13,17 @@ class RecordFormat : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("TZ", "UTC0", 1);
-        zeltest::start_svctest();
+        start_svctest();
         struct timespec at = {1700000000, 45000000};  // 2023-11-14 22:13:20.045 UTC
         ASSERT_EQ(0, zel_utc_mkbintime(&time_, &at, nullptr, 0));
-        stream_ = std::tmpfile();
-        ASSERT_NE(nullptr, stream_);
+        ASSERT_NE(nullptr, stream_ = std::tmpfile());
         pthread_t self = pthread_self();
         char buf[16];
         std::snprintf(buf, sizeof buf, "0x%8.8lx", static_cast<unsigned long>(zel_svc__mapthreadid(&self)));
         thread_ = buf;
     }
     void TearDown() override {
-        if (stream_) std::fclose(stream_);
+        std::fclose(stream_);
         reset();
     }
     // Message texts belong to the record; trace formats to the caller.
@@ -46,11 +41,12 @@ protected:
         if (ftruncate(fileno(stream_), 0) != 0) ADD_FAILURE() << "ftruncate";
         return out;
     }
-    void message(unsigned32 attributes, unsigned32 msgid, bool xml = false) {
+    void message(unsigned32 attributes, unsigned32 msgid, bool xml = false, const char *text = nullptr) {
         reset();
         zel::_build_prolog(&ctx_, zelmox_client_svc_handle, 0, nullptr, "core/dir/zel_file.cc", 231, "%s%d", 0,
                            attributes, msgid, &time_);
         ctx_.header.xml = xml;
+        if (text) std::free(ctx_.header.format), ctx_.header.format = strdup(text);
     }
     void trace(unsigned32 level, const char *format, const char *file = "?", int line = 0, bool xml = false) {
         reset();
@@ -165,9 +161,7 @@ TEST_F(RecordFormat, XmlMessages) {
     EXPECT_EQ(expected, contents());
 
     // A code of technology "dce" names a "vrb" catalog; a short text is INFO.
-    message(ZEL_SVC_SEV_ERROR, 0x106521FA, true);
-    std::free(ctx_.header.format);
-    ctx_.header.format = strdup("short");
+    message(ZEL_SVC_SEV_ERROR, 0x106521FA, true, "short");
     direct(' ');
     std::string out = contents();
     EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;
@@ -179,8 +173,7 @@ TEST_F(RecordFormat, XmlMessages) {
     out = contents();
     EXPECT_NE(std::string::npos, out.find("[CDATA[KVXSC0156E   The (null) system routine failed: "
                                           "system error code: 2 ]]></LogText>")) << out;
-    std::free(ctx_.header.format);
-    ctx_.header.format = strdup("size %zu");
+    message(ZEL_SVC_SEV_ERROR, kSystemCall, true, "size %zu");
     direct(' ', static_cast<size_t>(7));
     out = contents();
     EXPECT_NE(std::string::npos, out.find("<LogText><![CDATA[size 7 ]]>")) << out;
@@ -219,7 +212,7 @@ TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
 
 TEST(RecordHeader, ProcessIdWhenNoProgramName) {
     // The program name is set at most once per process: look in a child.
-    EXPECT_EQ(0, zeltest::run_in_child([] {
+    EXPECT_EQ(0, run_in_child([] {
                   zel_svc_msgctx ctx;
                   unsigned32 st;
                   zel_svc_init(0, &st);

@@ -1,20 +1,10 @@
-// Route lists: the grammar, the route records of each kind, shared log-file
-// records and the table of remembered specifications. Log files: lazy
-// opening, rotation by record count shared across routes, archive names and
-// fallback when a file cannot be opened. (The fork child's own files are in
-// the reliability tests.)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Route lists, file routes and remembered texts; log file opening and rotation.
 #include "svc/routes.h"
 #include "svc_test_util.h"
 
 namespace {
 
-using zeltest::kInvalid;
-using zeltest::read_file;
-using zeltest::write_file;
+using namespace zeltest;
 
 class Routes : public ::testing::Test {
 protected:
@@ -48,7 +38,7 @@ protected:
 
     zel_svc_routes_t block_{};
     zel_svc_routes_t other_{};
-    zeltest::TempDir dir_;
+    TempDir dir_;
 };
 using RouteList = Routes;
 using LogFile = Routes;
@@ -58,10 +48,7 @@ TEST_F(RouteList, SeparatorsAndStreamKinds) {
     ASSERT_EQ(5, block_.count);
     const int kinds[] = {ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDOUT, ZEL_SVC_ROUTE_XMLSTDOUT, ZEL_SVC_ROUTE_XMLSTDERR,
                          ZEL_SVC_ROUTE_DISCARD};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(kinds[i], route(i)->kind) << i;
-        EXPECT_EQ(1, route(i)->open);
-    }
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(kinds[i] * 10 + 1, route(i)->kind * 10 + route(i)->open) << i;
     // An empty list gives an empty block and leaves the status alone.
     EXPECT_EQ(12345u, build(""));
     EXPECT_EQ(0, block_.count);
@@ -80,8 +67,7 @@ TEST_F(RouteList, FaultsStopTheBuildAndKeepEarlierRoutes) {
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(0)->kind);
 }
 
-// Archives stop at 99; a mode must be octal and at most 0777; unknown owners
-// and groups are -1; files open at their first record.
+// Archives stop at 99; modes are octal up to 0777; unknown owners are -1.
 TEST_F(RouteList, FileCountsModesOwners) {
     ASSERT_EQ(0u, build("FILE.3.100:" + path("a") + ";TEXTFILE.500.10:" + path("b") + ";UTF8FILE:" + path("c") +
                         ":0640;XMLFILE:" + path("d") + ":999;FILE:" + path("e") + ":1777:root:root;FILE:" + path("f") +
@@ -158,19 +144,14 @@ TEST_F(RouteList, GoestoAndUnknownKeywords) {
 
 TEST(RememberedTexts, KeyedByTheTextBeforeTheFirstColon) {
     unsigned32 st = 1;
-    zel_svc__store("WARNING:STDERR:", &st);
+    for (const char *text : {"WARNING:STDERR:", "NOTICE_VERBOSE:STDOUT:", "qpc:*.9:FILE:/tmp/x"}) zel_svc__store(text, &st);
     EXPECT_EQ(0u, st);
-    zel_svc__store("NOTICE_VERBOSE:STDOUT:", &st);
-    zel_svc__store("qpc:*.9:FILE:/tmp/x", &st);
     int size = zel_svc_g_memory_size;
-    EXPECT_STREQ("STDERR:", zel_svc__get("WARNING"));
-    EXPECT_EQ(nullptr, zel_svc__get("WARN"));
-    EXPECT_EQ(nullptr, zel_svc__get("NOTICE"));
-    EXPECT_STREQ("*.9:FILE:/tmp/x", zel_svc__get("qpc"));
-    zel_svc__store("WARNING:DISCARD:", &st);
-    EXPECT_EQ(0u, st);
+    auto get = [](const char *key) { const char *t = zel_svc__get(key); return std::string(t ? t : "(none)"); };
+    EXPECT_EQ("STDERR:|(none)|(none)|*.9:FILE:/tmp/x", get("WARNING") + "|" + get("WARN") + "|" + get("NOTICE") + "|" + get("qpc"));
+    zel_svc__store("WARNING:DISCARD:", &st);  // replaced in place
     EXPECT_EQ(size, zel_svc_g_memory_size);
-    EXPECT_STREQ("DISCARD:", zel_svc__get("WARNING"));
+    EXPECT_EQ("DISCARD:", get("WARNING"));
 }
 
 // Texts without a separator and routes of unknown kinds are internal faults.
@@ -220,7 +201,7 @@ TEST(ArchiveLogFile, NamesForOneTwoThreeAndFiveArchives) {
              "1=c6;2=c2;3=c3;4=c4;"}},
     };
     for (const auto &c : cases) {
-        zeltest::TempDir dir;
+        TempDir dir;
         std::string log = dir.file("t.log");
         for (int i = 0; i < 6; ++i) {
             write_file(log, "c" + std::to_string(i + 1));
@@ -230,7 +211,7 @@ TEST(ArchiveLogFile, NamesForOneTwoThreeAndFiveArchives) {
         }
     }
     // Nothing happens without archives or without a file.
-    zeltest::TempDir dir;
+    TempDir dir;
     std::string log = dir.file("t.log");
     archiveLogFile(log.c_str(), 3);
     write_file(log, "x");
@@ -239,10 +220,8 @@ TEST(ArchiveLogFile, NamesForOneTwoThreeAndFiveArchives) {
     EXPECT_EQ("", archives_of(log));
 }
 
-// Each file held "old" before its route was set up. With archives, the old
-// file is archived at set-up and each full file at the next record; without
-// archives a file starts empty at its first record and at each later turn;
-// without a record count it only grows.
+// Each file held "old" at set-up: archived there with archives, emptied at the
+// first record without; without a record count a file only grows.
 TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
     const struct { const char *kind, *name, *file, *archives; } cases[] = {
         {"FILE.3.2", "rot.log", "r5\n", "1=r3\nr4\n;2=r1\nr2\n;"},
@@ -273,10 +252,7 @@ TEST_F(LogFile, RecordCountIsSharedByEveryRouteOfTheFile) {
     ASSERT_EQ(0u, build("FILE.0.2:" + log));
     ASSERT_EQ(0u, build("TEXTFILE.9.9:" + log, ZEL_SVC_ROUTE_DISCARD, &other_));
     zel_svc_route_t *ra = route(0), *rb = other_.routes[0];
-    write(ra, "r1");
-    write(rb, "r2");
-    write(ra, "r3");  // third record of the file: it starts again
-    write(rb, "r4");
+    for (int i = 1; i <= 4; ++i) write(i % 2 ? ra : rb, "r" + std::to_string(i));  // r3 starts it again
     EXPECT_EQ("r3\nr4\n", read_file(log));
 }
 
@@ -312,8 +288,7 @@ TEST_F(LogFile, UnusableFilesFallBack) {
         EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(i)->kind) << i;
         EXPECT_EQ(1, route(i)->open);
     }
-    // The other route of the failed file falls back at its next record, to
-    // its own fallback, and the name is never tried again.
+    // The file's other route falls back to its own fallback; the name is not retried.
     zel_svc__check_open(other_.routes[0]);
     EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, other_.routes[0]->kind);
     ASSERT_EQ(0, mkdir(path("missing").c_str(), 0700));

@@ -1,5 +1,4 @@
-// Helpers shared by the serviceability tests: the message codes they write,
-// the start-up as one program and route set-up that must succeed.
+// Helpers shared by the serviceability tests.
 #ifndef ZEL_TESTS_SVC_SVC_TEST_UTIL_H
 #define ZEL_TESTS_SVC_SVC_TEST_UTIL_H
 

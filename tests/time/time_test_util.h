@@ -1,5 +1,4 @@
-// Helpers shared by the time tests: values from raw fields, the local zone
-// at a time, and TZ.
+// Helpers shared by the time tests.
 #ifndef ZEL_TESTS_TIME_TIME_TEST_UTIL_H
 #define ZEL_TESTS_TIME_TIME_TEST_UTIL_H
 

@@ -1,8 +1,4 @@
-// zel catalog, run as an administrator runs it: export a component, compile
-// the export with gencat, read it back, and check good and broken catalogs;
-// and the printf conversions that zel catalog check compares.
-#include <zel/zel.h>
-
+// zel catalog export and check run as a program, and their conversion lists.
 #include <nl_types.h>
 #include <sys/wait.h>
 
@@ -29,8 +25,7 @@ Outcome run(const std::string &command) {
     return result;
 }
 
-// Compiles the export of a component with gencat, after replacing or dropping
-// (empty replacement) the lines of some message numbers.
+// gencat's catalog of a component's export, some lines replaced or dropped ("").
 std::string compiled_export(const zeltest::TempDir &dir, const char *component,
                             const std::vector<std::pair<int, std::string>> &edits = {}) {
     std::istringstream in(run(std::string(ZEL_TOOL) + " catalog export " + component).out);
@@ -47,8 +42,7 @@ std::string compiled_export(const zeltest::TempDir &dir, const char *component,
     return cat;
 }
 
-// Every row of the deploy table (second compiled table, component qpd), which
-// has empty texts as well as %s ones, comes back from the compiled export.
+// Every row of the deploy table, empty and %s texts among them, comes back.
 TEST(CatalogCommand, ExportRoundTripsThroughGencat) {
     zeltest::TempDir dir;
     nl_catd cat = catopen(compiled_export(dir, "qpd").c_str(), NL_CAT_LOCALE);
@@ -100,24 +94,17 @@ using zeltool::printf_conversions;
 std::string list(const char *text) { return format_conversions(printf_conversions(text)); }
 
 TEST(Conversions, KindsInArgumentOrderOrByPosition) {
-    EXPECT_EQ("%s %d", list("open %s failed: %d"));
-    EXPECT_EQ("-", list("100%% done, %m"));
-    EXPECT_EQ("%s", list("%-10.3s%%"));
-    EXPECT_EQ("* %d * * %s", list("%*d %*.*s"));
+    const std::pair<const char *, const char *> lists[] = {
+        {"open %s failed: %d", "%s %d"}, {"100%% done, %m", "-"}, {"%-10.3s%%", "%s"}, {"%*d %*.*s", "* %d * * %s"},
+        // Positional arguments compare by position; malformed ones never match.
+        {"%1$s and again %1$s", "%s"}, {"%2$s", "? %s"}, {"%2$.*1$s", "* %s"}, {"%1$s %1$d", "%s|d"},
+        {"%s 100%", "%s !%"}, {"%y", "!%y"}, {"%99999$s", "!%99999$"}};
+    for (const auto &[text, want] : lists) EXPECT_EQ(want, list(text)) << text;
     EXPECT_EQ("%ld %lld %hhu %Lf %qd %jd %zu %td %S %C %p", list("%ld %lld %hhu %Lf %qd %jd %zu %td %S %C %p"));
     EXPECT_NE(list("%d"), list("%ld"));
     EXPECT_NE(list("%s %d"), list("%d %s"));
 
-    // Positional arguments compare by position.
     EXPECT_EQ(list("%s ... %d"), list("%2$d ... %1$s"));
-    EXPECT_EQ("%s", list("%1$s and again %1$s"));
-    EXPECT_EQ("? %s", list("%2$s"));
-    EXPECT_EQ("* %s", list("%2$.*1$s"));
-    EXPECT_EQ("%s|d", list("%1$s %1$d"));
-    // Malformed conversions never match a well-formed list.
-    EXPECT_EQ("%s !%", list("%s 100%"));
-    EXPECT_EQ("!%y", list("%y"));
-    EXPECT_EQ("!%99999$", list("%99999$s"));
 }
 
 }  // namespace
