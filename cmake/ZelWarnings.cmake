@@ -37,7 +37,10 @@ function(zel_export_list target list_file)
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
   file(WRITE ${script}.in "ZEL_1 {\n  global:\n${names}    extern \"C++\" { ZEL*; \"vtable for ZEL*\"; \"typeinfo for ZEL*\"; \"typeinfo name for ZEL*\"; };\n  local: *;\n};\n")
   configure_file(${script}.in ${script} COPYONLY)
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list_file})
+  # An edited list makes the script anew at the next build, and the library
+  # is linked again with it.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list_file})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
   target_link_options(${target} PRIVATE -Wl,--version-script=${script} ${ZEL_NO_UNDEFINED})
 endfunction()
 

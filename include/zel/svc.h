@@ -163,6 +163,13 @@ ZEL_EXPORT extern int zel_svc_g_brief;
 ZEL_EXPORT extern char zel_svc_g_progname[32];
 /* The routes of the five severities, FATAL to NOTICE_VERBOSE. */
 ZEL_EXPORT extern zel_svc_routes_t zel_svc_g_routes[5];
+/* The shared log-file records, one per expanded file name; never removed. */
+ZEL_EXPORT extern zel_svc_fileroute_t **zel_svc_fileroutes;
+ZEL_EXPORT extern int zel_svc_g_num_fileroutes;
+/* Remembered route and debug specifications, one per key (the text before
+ * the first ':'). */
+ZEL_EXPORT extern char **zel_svc_g_memory;
+ZEL_EXPORT extern int zel_svc_g_memory_size;
 
 /* Registers the three compiled components unless registered. With
  * ZEL_SVC_REGISTER_UNLOCKED the caller holds the serviceability mutex. */

@@ -29,12 +29,6 @@ void zel_svc__store(const char *text, unsigned32 *status);
 // The remembered text after "key:", or null. Points into the table.
 const char *zel_svc__get(const char *key);
 
-// The shared log-file records; never removed.
-extern zel_svc_fileroute_t **zel_svc_fileroutes;
-extern int zel_svc_g_num_fileroutes;
-// Remembered specifications, one per key.
-extern char **zel_svc_g_memory;
-extern int zel_svc_g_memory_size;
 // The cached process id; 0 until first asked for.
 extern int zel_svc__pid;
 
