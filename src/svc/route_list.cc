@@ -231,11 +231,14 @@ bool set_up_file(zel_svc_fileroute_t *file, const RouteText &text) {
 
 bool append_route(zel_svc_routes_t *block, zel_svc_route_t *route) {
     if (block->count == block->capacity) {
+        // Doubling keeps a list of many routes linear to build.
+        if (block->capacity > INT_MAX / 2) return false;
+        int capacity = block->capacity < 4 ? 4 : block->capacity * 2;
         auto *grown = static_cast<zel_svc_route_t **>(
-            std::realloc(block->routes, sizeof(zel_svc_route_t *) * (block->capacity + 1)));
+            std::realloc(block->routes, sizeof(zel_svc_route_t *) * static_cast<size_t>(capacity)));
         if (!grown) return false;
         block->routes = grown;
-        ++block->capacity;
+        block->capacity = capacity;
     }
     block->routes[block->count++] = route;
     return true;

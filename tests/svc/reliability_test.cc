@@ -151,6 +151,20 @@ TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     EXPECT_EQ(3021u, collect(shared, 3021, true));
 }
 
+// A forked child's own file starts its record count afresh.
+TEST(RouteReliability, ForkedChildCountsItsOwnFileFromZero) {
+    TempDir dir;
+    zel_svc_handle *handle = component("*.9:FILE.3.10:" + dir.file("c_%ld.log"));
+    for (int i = 0; i < 7; ++i) zel_svc__debug(handle, 0, 1, "tok=parent.%d", i);
+    std::vector<pid_t> child = fork_children(1, [&](int) {
+        for (int i = 0; i < 10; ++i) zel_svc__debug(handle, 0, 1, "tok=child.%d", i);
+    });
+    expect_clean_exits(child);
+    std::string own = dir.file("c_" + std::to_string(child[0]) + ".log");
+    EXPECT_EQ(10u, tokens_of(own).size());
+    EXPECT_NE(0, access((own + ".1").c_str(), F_OK));
+}
+
 // Runs body in a child and returns what it wrote to standard error.
 std::string stderr_of(void (*body)(const std::string &dir), const std::string &dir) {
     std::string captured = dir + "/stderr.txt";
