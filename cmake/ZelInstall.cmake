@@ -2,6 +2,13 @@
 # pkg-config file and a CMake package exporting zel::zel.
 include(CMakePackageConfigHelpers)
 
+# An installed tree runs wherever it lands, with no LD_LIBRARY_PATH: the
+# libraries find one another beside themselves and the tool finds them from
+# its own folder. The build tree's absolute run paths are dropped at install.
+file(RELATIVE_PATH ZEL_BIN_TO_LIB ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+set_target_properties(zel jrnmsg kmt7qcks PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(zel-tool PROPERTIES INSTALL_RPATH "$ORIGIN/${ZEL_BIN_TO_LIB}")
+
 install(DIRECTORY include/zel include/jrnmsg include/kmt
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
         PATTERN qck_test.h EXCLUDE)

@@ -17,13 +17,13 @@ constexpr unsigned32 kNumberMask = 0xFFF;
 
 }  // namespace
 
-int catalog_usage() {
-    std::fprintf(stderr,
-                 "Usage: zel catalog export COMPONENT\n"
-                 "       zel catalog check FILE.cat COMPONENT\n"
-                 "COMPONENT is qpc, qpd or qpi.\n");
-    return 2;
-}
+const Help kCatalogHelp = {
+    "zel catalog", "export COMPONENT\ncheck FILE.cat COMPONENT",
+    "write a component's compiled texts as a gencat source, or check a catalog's conversions",
+    "COMPONENT is qpc, qpd or qpi. See 'zel catalog export --help' and\n"
+    "'zel catalog check --help'.",
+    "zel catalog export qpc > vrqpc.msg"};
+
 
 std::vector<zel_msg_row> component_rows(const char *component) {
     std::vector<zel_msg_row> rows;
@@ -54,7 +54,10 @@ std::string catalog_file_name(const zel_msg_row &row) {
 }  // namespace zeltool
 
 int zeltool::catalog(int argc, char **argv) {
-    if (argc >= 1 && std::strcmp(argv[0], "export") == 0) return catalog_export(argc - 1, argv + 1);
-    if (argc >= 1 && std::strcmp(argv[0], "check") == 0) return catalog_check(argc - 1, argv + 1);
-    return catalog_usage();
+    const char *name = kCatalogHelp.command;
+    if (asks_help(argc, argv)) return show_help(kCatalogHelp);
+    if (argc == 0) return usage_error(name, "no subcommand given: export or check");
+    if (std::strcmp(argv[0], "export") == 0) return catalog_export(argc - 1, argv + 1);
+    if (std::strcmp(argv[0], "check") == 0) return catalog_check(argc - 1, argv + 1);
+    return usage_error(name, "unknown subcommand '%s': export or check", argv[0]);
 }

@@ -17,9 +17,6 @@ std::vector<zel_msg_row> component_rows(const char *component);
 // The catalog file that holds the component's messages ("vrqpc.cat").
 std::string catalog_file_name(const zel_msg_row &row);
 
-// Prints the usage of "zel catalog" on standard error; returns 2.
-int catalog_usage();
-
 int catalog_export(int argc, char **argv);
 int catalog_check(int argc, char **argv);
 

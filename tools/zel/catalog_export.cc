@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "catalog.h"
+#include "commands.h"
 
 namespace {
 
@@ -30,12 +31,20 @@ void write_quoted(const char *text) {
 
 }  // namespace
 
+const zeltool::Help zeltool::kCatalogExportHelp = {
+    "zel catalog export", "COMPONENT",
+    "write the compiled texts of component qpc, qpd or qpi as a gencat source",
+    "The source is the starting point of a translation: translate the texts,\n"
+    "keep their printf conversions, compile it with gencat.",
+    "zel catalog export qpc > vrqpc.msg"};
+
 int zeltool::catalog_export(int argc, char **argv) {
-    if (argc != 1) return catalog_usage();
+    const char *name = kCatalogExportHelp.command;
+    if (asks_help(argc, argv)) return show_help(kCatalogExportHelp);
+    if (argc != 1) return usage_error(name, "takes one COMPONENT, not %d words", argc);
     std::vector<zel_msg_row> rows = component_rows(argv[0]);
     if (rows.empty()) {
-        std::fprintf(stderr, "zel catalog export: no compiled texts for component '%s'\n", argv[0]);
-        return 2;
+        return usage_error(name, "unknown component '%s': qpc, qpd or qpi", argv[0]);
     }
     std::printf("$ %s: compiled texts of component %s\n", catalog_file_name(rows[0]).c_str(), argv[0]);
     std::printf("$ base 0x%08lX\n", static_cast<unsigned long>(rows[0].code & ~0xFFFu));
@@ -45,9 +54,5 @@ int zeltool::catalog_export(int argc, char **argv) {
         write_quoted(row.text);
         std::putchar('\n');
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::perror("zel catalog export");
-        return 1;
-    }
-    return 0;
+    return finish(name, kDone);
 }

@@ -1,22 +1,25 @@
 // The commands of the zel tool. Each takes the arguments after its name and
-// returns the process exit status.
+// returns the process exit status; each has its help.
 #ifndef ZEL_TOOLS_ZEL_COMMANDS_H
 #define ZEL_TOOLS_ZEL_COMMANDS_H
 
-namespace zeltool {
+#include "report.h"
 
-struct Command {
-    const char *name;
-    const char *usage;    // arguments, for the help text
-    const char *summary;  // one line, for the help text
-    int (*run)(int argc, char **argv);
-};
+namespace zeltool {
 
 int errtext(int argc, char **argv);
 int catalog(int argc, char **argv);
 int utc(int argc, char **argv);
 int log(int argc, char **argv);
 int trace(int argc, char **argv);
+
+extern const Help kErrtextHelp;
+extern const Help kCatalogHelp;
+extern const Help kCatalogExportHelp;
+extern const Help kCatalogCheckHelp;
+extern const Help kUtcHelp;
+extern const Help kLogHelp;
+extern const Help kTraceHelp;
 
 }  // namespace zeltool
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "commands.h"
 
@@ -37,22 +38,27 @@ bool parse_code(const char *text, unsigned32 *code) {
 
 }  // namespace
 
+const zeltool::Help zeltool::kErrtextHelp = {
+    "zel errtext", "CODE...", "print the one-line description of each status code",
+    "A code is hexadecimal after 0x, eight hexadecimal digits, hexadecimal\n"
+    "when it holds a letter A-F, and decimal otherwise.",
+    "zel errtext 0x3665A097 3665A0A2"};
+
+// Every code is read before any is described: a wrong one describes none.
 int zeltool::errtext(int argc, char **argv) {
-    if (argc == 0) {
-        std::fprintf(stderr, "Usage: zel errtext CODE...\n");
-        return 2;
-    }
-    int result = 0;
+    const char *name = kErrtextHelp.command;
+    if (asks_help(argc, argv)) return show_help(kErrtextHelp);
+    if (argc == 0) return usage_error(name, "no status code given");
+    std::vector<unsigned32> codes(static_cast<size_t>(argc));
     for (int i = 0; i < argc; ++i) {
-        unsigned32 code;
-        if (!parse_code(argv[i], &code)) {
-            std::fprintf(stderr, "zel errtext: '%s' is not a status code\n", argv[i]);
-            result = 1;
-            continue;
+        if (!parse_code(argv[i], &codes[i])) {
+            return usage_error(name, "'%s' is not a status code", argv[i]);
         }
+    }
+    for (unsigned32 code : codes) {
         char text[ZEL_ERROR_TEXT_MAX];
         zel_error_inq_text(code, text, nullptr);
         std::printf("%s\n", text);
     }
-    return result;
+    return finish(name, kDone);
 }

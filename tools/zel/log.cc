@@ -93,31 +93,29 @@ bool parse_code(const char *text, unsigned32 *code) {
 
 }  // namespace
 
+const zeltool::Help zeltool::kLogHelp = {
+    "zel log", "SEVERITY CODE [ARG...]",
+    "write a message of component qpc through the routes of a severity",
+    "SEVERITY is FATAL, ERROR, WARNING, NOTICE or NOTICE_VERBOSE; its routes\n"
+    "come from SVC_<SEVERITY>. Each ARG fills the next conversion of the\n"
+    "message text, as a number where the conversion reads one.",
+    "SVC_ERROR=STDOUT: zel log ERROR 0x3665A0A2 /etc/example.conf 2"};
+
 int zeltool::log(int argc, char **argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: zel log SEVERITY CODE [ARG...]\n");
-        return 2;
-    }
+    const char *name = kLogHelp.command;
+    if (asks_help(argc, argv)) return show_help(kLogHelp);
+    if (argc < 2) return usage_error(name, "takes SEVERITY and CODE, then the message's arguments");
     Message m{};
     if (!parse_severity(argv[0], &m.attributes)) {
-        std::fprintf(stderr, "zel log: unknown severity '%s' (FATAL, ERROR, WARNING, NOTICE, "
-                             "NOTICE_VERBOSE)\n", argv[0]);
-        return 2;
+        return usage_error(name, "unknown severity '%s': FATAL, ERROR, WARNING, NOTICE or NOTICE_VERBOSE",
+                           argv[0]);
     }
-    if (!parse_code(argv[1], &m.code)) {
-        std::fprintf(stderr, "zel log: '%s' is not a status code\n", argv[1]);
-        return 2;
-    }
-    if (!zelmox_client_svc_handle) {
-        std::fprintf(stderr, "zel log: serviceability is not available\n");
-        return 1;
-    }
+    if (!parse_code(argv[1], &m.code)) return usage_error(name, "'%s' is not a status code", argv[1]);
+    if (!zelmox_client_svc_handle) return failure(name, "serviceability is not available");
     unsigned32 status = 0;
     char *text = zel_msg_get_msg(m.code, &status);
-    if (!text) {
-        std::fprintf(stderr, "zel log: no memory\n");
-        return 1;
-    }
+    if (!text) return failure(name, "no memory for the text of message 0x%8.8lx",
+                              static_cast<unsigned long>(m.code));
     std::vector<LogArg> args;
     std::string argtypes, why;
     bool matched = match_log_args(text, argc - 2, argv + 2, &args, &argtypes, &why);
@@ -127,11 +125,11 @@ int zeltool::log(int argc, char **argv) {
         why = "messages of more than " + std::to_string(kMaxArgs) + " arguments are not supported";
     }
     if (!matched) {
-        std::fprintf(stderr, "zel log: message 0x%8.8lx: %s\n",
-                     static_cast<unsigned long>(m.code), why.c_str());
-        return 2;
+        return usage_error(name, "message 0x%8.8lx: %s", static_cast<unsigned long>(m.code), why.c_str());
     }
     m.argtypes = argtypes.c_str();
     dispatch(m, args);
-    return 0;
+    // Records routed to standard output went through its buffer; a write
+    // that failed there shows now.
+    return finish(name, kDone);
 }

@@ -1,4 +1,5 @@
 // zel: the command-line face of libzel, for administrators and shell scripts.
+// Finds the command named by the first argument and lists the commands.
 #include <zel/zel.h>
 
 #include <cstdio>
@@ -8,46 +9,66 @@
 
 namespace {
 
-using zeltool::Command;
+using namespace zeltool;
 
-const Command kCommands[] = {
-    {"errtext", "CODE...", "print the one-line description of each status code", zeltool::errtext},
-    {"catalog", "export COMPONENT | check FILE.cat COMPONENT", "gencat source of a component's compiled texts, or check a catalog's printf conversions", zeltool::catalog},
-    {"utc", "[--tz RULE] [--at SECONDS]", "show a time (now by default) as UTC, as a stamp and in local time", zeltool::utc},
-    {"log", "SEVERITY CODE [ARG...]", "write a message of component qpc through the configured routes", zeltool::log},
-    {"trace", "LEVEL TEXT", "write TEXT as a trace of qpc/core at LEVEL 1..9", zeltool::trace},
+struct Command {
+    const char *name;
+    int (*run)(int argc, char **argv);
 };
 
-void print_help(FILE *out) {
-    std::fprintf(out, "Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");
-    for (const Command &c : kCommands) {
-        std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+const Command kCommands[] = {
+    {"errtext", errtext}, {"catalog", catalog}, {"log", log}, {"trace", trace}, {"utc", utc},
+};
+
+// The list shows the catalog's two forms apart.
+const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp,
+                               &kLogHelp,     &kTraceHelp,         &kUtcHelp};
+
+int list_commands() {
+    std::printf("Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");
+    for (const Help *help : kListed) {
+        std::printf("  %s %s\n      %s\n", help->command + std::strlen("zel "), help->usage,
+                    help->summary);
     }
-    std::fprintf(out, "\nOptions:\n  --help     show this help\n  --version  show the version\n");
+    std::printf("\nOptions:\n  --help     show this help (or 'zel help [COMMAND]')\n"
+                "  --version  show the version\n\n"
+                "Run 'zel COMMAND --help' for a command's arguments and an example.\n");
+    return finish("zel", kDone);
+}
+
+const Command *find(const char *name) {
+    for (const Command &c : kCommands) {
+        if (std::strcmp(name, c.name) == 0) return &c;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc < 2) {
-        print_help(stderr);
-        return 2;
-    }
+    if (argc < 2) return usage_error("zel", "no command given");
     const char *name = argv[1];
-    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0) {
-        print_help(stdout);
-        return 0;
-    }
+    if (asks_help(argc - 1, argv + 1)) return list_commands();
     if (std::strcmp(name, "--version") == 0) {
         std::printf("zel %s\n", ZEL_VERSION);
-        return 0;
+        return finish("zel", kDone);
+    }
+    // "zel help COMMAND" is "zel COMMAND --help".
+    bool help = std::strcmp(name, "help") == 0;
+    if (help) {
+        if (argc == 2) return list_commands();
+        if (argc > 3) return usage_error("zel", "help takes one COMMAND, not %d words", argc - 2);
+        name = argv[2];
+    }
+    const Command *command = find(name);
+    if (!command) return usage_error("zel", "unknown command '%s'", name);
+    if (help) {
+        char flag[] = "--help";
+        char *args[] = {flag, nullptr};
+        return command->run(1, args);
     }
     // Like every program of the product: the user's locale, the catalogs,
     // texts in the local code page.
     zelmsg_init("zel", 0);
-    for (const Command &c : kCommands) {
-        if (std::strcmp(name, c.name) == 0) return c.run(argc - 2, argv + 2);
-    }
-    std::fprintf(stderr, "zel: unknown command '%s' (try 'zel --help')\n", name);
-    return 2;
+    return command->run(argc - 2, argv + 2);
 }

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr char kUsage[] = "Usage: zel utc [--tz RULE] [--at SECONDS]\n";
-
 // POSIX seconds with an optional fraction of up to nine digits, e.g. -1.5.
 bool parse_seconds(const char *text, struct timespec *ts) {
     char *end;
@@ -41,32 +39,34 @@ bool parse_seconds(const char *text, struct timespec *ts) {
 
 }  // namespace
 
+const zeltool::Help zeltool::kUtcHelp = {
+    "zel utc", "[--tz RULE] [--at SECONDS]",
+    "show a time as UTC, as a stamp with its zone and in local time",
+    "The time is now, or SECONDS since 1970 (a fraction of up to nine digits\n"
+    "allowed, negative before 1970). RULE is a time-zone rule used in place of TZ.",
+    "zel utc --tz CET-1CEST,M3.5.0,M10.5.0/3 --at 1700000000.5"};
+
 int zeltool::utc(int argc, char **argv) {
+    const char *name = kUtcHelp.command;
+    if (asks_help(argc, argv)) return show_help(kUtcHelp);
     const char *tz = nullptr, *at = nullptr;
     for (int i = 0; i < argc; ++i) {
-        if (i + 1 < argc && std::strcmp(argv[i], "--tz") == 0) {
-            tz = argv[++i];
-        } else if (i + 1 < argc && std::strcmp(argv[i], "--at") == 0) {
-            at = argv[++i];
-        } else {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
+        const char **value = std::strcmp(argv[i], "--tz") == 0   ? &tz
+                             : std::strcmp(argv[i], "--at") == 0 ? &at
+                                                                 : nullptr;
+        if (!value) return usage_error(name, "unknown argument '%s'", argv[i]);
+        if (i + 1 == argc) return usage_error(name, "%s needs a value", argv[i]);
+        *value = argv[++i];
     }
-    if (tz && setenv("TZ", tz, 1) != 0) {
-        std::perror("zel utc: setenv");
-        return 1;
-    }
+    if (tz && setenv("TZ", tz, 1) != 0) return failure(name, "cannot set TZ: %s", std::strerror(errno));
     zel_utc_t value;
     struct timespec when;
     if (at) {
         if (!parse_seconds(at, &when) || zel_utc_mkbintime(&value, &when, nullptr, 0) != 0) {
-            std::fprintf(stderr, "zel utc: '%s' is not a time in seconds since 1970\n", at);
-            return 2;
+            return usage_error(name, "'%s' is not a time in seconds since 1970", at);
         }
     } else if (zel_utc_gettime(&value) != 0) {
-        std::perror("zel utc: clock");
-        return 1;
+        return failure(name, "cannot read the clock");
     }
     char gmt[64], any[64], local[64], zone[32] = "";
     long offset = 0;
@@ -75,11 +75,10 @@ int zeltool::utc(int argc, char **argv) {
         zel_utc_ascanytime(any, sizeof any - 1, &value) != 0 ||
         zel_utc_asclocaltime(local, sizeof local - 1, &value) != 0 ||
         zel_utc_localzone(zone, sizeof zone - 1, &offset, &isdst, &value) != 0) {
-        std::fprintf(stderr, "zel utc: the time cannot be shown\n");
-        return 1;
+        return failure(name, "the time cannot be shown");
     }
     std::printf("utc    %s\n", gmt);
     std::printf("stamp  %s\n", any);
     std::printf("local  %s  %s%s\n", local, zone, isdst ? " (daylight saving)" : "");
-    return 0;
+    return finish(name, kDone);
 }

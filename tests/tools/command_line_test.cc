@@ -1,0 +1,88 @@
+// Every zel command as a shell script sees it: help on standard output with
+// status 0, usage errors with 2, failures with 1, each error one line that
+// names the command.
+#include "tool_run.h"
+
+namespace {
+
+using zeltest::run;
+
+const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check",
+                                 "log",     "trace",   "utc"};
+
+TEST(CommandLine, EveryCommandHasHelpWithAnExample) {
+    std::string zel = ZEL_TOOL;
+    for (const char *command : kCommands) {
+        std::string asked = zel + " " + command + " --help";
+        zeltest::Outcome o = run(asked);
+        EXPECT_EQ(0, o.status) << asked;
+        EXPECT_EQ(0u, o.out.find(std::string("Usage: zel ") + command)) << asked << "\n" << o.out;
+        size_t example = o.out.find("\nExample:\n  ");
+        EXPECT_NE(std::string::npos, o.out.find(std::string("zel ") + command, example)) << o.out;
+        EXPECT_EQ("", o.err) << asked;
+    }
+    EXPECT_EQ(run(zel + " catalog --help").out, run(zel + " help catalog").out);
+    for (const char *asked : {" --help", " help"}) {
+        zeltest::Outcome o = run(zel + asked);
+        EXPECT_EQ(0, o.status) << asked;
+        for (const char *command : kCommands) {
+            if (std::strcmp(command, "catalog") == 0) continue;  // listed by its two forms
+            EXPECT_NE(std::string::npos, o.out.find(std::string("\n  ") + command + " ")) << command;
+        }
+    }
+}
+
+TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
+    zeltest::TempDir dir;
+    zeltest::write_file(dir.file("junk.cat"), "not a catalog");
+    const std::string missing = dir.file("missing.cat"), junk = dir.file("junk.cat");
+    struct Case {
+        std::string line;  // what follows "zel"; may set the environment first
+        int status;
+        std::string starts;  // the error's first words
+    } cases[] = {
+        {"", 2, "zel: "},
+        {"nope", 2, "zel: unknown command 'nope'"},
+        {"help nope", 2, "zel: unknown command 'nope'"},
+        {"errtext", 2, "zel errtext: "},
+        {"errtext 0x3665A097 zz", 2, "zel errtext: 'zz' is not a status code"},
+        {"errtext \"$(printf 'x\\ny')\"", 2, "zel errtext: 'x?y' "},
+        {"errtext 0x3665A097 >/dev/full", 1, "zel errtext: cannot write"},
+        {"catalog", 2, "zel catalog: "},
+        {"catalog list", 2, "zel catalog: unknown subcommand 'list'"},
+        {"catalog export", 2, "zel catalog export: "},
+        {"catalog export xyz", 2, "zel catalog export: unknown component 'xyz'"},
+        {"catalog export qpc >/dev/full", 1, "zel catalog export: cannot write"},
+        {"catalog check " + missing, 2, "zel catalog check: "},
+        {"catalog check " + missing + " xyz", 2, "zel catalog check: unknown component 'xyz'"},
+        {"catalog check " + missing + " qpc", 1, "zel catalog check: cannot open "},
+        {"catalog check " + dir.path() + " qpc", 1, "zel catalog check: cannot open "},
+        {"catalog check " + junk + " qpc", 1, "zel catalog check: " + junk + " is not a message catalog"},
+        {"log ERROR", 2, "zel log: "},
+        {"log BAD 0x3665A097", 2, "zel log: unknown severity 'BAD'"},
+        {"log ERROR zz", 2, "zel log: 'zz' is not a status code"},
+        {"log ERROR 0x3665A0A2 /etc/x.conf", 2, "zel log: message 0x3665a0a2: "},
+        {"log ERROR 0x3665A0A2 /etc/x.conf two", 2, "zel log: message 0x3665a0a2: "},
+        {"log NOTICE 0x3665A097 >/dev/full", 1, "zel log: cannot write"},
+        {"trace 3", 2, "zel trace: "},
+        {"trace 10 text", 2, "zel trace: the level must be"},
+        {"trace 3 text >/dev/full", 1, "zel trace: cannot write"},
+        {"utc --bogus", 2, "zel utc: unknown argument '--bogus'"},
+        {"utc --at", 2, "zel utc: --at needs a value"},
+        {"utc --at 1.5x", 2, "zel utc: '1.5x' is not a time"},
+        {"utc --at 0 >/dev/full", 1, "zel utc: cannot write"},
+    };
+    // Records of both kinds go to standard output, where the failures meet a full device.
+    const std::string env = "SVC_NOTICE=STDOUT: SVC_QPC_DBG='qpc:*.9:STDOUT:' ";
+    for (const Case &c : cases) {
+        zeltest::Outcome o = run(env + ZEL_TOOL + " " + c.line);
+        EXPECT_EQ(c.status, o.status) << c.line;
+        EXPECT_EQ(0u, o.err.find(c.starts)) << c.line << "\n" << o.err;
+        EXPECT_EQ(o.err.size() - 1, o.err.find('\n')) << c.line << "\n" << o.err;
+        if (c.status == 2) {
+            EXPECT_EQ("", o.out) << c.line;
+        }
+    }
+}
+
+}  // namespace
