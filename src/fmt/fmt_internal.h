@@ -97,6 +97,10 @@ constexpr unsigned32 kLayoutFlags = kFlagAlt | kFlagMinus | kFlagZero | kFlagSpa
 struct Sink {
     char *pos;
     size_t room;
+    // The record path's limits: widths and precisions above `cap` count as
+    // `cap` (0: none), and a null string prints as the platform printf prints it.
+    int64_t cap = 0;
+    bool null_text = false;
 
     void put(const char *text, size_t n) {
         if (n > room) n = room;
@@ -134,7 +138,7 @@ struct RenderParams {
     bool has_precision;
     char pad;           // '0' or ' '
 };
-RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args);
+RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, int64_t cap);
 
 // Renderers: each returns the full length of its output (or -1) and writes
 // into the sink what fits.
@@ -194,6 +198,12 @@ inline const char *format_end(const zel_fmt_ctx *ctx) {
 // own callers reach without going through the exported names.
 int fmt_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format, va_list args);
 int fmt_render(zel_fmt_ctx *ctx, char *buf, int size);
+
+// The render pass of the record path: widths and precisions capped at
+// kRecordWidthCap, null strings printed "(null)" (as the platform printf
+// does), so that no argument or catalog text can make a record huge.
+constexpr int64_t kRecordWidthCap = 4096;
+int fmt_render_record(zel_fmt_ctx *ctx, char *buf, int size);
 void fmt_release(zel_fmt_ctx *ctx);
 
 }  // namespace zel

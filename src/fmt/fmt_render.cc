@@ -8,7 +8,7 @@
 
 namespace zel {
 
-RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args) {
+RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, int64_t cap) {
     RenderParams r;
     unsigned32 flags = conv->flags;
     int64_t width = 0;
@@ -18,6 +18,7 @@ RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args) {
         width = conv->width;
     }
     r.width = width > 0 ? width : 0;
+    if (cap > 0 && r.width > cap) r.width = cap;
 
     // A negative "*" precision counts as none, as in C.
     r.has_precision = false;
@@ -28,6 +29,7 @@ RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args) {
         r.precision = conv->precision;
         r.has_precision = true;
     }
+    if (cap > 0 && r.has_precision && r.precision > cap) r.precision = cap;
     if (!r.has_precision) {
         int type = conv->type;
         if (type == kTypeFixed || type == kTypeLongFixed) {
@@ -73,9 +75,11 @@ int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_a
 
 }  // namespace
 
-int fmt_render(zel_fmt_ctx *ctx, char *buf, int size) {
+namespace {
+
+int render_pass(zel_fmt_ctx *ctx, char *buf, int size, int64_t cap, bool null_text) {
     if (!ctx || !ctx->format) return -1;
-    Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0};
+    Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, cap, null_text};
     int64_t total = 0;
     int result = 0;
     const char *text = ctx->format;
@@ -101,6 +105,16 @@ int fmt_render(zel_fmt_ctx *ctx, char *buf, int size) {
     // at the end of the buffer, or before a wide character that did not fit.
     if (buf && size > 0) *out.pos = '\0';
     return result;
+}
+
+}  // namespace
+
+int fmt_render(zel_fmt_ctx *ctx, char *buf, int size) {
+    return render_pass(ctx, buf, size, 0, false);
+}
+
+int fmt_render_record(zel_fmt_ctx *ctx, char *buf, int size) {
+    return render_pass(ctx, buf, size, kRecordWidthCap, true);
 }
 
 }  // namespace zel

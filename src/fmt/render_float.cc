@@ -21,7 +21,7 @@ int format_number(char *dst, size_t size, const char *format, bool width, bool p
 }  // namespace
 
 int64_t render_float(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
-    RenderParams r = render_params(conv, args);
+    RenderParams r = render_params(conv, args, out.cap);
     unsigned32 flags = conv->flags;
 
     char format[16];

@@ -102,7 +102,7 @@ int64_t render_signed(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &o
         out.put(first, static_cast<size_t>(end - first));
         return end - first;
     }
-    RenderParams r = render_params(conv, args);
+    RenderParams r = render_params(conv, args, out.cap);
     int64_t zeros = r.precision > n ? r.precision - n : 0;
 
     char sign = v < 0                        ? '-'
@@ -158,7 +158,7 @@ int64_t render_unsigned(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink 
         out.put(first, static_cast<size_t>(end - first));
         return end - first;
     }
-    RenderParams r = render_params(conv, args);
+    RenderParams r = render_params(conv, args, out.cap);
     int64_t zeros = r.precision > n ? r.precision - n : 0;
     // "#" octal: a leading 0 unless the precision already gives one.
     if (alt && (flags & kFlagOctal) && v != 0 && zeros == 0) zeros = 1;

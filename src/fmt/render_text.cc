@@ -45,10 +45,22 @@ int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParam
     });
 }
 
+// A record's text is never cut inside a character: the longest start of the
+// first len bytes of s that ends on a whole character of cs.
+size_t whole_characters(lyr_cs_t cs, const char *s, size_t len) {
+    size_t i = 0;
+    while (i < len) {
+        int n = lyr_mblen(cs, s + i, len - i);
+        if (n < 0 && len - i < kCharBytes) break;  // a character cut by the precision
+        i += n > 0 ? static_cast<size_t>(n) : 1;
+    }
+    return i < len ? i : len;
+}
+
 }  // namespace
 
 int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
-    RenderParams r = render_params(conv, args);
+    RenderParams r = render_params(conv, args, out.cap);
     bool left = conv->flags & kFlagMinus;
     if (conv->type == kTypeWideChar) {
         char bytes[kCharBytes];
@@ -70,17 +82,25 @@ int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *
     const void *p = args[conv->argnum].value.p;
     bool wide = conv->type == kTypeWideString;
     if (!wide && !(conv->flags & kLayoutFlags)) {
-        const char *s = p ? static_cast<const char *>(p) : "";
+        const char *s = p ? static_cast<const char *>(p) : out.null_text ? "(null)" : "";
         size_t len = string_length(s);
         out.put(s, len);
         return static_cast<int64_t>(len);
     }
-    RenderParams r = render_params(conv, args);
+    RenderParams r = render_params(conv, args, out.cap);
     bool left = conv->flags & kFlagMinus;
-    if (wide) return render_wide_string(cs, static_cast<const lyr_wchar_t *>(p), r, left, out);
-    const char *s = p ? static_cast<const char *>(p) : "";
+    const char *s = static_cast<const char *>(p);
+    if (!p && out.null_text) {
+        s = !r.has_precision || r.precision >= 6 ? "(null)" : "";
+    } else if (wide) {
+        return render_wide_string(cs, static_cast<const lyr_wchar_t *>(p), r, left, out);
+    } else if (!p) {
+        s = "";
+    }
     // With a precision the string need not be terminated within it.
     size_t len = r.has_precision ? strnlen(s, static_cast<size_t>(r.precision)) : strlen(s);
+    if (out.cap > 0 && r.has_precision && len == static_cast<size_t>(r.precision))
+        len = whole_characters(cs, s, len);
     return pad_around(out, r, left, static_cast<int64_t>(len), [&] {
         out.put(s, len);
         return true;

@@ -58,8 +58,8 @@ void write_unknown(FILE *stream, const zel_svc_prolog *header);
 void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args);
 void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args);
 
-// Formats with the engine into a new buffer: its length and text (0 and null
-// when there is no text). The caller frees the text.
+// Formats a bounded record text (record_text.h) into a new buffer: its length
+// and text (0 and null when there is no text). The caller frees the text.
 int local_sprintf(lyr_cs_t cs, char **out, const char *format, va_list args);
 // Converts len bytes (0: the whole text) between the code sets into a new
 // buffer; a copy when they are the same. 0 and null when nothing results.

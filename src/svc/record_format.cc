@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "svc/record.h"
+#include "svc/xml_text.h"
 
 namespace zel {
 namespace {
@@ -142,21 +143,28 @@ void write_time_line(FILE *stream, const zel_svc_prolog *header, const char *tim
     struct timespec when = {};
     zel_utc_bintime(&when, nullptr, nullptr, &header->time);
     unsigned long long seconds = static_cast<unsigned long long>(when.tv_sec) & 0xFFFFFFFFull;
-    std::fprintf(stream, " <Time Millis=\"%llu%03ld\">%.23s</Time>\n", seconds,
-                 static_cast<long>(when.tv_nsec / 1000000), time);
+    std::fprintf(stream, " <Time Millis=\"%llu%03ld\">", seconds,
+                 static_cast<long>(when.tv_nsec / 1000000));
+    write_escaped(stream, time, strnlen(time, 23));
+    std::fputs("</Time>\n", stream);
 }
 
+// Names, file names and texts in XML records come from programs, catalogs
+// and callers: each is escaped, so none can end its element or attribute.
 void write_common_lines(FILE *stream, const zel_svc_prolog *header) {
-    std::fprintf(stream, " <Component>%s/%s</Component>\n", component_name(header),
-                 subcomponent_name(header));
+    std::fputs(" <Component>", stream);
+    write_escaped(stream, component_name(header));
+    std::fputs("/", stream);
+    write_escaped(stream, subcomponent_name(header));
+    std::fputs("</Component>\n", stream);
 }
 
 void write_source_to_thread(FILE *stream, const zel_svc_prolog *header) {
-    std::fprintf(stream,
-                 " <Source FileName=\"%s\" Method=\"unknown\" Line=\"%d\"></Source>\n"
-                 " <Process>%s</Process>\n"
-                 " <Thread>0x%8.8lx</Thread>\n",
-                 header->file, header->line, header->procname, thread_number(header));
+    std::fputs(" <Source FileName=\"", stream);
+    write_escaped(stream, header->file);
+    std::fprintf(stream, "\" Method=\"unknown\" Line=\"%d\"></Source>\n <Process>", header->line);
+    write_escaped(stream, header->procname, strnlen(header->procname, sizeof header->procname));
+    std::fprintf(stream, "</Process>\n <Thread>0x%8.8lx</Thread>\n", thread_number(header));
 }
 
 void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const char *time,
@@ -166,7 +174,9 @@ void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const 
     const char *severity = "INFO";
     if (len >= 10 && text[9] == 'E') severity = "ERROR";
     if (len >= 10 && text[9] == 'W') severity = "WARN";
-    std::fprintf(stream, "<Message Id=\"%.10s\" Severity=\"%s\">\n", text, severity);
+    std::fputs("<Message Id=\"", stream);
+    write_escaped(stream, text, strnlen(text, 10));
+    std::fprintf(stream, "\" Severity=\"%s\">\n", severity);
     write_time_line(stream, header, time);
     write_common_lines(stream, header);
     unsigned long msgid = header->msgid;
@@ -179,10 +189,10 @@ void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const 
     zel_msg__inq_tech(header->msgid, tech);
     zel_msg__inq_comp(header->msgid, comp);
     bool dce = std::strcmp(tech, "dce") == 0;
-    std::fprintf(stream,
-                 " <TranslationInfo Type=\"XPG4\" Catalog=\"%s%s.cat\" SetId=\"1\" "
-                 "MsgKey=\"%lx\">\n",
-                 dce ? "vrb" : tech, comp, msgid);
+    std::fputs(" <TranslationInfo Type=\"XPG4\" Catalog=\"", stream);
+    write_escaped(stream, dce ? "vrb" : tech);
+    write_escaped(stream, comp);
+    std::fprintf(stream, ".cat\" SetId=\"1\" MsgKey=\"%lx\">\n", msgid);
     write_param_lines(stream, text, convert_params, args);
     std::fputs(" </TranslationInfo>\n <LogText><![CDATA[", stream);
 }

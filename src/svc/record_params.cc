@@ -4,32 +4,88 @@
 #include <zel/svc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "svc/record.h"
+#include "svc/record_text.h"
+#include "svc/xml_text.h"
 
 namespace zel {
 namespace {
 
-constexpr int kValueSize = 10000;  // converted "s" and "S" values
+constexpr int kValueSize = 10000;  // "s" and "S" values, converted or not
+constexpr int kWidthCap = 4096;
 constexpr size_t kMaxSpec = 40;    // longer flag runs are not a conversion
 const char kFlagChars[] = "01234567890.#*%";
 const char kFailure[] = "(Failed to handle a data type in svcprintf, printPrefix())";
 
 // A conversion's width and precision arguments ("*"), taken from the list
-// ahead of its value so that the following parameters stay aligned.
+// ahead of its value so that the following parameters stay aligned; capped
+// like written widths.
 struct Stars {
     int count = 0;
     int value[2] = {0, 0};
 };
 
+int capped(int value) {
+    return value > kWidthCap ? kWidthCap : value < -kWidthCap ? -kWidthCap : value;
+}
+
+// A value formatted into a buffer, then written into the CDATA section: the
+// caps on widths, precisions and text values bound it by the buffer's size.
 template <typename T>
 void emit(FILE *stream, const char *format, const Stars &stars, T value) {
+    char out[kValueSize + 1];
+    int n;
     switch (stars.count) {
-    case 0: std::fprintf(stream, format, value); break;
-    case 1: std::fprintf(stream, format, stars.value[0], value); break;
-    default: std::fprintf(stream, format, stars.value[0], stars.value[1], value); break;
+    case 0: n = std::snprintf(out, sizeof out, format, value); break;
+    case 1: n = std::snprintf(out, sizeof out, format, stars.value[0], value); break;
+    default: n = std::snprintf(out, sizeof out, format, stars.value[0], stars.value[1], value); break;
     }
+    if (n < 0) return;
+    size_t len = static_cast<size_t>(n) < sizeof out ? static_cast<size_t>(n) : sizeof out - 1;
+    write_cdata(stream, out, len);
+}
+
+// The flag characters of a conversion with every number above the cap
+// written as the cap, so that no text can ask for a huge field.
+size_t cap_numbers(char *spec, size_t n) {
+    char out[kMaxSpec + 4];
+    size_t o = 0;
+    for (size_t i = 0; i < n;) {
+        if (spec[i] < '1' || spec[i] > '9') {
+            out[o++] = spec[i++];
+            continue;
+        }
+        size_t j = i;
+        long value = 0;
+        for (; j < n && spec[j] >= '0' && spec[j] <= '9'; ++j)
+            value = value > kWidthCap ? value : value * 10 + (spec[j] - '0');
+        if (value > kWidthCap) {
+            o += static_cast<size_t>(std::snprintf(out + o, 5, "%d", kWidthCap));
+        } else {
+            std::memcpy(out + o, spec + i, j - i);
+            o += j - i;
+        }
+        i = j;
+    }
+    std::memcpy(spec, out, o);
+    return o;
+}
+
+// A text value of at most max bytes, cut at a whole character of cs: the
+// value itself, or (for a longer one) a copy in *copy, which the caller frees.
+const char *bounded(lyr_cs_t cs, const char *text, size_t max, char **copy) {
+    *copy = nullptr;
+    size_t len = strnlen(text, max + 1);
+    if (len <= max) return text;
+    len = cut_at_character(cs, text, len, max);
+    *copy = static_cast<char *>(std::malloc(len + 1));
+    if (!*copy) return "";
+    std::memcpy(*copy, text, len);
+    (*copy)[len] = '\0';
+    return *copy;
 }
 
 }  // namespace
@@ -53,6 +109,7 @@ void write_param_lines(FILE *stream, const char *text, bool convert, va_list arg
         }
         bool usable = n < kMaxSpec && star_count <= 2;
         if (n > kMaxSpec) n = kMaxSpec;
+        n = cap_numbers(spec, n);
         const char c = *q;
         const char d = c ? q[1] : '\0';
         // The conversion used, and the kind of argument it takes.
@@ -85,22 +142,35 @@ void write_param_lines(FILE *stream, const char *text, bool convert, va_list arg
         Stars stars;
         if (kind != none) {
             stars.count = star_count;
-            for (int i = 0; i < star_count; ++i) stars.value[i] = va_arg(ap, int);
+            for (int i = 0; i < star_count; ++i) stars.value[i] = capped(va_arg(ap, int));
         }
-        std::fputs("  <Param><![CDATA[", stream);
+        std::fputs("  <Param><![CDATA[", stream);  // each value is cleaned by emit
         switch (kind) {
         case none: emit(stream, spec, stars, kFailure); break;
         case text_arg: {
             const char *value = va_arg(ap, const char *);
             if (!value) value = "(null)";
-            // At most kValueSize bytes of result, and room for the NUL after them.
+            // At most kValueSize bytes of result, and room for the NUL after
+            // them; a value that does not convert is written as it is (bad
+            // bytes then show as U+FFFD). A third of that always converts.
+            char *copy;
+            value = bounded(local, value, kValueSize, &copy);
             char converted[kValueSize + 1];
             if (convert) {
                 int used = lyr_to_utf8(local, value, std::strlen(value), converted, kValueSize);
-                converted[used > 0 ? used : 0] = '\0';
-                value = converted;
+                if (used < 1 && std::strlen(value) > kValueSize / 3) {
+                    char *shorter;
+                    const char *third = bounded(local, value, kValueSize / 3, &shorter);
+                    used = lyr_to_utf8(local, third, std::strlen(third), converted, kValueSize);
+                    std::free(shorter);
+                }
+                if (used > 0) {
+                    converted[used] = '\0';
+                    value = converted;
+                }
             }
             emit(stream, spec, stars, value);
+            std::free(copy);
             break;
         }
         case wide_arg: {

@@ -1,19 +1,18 @@
 // The two record writers: the direct writer formats a local-code-page text
-// onto each stream; the context writer writes the text converted once per call.
+// for each stream; the context writer writes the text converted once per call.
 #include <zel/msg.h>
 #include <zel/svc.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "svc/record.h"
+#include "svc/record_text.h"
+#include "svc/xml_text.h"
 
 namespace zel {
 namespace {
-
-constexpr int kXmlTextSize = 20000;
 
 void write_prefix_from(FILE *stream, const zel_svc_prolog *header, const char *time, int term,
                        bool convert_params, va_list args) {
@@ -23,24 +22,14 @@ void write_prefix_from(FILE *stream, const zel_svc_prolog *header, const char *t
     va_end(ap);
 }
 
-// XML records carry UTF-8: the services' printf formats the text as it does
-// for the text form, the first kXmlTextSize - 1 bytes are kept, and those are
-// converted from the local code page.
-void write_xml_text(FILE *stream, const char *format, va_list args) {
-    char *formatted = nullptr;
-    size_t size = 0;
-    FILE *memory = open_memstream(&formatted, &size);
-    if (!memory) return;
-    int n = lyr_vfprintf(nullptr, 0, memory, format, args);
-    std::fclose(memory);
-    if (n > 0) {
-        char converted[kXmlTextSize];
-        size_t length = std::min(size, static_cast<size_t>(kXmlTextSize - 1));
-        int m = lyr_to_utf8(zelsvc_get_local_code_page(), formatted, length, converted,
-                            sizeof converted);
-        if (m > 0) fwrite_unlocked(converted, 1, static_cast<size_t>(m), stream);
+// A text in its record form: as it is in a text record; in an XML record
+// inside CDATA, where no byte of it can close the section or break the XML.
+void write_text(FILE *stream, const zel_svc_prolog *header, const char *text, size_t len) {
+    if (header->xml) {
+        write_cdata(stream, text, len);
+    } else {
+        fwrite_unlocked(text, 1, len, stream);
     }
-    std::free(formatted);
 }
 
 }  // namespace
@@ -48,19 +37,22 @@ void write_xml_text(FILE *stream, const char *format, va_list args) {
 void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args) {
     char time[kTimeTextSize];
     time_text(header, time);
+    // The text is made before the file is locked: other processes wait less.
+    RecordText text, utf8;
+    const RecordText *body = &text;
+    if (header->format) {
+        text.format(nullptr, header->format, args);
+        if (header->xml) {  // XML records carry UTF-8
+            utf8.to_utf8(zelsvc_get_local_code_page(), text.data(), text.size());
+            body = &utf8;
+        }
+    }
     int cancel_state;
     zel_svc__lock_for_write(stream, &cancel_state);
     flockfile(stream);  // no other writer of the stream gets between the record's pieces
     if (!prefix_left_out(header)) write_prefix_from(stream, header, time, term, true, args);
     if (header->format) {
-        va_list ap;
-        va_copy(ap, args);
-        if (header->xml) {
-            write_xml_text(stream, header->format, ap);
-        } else {
-            lyr_vfprintf(nullptr, 0, stream, header->format, ap);
-        }
-        va_end(ap);
+        write_text(stream, header, body->data(), body->size());
     } else {
         write_unknown(stream, header);
     }
@@ -88,6 +80,8 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
         }
         if (!ctx->conv) ctx->conv_len = -1;
     }
+    RecordText text;
+    if (!convert && !ctx->text && header->format) text.format(ctx->source_cs, header->format, args);
     int cancel_state;
     zel_svc__lock_for_write(stream, &cancel_state);
     flockfile(stream);  // no other writer of the stream gets between the record's pieces
@@ -95,14 +89,17 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
     if (!header->format && !ctx->text) {
         write_unknown(stream, header);
     } else if (convert) {
-        if (ctx->conv) std::fwrite(ctx->conv, 1, static_cast<size_t>(ctx->conv_len), stream);
+        if (ctx->conv) {
+            size_t len = static_cast<size_t>(ctx->conv_len);
+            write_text(stream, header, ctx->conv,
+                       cut_at_character(ctx->target_cs, ctx->conv, len, kRecordTextMax));
+        }
     } else if (ctx->text) {
-        std::fwrite(ctx->text, 1, static_cast<size_t>(ctx->text_len), stream);
+        size_t len = ctx->text_len > 0 ? static_cast<size_t>(ctx->text_len) : 0;
+        write_text(stream, header, ctx->text,
+                   cut_at_character(ctx->source_cs, ctx->text, len, kRecordTextMax));
     } else {
-        va_list ap;
-        va_copy(ap, args);
-        lyr_vfprintf(ctx->source_cs, 0, stream, header->format, ap);
-        va_end(ap);
+        write_text(stream, header, text.data(), text.size());
     }
     write_ending(stream, header);
     fflush_unlocked(stream);

@@ -22,6 +22,8 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/record_params.cc
   ${CMAKE_CURRENT_LIST_DIR}/record_writer.cc
   ${CMAKE_CURRENT_LIST_DIR}/text_convert.cc
+  ${CMAKE_CURRENT_LIST_DIR}/record_text.cc
+  ${CMAKE_CURRENT_LIST_DIR}/xml_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/file_lock.cc
   ${CMAKE_CURRENT_LIST_DIR}/assert.cc
   ${CMAKE_CURRENT_LIST_DIR}/translate.cc)

@@ -1,5 +1,5 @@
-// Text helpers of the record path: format a message into a new buffer with
-// the library's engine, and convert it between the local code page and UTF-8.
+// Text helpers of the record path: format a message into a new buffer (a
+// bounded record text), and convert it between the local code page and UTF-8.
 #include <zel/fmt.h>
 #include <zel/msg.h>
 
@@ -7,32 +7,17 @@
 #include <cstring>
 
 #include "svc/record.h"
+#include "svc/record_text.h"
 
 namespace zel {
 
 int local_sprintf(lyr_cs_t cs, char **out, const char *format, va_list args) {
     *out = nullptr;
-    if (!format) return 0;
-    zel_fmt_ctx fmt;
-    if (zel_vsnprintf_parse(&fmt, cs, format, args) != 0) return 0;
-    int size = 8192;
-    char *buf = static_cast<char *>(std::malloc(static_cast<size_t>(size)));
-    int len = 0;
-    while (buf) {
-        len = zel_vsnprintf_render(&fmt, buf, size);
-        if (len < size) break;
-        size = len + 1;
-        char *bigger = static_cast<char *>(std::realloc(buf, static_cast<size_t>(size)));
-        if (!bigger) std::free(buf);
-        buf = bigger;
-    }
-    zel_vsnprintf_done(&fmt);
-    if (!buf || len <= 0) {
-        std::free(buf);
-        return 0;
-    }
-    *out = buf;
-    return len;
+    RecordText text;
+    text.format(cs, format, args);
+    if (text.size() == 0) return 0;
+    *out = text.copy();
+    return *out ? static_cast<int>(text.size()) : 0;
 }
 
 int local_convert(lyr_cs_t from, lyr_cs_t to, int len, const char *text, char **out) {
@@ -69,6 +54,9 @@ int formatandconvert(lyr_cs_t from, lyr_cs_t to, const char *format, va_list arg
     if (len <= 0) return 0;
     int result = local_convert(from, to, len, formatted, out);
     std::free(formatted);
+    // A conversion can make the text longer than a record may be.
+    if (*out) result = static_cast<int>(cut_at_character(to, *out, static_cast<size_t>(result), kRecordTextMax));
+    if (*out) (*out)[result] = '\0';
     return result;
 }
 

@@ -94,6 +94,14 @@ TEST(FmtConversions, FlagsAndLengthsOfItsOwn) {
 }
 
 // 11 conversions and arguments (past the built-in arrays), and 31 (grown twice).
+// The record path caps widths and prints null strings as "(null)"; the
+// exported functions keep C's widths and the engine's empty null string.
+TEST(FmtConversions, PublicWidthsAreNotCapped) {
+    std::string text(5000, 'y');
+    EXPECT_EQ(5000 + 1 + 5000 + 1 + 6000, zel_snprintf(nullptr, 0, "%5000d|%.5000s|%*d", 1, text.c_str(), 6000, 2));
+    EXPECT_EQ("[]", fmt("[%s]", static_cast<const char *>(nullptr)).text);
+}
+
 TEST(FmtLongFormats, SameAsShortOnes) {
     EXPECT_EQ("<0><7><14><21><28><35><42><49><56><63><70>",
               fmt("<%d><%d><%d><%d><%d><%d><%d><%d><%d><%d><%d>", 0, 7, 14, 21, 28, 35, 42, 49, 56, 63, 70).text);

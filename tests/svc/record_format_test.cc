@@ -1,5 +1,11 @@
 // Every byte of text and XML records, with headers built at a fixed time.
+#include <algorithm>
+#include <clocale>
+#include <map>
+#include <random>
+
 #include "svc/record.h"
+#include "svc/xml_text.h"
 #include "svc_test_util.h"
 
 namespace {
@@ -208,6 +214,244 @@ TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
     EXPECT_EQ(param("   ab") + param("9"), params("%*s %d", 5, "ab", 9));
     EXPECT_EQ(failure, params("ends in %"));
     EXPECT_EQ("", params("no conversions"));
+}
+
+// A format the engine refuses gives the same text on every road: the platform
+// printf's when it takes it, else the format itself; never an empty record.
+TEST_F(RecordFormat, OddFormatsGiveOneTextOnEveryRoad) {
+    const struct { const char *format, *text; } cases[] = {{"x %zu %d", "x 3 7\n"}, {"x %n %d", "x %n %d\n"}};
+    for (const auto &c : cases) {
+        trace(1, c.format);
+        ctx_.header.attributes |= ZEL_SVC_ATTR_NO_PREFIX;
+        direct(' ', static_cast<size_t>(3), 7);
+        EXPECT_EQ(c.text, contents()) << c.format;
+        context(' ', 1, static_cast<size_t>(3), 7);
+        EXPECT_EQ(c.text, contents()) << c.format;
+    }
+    trace(1, "x %s");
+    ctx_.header.attributes |= ZEL_SVC_ATTR_NO_PREFIX;
+    context(' ', 1, static_cast<const char *>(nullptr));
+    EXPECT_EQ("x (null)\n", contents());
+}
+
+// What XML cannot carry, or what would end a section or an attribute early,
+// is written so that it reads back as it was (U+FFFD for the forbidden).
+TEST_F(RecordFormat, XmlValuesAreSplitEscapedAndCleaned) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const struct { const char *in, *cdata, *escaped; } cases[] = {
+        {"a]]>b", "a]]]]><![CDATA[>b", "a]]&gt;b"},
+        {"]]]>]]", "]]]]]><![CDATA[>]]", "]]]&gt;]]"},
+        {"<&\"'>", "<&\"'>", "&lt;&amp;&quot;&apos;&gt;"},
+        {"t\tn\nr\r", "t\tn\nr]]>&#13;<![CDATA[", "t&#9;n&#10;r&#13;"},
+        {"\x01\x1f\x7f", "@@\x7f", "@@\x7f"},                    // C0 controls; DEL is allowed
+        {"\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", "@@@", "@@@"},  // U+FFFE, U+FFFF, U+FFFD
+        {"\xED\xA0\x80", "@@@", "@@@"},                         // a surrogate
+        {"\xC0\xAF\xE2\x82", "@@@", "@@@"},                     // overlong, then a cut character
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x90\x80\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80@@@@",
+         "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80@@@@"},
+    };
+    auto with_fffd = [&](std::string text) {
+        for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, fffd);
+        return text;
+    };
+    for (const auto &c : cases) {
+        zel::write_cdata(stream_, c.in, std::strlen(c.in));
+        EXPECT_EQ(with_fffd(c.cdata), contents()) << c.in;
+        zel::write_escaped(stream_, c.in);
+        EXPECT_EQ(with_fffd(c.escaped), contents()) << c.in;
+    }
+
+    // Through a whole record: text, parameters, file name and process name.
+    message(ZEL_SVC_SEV_ERROR, kSystemCall, true, "KVXSC0156\"E x]]>%s\x01 %d");
+    std::strcpy(ctx_.header.procname, "p<&\x02");
+    ctx_.header.file = const_cast<char *>("f\"<.cc");
+    direct(' ', "v]]>\xFF", 5);
+    std::string out = contents();
+    for (const std::string &piece :
+         std::vector<std::string>{"<Message Id=\"KVXSC0156&quot;\" Severity=\"INFO\">\n", " <Source FileName=\"f&quot;&lt;.cc\" ",
+          " <Process>p&lt;&amp;" + fffd + "</Process>\n", "  <Param><![CDATA[v]]]]><![CDATA[>" + fffd + "]]></Param>\n",
+          "<LogText><![CDATA[KVXSC0156\"E x]]]]><![CDATA[>v]]]]><![CDATA[>" + fffd + fffd + " 5 ]]></LogText>"})
+        EXPECT_NE(std::string::npos, out.find(piece)) << piece << "\nin\n" << out;
+    trace(5, "t]]>%s", "?", 0, true);
+    context(' ', 0, "\r");
+    EXPECT_NE(std::string::npos, contents().find("<LogText><![CDATA[t]]]]><![CDATA[>]]>&#13;<![CDATA[ ]]>"));
+}
+
+// One record's text: at most 64 KB, widths and precisions at most 4096, and
+// never a partial character, whatever the format or the arguments.
+constexpr size_t kTextMax = 64 * 1024;
+
+bool valid_utf8(const std::string &s) {
+    std::string copy = s;
+    return lyr_mbstowcs(zel_svc_cs_utf8, nullptr, copy.c_str(), 0) >= 0 || s.empty();
+}
+
+void bounded_on_every_route() {
+    setenv("LC_ALL", "C.UTF-8", 1);
+    start_svctest();
+    TempDir dir;
+    std::string out = dir.file("stdout");
+    if (!freopen(out.c_str(), "w", stdout)) _exit(2);
+    std::string routes = "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
+    unsigned32 st;
+    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
+    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    std::string big = "a";
+    while (big.size() < 100000) big += "\xC3\xA9";  // a cut at 64 KB falls inside one
+    const std::string pad(4095, ' '), zeros(4095, '0');
+    const struct { const char *format; std::string text; } cases[] = {
+        {"%999999999d", pad + "5"}, {"%.999999999d", zeros + "5"}, {"%*d", pad + "5"},
+        {"%.999999999s", big.substr(0, 4095)}, {"%s", big.substr(0, kTextMax - 1)}};
+    // Each route's file grows by one record per call: the record is what is new.
+    std::map<std::string, size_t> seen;
+    auto next_record = [&](const char *name) {
+        std::string all = read_file(dir.file(name));
+        size_t from = seen[name];
+        seen[name] = all.size();
+        return all.substr(std::min(from, all.size()));
+    };
+    bool ok = true;
+    for (int utf8 = 0; utf8 < 2; ++utf8) {
+        for (const auto &c : cases) {
+            auto debug = utf8 ? zel_svc__debug_utf8_withfile : zel_svc__debug_withfile;
+            if (c.format[1] == '*') {
+                debug(zelmox_client_svc_handle, "b.cc", 1, 0, 1, c.format, 2000000000, 5);
+            } else if (c.format[std::strlen(c.format) - 1] == 's') {
+                debug(zelmox_client_svc_handle, "b.cc", 1, 0, 1, c.format, big.c_str());
+            } else {
+                debug(zelmox_client_svc_handle, "b.cc", 1, 0, 1, c.format, 5);
+            }
+            std::fflush(stdout);
+            for (const char *name : {"f", "u", "x", "stdout"}) {
+                std::string record = next_record(name);
+                bool xml = name[0] == 'x';
+                const std::string end = xml ? " ]]></LogText>\n</Trace>\n\n" : "\n";
+                size_t at = record.size() - std::min(record.size(), c.text.size() + end.size());
+                bool good = record.compare(at, std::string::npos, c.text + end) == 0 && valid_utf8(c.text) &&
+                            record.size() < c.text.size() + (xml ? 1000 : 200) &&
+                            (!xml || record.compare(at - 18, 18, "<LogText><![CDATA[") == 0);
+                if (!good) std::fprintf(stderr, "%s %s utf8=%d: %zu bytes\n", c.format, name, utf8, record.size());
+                ok = ok && good;
+            }
+        }
+    }
+    // A message: its text is bounded, and so is each XML parameter.
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "b.cc", 1, "%s%d", 0, 0x20, kSystemCall, big.c_str(), 3);
+    std::fflush(stdout);
+    for (const char *name : {"f", "u", "x", "stdout"}) {
+        size_t size = next_record(name).size();
+        bool good = size > 4 * 1024 && size < kTextMax + (name[0] == 'x' ? 12000 : 200);
+        if (!good) std::fprintf(stderr, "message %s: %zu bytes\n", name, size);
+        ok = ok && good;
+    }
+    _exit(ok ? 0 : 1);
+}
+
+TEST(RecordText, BoundedOnEveryRouteAndCutAtACharacter) { EXPECT_EQ(0, run_in_child(bounded_on_every_route)); }
+
+// XML records written with hostile values, read back by a strict parser that
+// knows nothing of the writer: every record parses and every value reads back
+// as the bytes given, decoded as UTF-8 with U+FFFD for what XML cannot carry.
+const char kCheckXml[] = R"PY(
+import sys, xml.etree.ElementTree as ET
+def clean(b):
+    t = b.decode('utf-8', 'replace')
+    ok = lambda c: c in '\t\n\r' or 0x20 <= ord(c) <= 0xD7FF or 0xE000 <= ord(c) <= 0xFFFD or ord(c) >= 0x10000
+    return ''.join(c if ok(c) else '\ufffd' for c in t)
+root = ET.fromstring(b'<Log>' + open(sys.argv[1], 'rb').read() + b'</Log>')
+want = [l.split(' ') for l in open(sys.argv[2]).read().splitlines()]
+proc = clean(bytes.fromhex(want[0][0]))
+records = list(root)
+if len(records) != len(want) - 1: sys.exit('%d records for %d calls' % (len(records), len(want) - 1))
+for i, (r, w) in enumerate(zip(records, want[1:])):
+    kind, fname, arg = w[0], clean(bytes.fromhex(w[1])), clean(bytes.fromhex(w[2]))
+    if kind == 'M':
+        text = 'KVXSC0156E   The %s system routine failed: system error code: %s ' % (arg, w[3])
+        params = [arg, w[3]]
+    else:
+        text, params = clean(bytes.fromhex(w[3]) + bytes.fromhex(w[2])) + ' ', []
+    got = (r.tag, r.find('LogText').text, [p.text or '' for p in r.iter('Param')],
+           r.find('Source').get('FileName'), r.find('Process').text)
+    exp = ('Message' if kind == 'M' else 'Trace', text, params, fname, proc)
+    if got != exp: sys.exit('record %d:\n got %r\nwant %r' % (i, got, exp))
+)PY";
+
+std::string hex(const std::string &bytes) {
+    std::string out;
+    char two[3];
+    for (unsigned char c : bytes) std::snprintf(two, sizeof two, "%02x", c), out += two;
+    return out.empty() ? "" : out;
+}
+
+// Bytes that stress XML: markup, section ends, controls, broken and
+// forbidden UTF-8, valid characters of every length, long runs.
+std::string hostile(std::mt19937 &rng, size_t max_pieces) {
+    static const char *const pieces[] = {"]]>", "]]", "]", ">", "<", "&", "\"", "'", "\r", "\n", "\t", "\r\n",
+                                         "\x01", "\x1b", "\x1f", "\x7f", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\xED\xA0\x80",
+                                         "\xC0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xC3", "\x80", "\xC3\xA9",
+                                         "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "<![CDATA[", "&amp;", "plain text "};
+    std::string out;
+    size_t count = rng() % (max_pieces + 1);
+    for (size_t i = 0; i < count; ++i) {
+        switch (rng() % 4) {
+        case 0: out += static_cast<char>(1 + rng() % 255); break;
+        case 1: if (rng() % 20 == 0) out += std::string(500 + rng() % 2000, static_cast<char>("]x\x01"[rng() % 3])); break;
+        default: out += pieces[rng() % (sizeof pieces / sizeof *pieces)]; break;
+        }
+    }
+    return out;
+}
+
+void hostile_xml_records(const char *xml_out, const char *want_out, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string procname = hostile(rng, 8).substr(0, 31);
+    if (procname.empty() || procname.find('%') != std::string::npos) procname = "p<\x01\"]]>";
+    zelmsg_init(procname.c_str(), 0);
+    unsigned32 st;
+    zel_svc_set_progname(procname.c_str(), &st);
+    std::string routes = std::string("XMLFILE:") + xml_out;
+    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
+    std::string want = hex(zel_svc_get_progname()) + "\n";
+    for (int i = 0; i < 400; ++i) {
+        std::string arg = hostile(rng, 12), file = hostile(rng, 6), lead = hostile(rng, 4);
+        file.erase(std::remove(file.begin(), file.end(), '/'), file.end());
+        lead.erase(std::remove(lead.begin(), lead.end(), '%'), lead.end());
+        std::string format = lead + "%s";
+        switch (i % 4) {
+        case 0:
+        case 1:
+            zel_svc_printf_cs_withfile(zelmox_client_svc_handle, i % 2, file.c_str(), i, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                       kSystemCall, arg.c_str(), i);
+            want += "M " + hex(file) + " " + hex(arg) + " " + std::to_string(i) + "\n";
+            break;
+        default:
+            (i % 4 == 2 ? zel_svc__debug_withfile : zel_svc__debug_utf8_withfile)(
+                zelmox_client_svc_handle, file.c_str(), i, 0, 1, format.c_str(), arg.c_str());
+            want += "T " + hex(file) + " " + hex(arg) + " " + hex(lead) + "\n";
+            break;
+        }
+    }
+    write_file(want_out, want);
+}
+
+TEST(XmlRecords, ParseStrictlyWhateverTheValues) {
+    if (std::system("python3 -c 1 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed";
+    TempDir dir;
+    static std::string xml, want;
+    xml = dir.file("log.xml"), want = dir.file("want");
+    write_file(dir.file("check.py"), kCheckXml);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        static unsigned child_seed;
+        child_seed = seed;
+        unlink(xml.c_str());
+        ASSERT_EQ(0, run_in_child([] {
+                      hostile_xml_records(xml.c_str(), want.c_str(), child_seed);
+                      _exit(0);
+                  }));
+        std::string command = "python3 " + dir.file("check.py") + " " + xml + " " + want;
+        EXPECT_EQ(0, std::system(command.c_str())) << "seed " << seed;
+    }
 }
 
 TEST(RecordHeader, ProcessIdWhenNoProgramName) {
