@@ -64,7 +64,9 @@ LYR_EXPORT int lyr_set_dir(const char *path);
  * damaged files are passed over. A null loc is the process locale: from
  * LC_MESSAGES when flags bit 0 is set, else from LANG; other flag bits are
  * ignored. Null with errno set on failure: ENOENT when no file was found,
- * EPERM when one could not be read, EINVAL when it is not a catalog. Texts are
+ * EPERM when one could not be read, EBADMSG when one was found but refused
+ * (damaged, not a regular file or too large; a caller must not hand it to
+ * another reader either), EINVAL for an empty name. Texts are
  * taken to be in the locale's code set (its .codeset, else the installed
  * locale's, else ASCII for C/POSIX, else UTF-8). */
 LYR_EXPORT lyr_cat_t lyr_catopen(const char *name, int flags, lyr_loc_t loc);

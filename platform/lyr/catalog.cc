@@ -68,30 +68,33 @@ bool index_catalog(lyr_cat &cat) {
 }
 
 // Reads and indexes the file at path: 0, or ENOENT (nothing there), EPERM
-// (there but unreadable) or EINVAL (not a catalog).
+// (there but unreadable) or EBADMSG (there, but refused: not a regular file,
+// too large, or not a well-formed catalog). A refused file must not be handed
+// to another reader either, which may trust what this one checked.
 int load(const std::string &path, std::unique_ptr<lyr_cat> &out) {
     if (path.size() >= PATH_MAX) return ENOENT;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO planted at the path cannot hold the open.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == EACCES || errno == EPERM ? EPERM : ENOENT;
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
-        return ENOENT;
+        return EBADMSG;
     }
     auto cat = std::make_unique<lyr_cat>();
     int err = 0;
-    if (static_cast<uint64_t>(st.st_size) > kMaxFile) err = EINVAL;
+    if (static_cast<uint64_t>(st.st_size) > kMaxFile) err = EBADMSG;
     char buf[8192];
     while (!err) {
         ssize_t r = read(fd, buf, sizeof buf);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) err = errno == EISDIR ? ENOENT : EPERM;
         else if (r == 0) break;
-        else if (cat->data.size() + static_cast<size_t>(r) > kMaxFile) err = EINVAL;
+        else if (cat->data.size() + static_cast<size_t>(r) > kMaxFile) err = EBADMSG;
         else cat->data.append(buf, static_cast<size_t>(r));
     }
     close(fd);
-    if (!err && !index_catalog(*cat)) err = EINVAL;
+    if (!err && !index_catalog(*cat)) err = EBADMSG;
     if (!err) out = std::move(cat);
     return err;
 }

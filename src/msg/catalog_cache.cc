@@ -95,6 +95,9 @@ void keep_error(Opened &opened, int error) {
     if (opened.error == 0 || opened.error == ENOENT) opened.error = error;
 }
 
+// The system's catalog reader is asked only for a file that the services'
+// search did not find at all: a file they refused as damaged would be read
+// by it unchecked, and some damaged files crash it.
 Opened open_file(const CatalogName &name, lyr_loc_t locale, int flags) {
     Opened opened;
     for (const char *file : {name.first, name.second}) {
@@ -102,7 +105,9 @@ Opened open_file(const CatalogName &name, lyr_loc_t locale, int flags) {
         opened.file = file;
         opened.lyr = lyr_catopen(file, flags | 1, locale);
         if (opened.lyr) return opened;
-        keep_error(opened, errno);
+        int error = errno;
+        keep_error(opened, error);
+        if (error != ENOENT) continue;
         opened.xpg = catopen(file, NL_CAT_LOCALE);
         if (opened.xpg != reinterpret_cast<nl_catd>(-1)) return opened;
         keep_error(opened, errno);

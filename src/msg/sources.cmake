@@ -26,6 +26,7 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/table_list.cc
   ${CMAKE_CURRENT_LIST_DIR}/message_layer.cc
   ${CMAKE_CURRENT_LIST_DIR}/get_msg.cc
+  ${CMAKE_CURRENT_LIST_DIR}/checked_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/error_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/system_failure.cc
   ${CMAKE_CURRENT_LIST_DIR}/thread_locale.cc

@@ -5,9 +5,9 @@
 #include <zel/utc.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "msg/checked_text.h"
 #include "svc/record.h"
 
 namespace zel {
@@ -33,25 +33,6 @@ void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 inde
     }
 }
 
-char *copy_text(const char *text) {
-    size_t n = std::strlen(text) + 1;
-    char *copy = static_cast<char *>(std::malloc(n));
-    if (copy) std::memcpy(copy, text, n);
-    return copy;
-}
-
-// The UTF-8 message text: the catalog's, else the compiled default, else the
-// lookup's fallback text. Null only when no memory is left.
-char *utf8_message_text(unsigned32 msgid) {
-    unsigned32 status = 0;
-    if (char *text = zel_msg_get_locale_cat_msg(msgid, nullptr, "UTF8", 4, &status)) return text;
-    if (const char *compiled = zel_msg_get_default_msg(msgid, &status)) return copy_text(compiled);
-    char unknown[64];
-    std::snprintf(unknown, sizeof unknown, "Unknown message number 0x%8.8lx",
-                  static_cast<unsigned long>(msgid));
-    return copy_text(unknown);
-}
-
 }  // namespace
 
 void _build_prolog(zel_svc_msgctx *ctx, zel_svc_handle *handle, int cs, const char * /*locale*/,
@@ -60,15 +41,16 @@ void _build_prolog(zel_svc_msgctx *ctx, zel_svc_handle *handle, int cs, const ch
     std::memset(ctx, 0, sizeof *ctx);
     zel_svc_prolog *header = &ctx->header;
     lyr_cs_t local = zelsvc_get_local_code_page();
+    // The text is formatted with the caller's arguments: a catalog's text
+    // is taken only when it reads the arguments that argtypes (or the
+    // compiled text) says were passed.
+    header->format = checked_message_text(msgid, argtypes, cs != 0);
     if (cs) {
         ctx->source_cs = zel_svc_cs_utf8;
         ctx->target_cs = local;
-        header->format = utf8_message_text(msgid);
     } else {
         ctx->source_cs = local;
         ctx->target_cs = zel_svc_cs_utf8;
-        unsigned32 status = 0;
-        header->format = zel_msg_get_msg(msgid, &status);
     }
     fill_common(header, handle, index, at);
     header->argtypes = argtypes;
