@@ -7,6 +7,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include "svc/log_file.h"
 #include "svc/record.h"
 
 namespace zel {
@@ -32,11 +33,22 @@ void zel_svc__lock_for_write(FILE *stream, int *old_cancel_state) {
     errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
+// errno is kept: it tells why the record just written failed.
 void zel_svc__unlock_for_write(FILE *stream, int old_cancel_state) {
+    int saved = errno;
     set_whole_file_lock(stream, F_UNLCK);
     if (old_cancel_state == PTHREAD_CANCEL_ENABLE) {
         int ignored;
-        errno = pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
+        pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
+    }
+    errno = saved;
+}
+
+void lock_file(int fd) {
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    while (zel__file_set_lock(fd, &lock, 1) != 0 && errno == EINTR) {
     }
 }
 

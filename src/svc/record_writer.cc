@@ -45,7 +45,7 @@ void write_xml_text(FILE *stream, const char *format, va_list args) {
 
 }  // namespace
 
-void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args) {
+bool zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args) {
     char time[kTimeTextSize];
     time_text(header, time);
     int cancel_state;
@@ -65,12 +65,13 @@ void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list a
         write_unknown(stream, header);
     }
     write_ending(stream, header);
-    fflush_unlocked(stream);
+    bool written = fflush_unlocked(stream) == 0 && !ferror_unlocked(stream);
     funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
+    return written;
 }
 
-void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args) {
+bool zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args) {
     zel_svc_prolog *header = &ctx->header;
     char time[kTimeTextSize];
     time_text(header, time);
@@ -105,9 +106,10 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
         va_end(ap);
     }
     write_ending(stream, header);
-    fflush_unlocked(stream);
+    bool written = fflush_unlocked(stream) == 0 && !ferror_unlocked(stream);
     funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
+    return written;
 }
 
 }  // namespace zel
