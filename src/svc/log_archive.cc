@@ -58,7 +58,10 @@ bool archive_file(const char *name, int archives) {
     }
     bool moved = shift_archives(name, archives);
     int saved = errno;
-    if (fd >= 0) close(fd);
+    if (fd >= 0) {
+        forget_lock(fd);
+        close(fd);
+    }
     errno = saved;
     return moved;
 }

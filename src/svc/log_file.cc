@@ -30,6 +30,7 @@ constexpr int kTries = 8;
 constexpr int64_t kRetryMs = 1000;
 
 void close_stream(zel_svc_fileroute_t *file) {
+    forget_lock(fileno(file->stream));
     std::fclose(file->stream);  // also drops this process's lock on it
     file->stream = nullptr;
 }
@@ -53,7 +54,10 @@ bool open_stream(zel_svc_fileroute_t *file) {
         log->retry_at = 0;
         return true;
     }
-    if (fd >= 0) cause = errno;
+    if (fd >= 0) {
+        cause = errno;
+        forget_lock(fd);
+    }
     if (stream) {
         std::fclose(stream);
     } else if (fd >= 0) {

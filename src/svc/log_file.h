@@ -58,8 +58,12 @@ int create_exclusive(const zel_svc_fileroute_t *file);
 // is at the name is archived (or, without archives, unlinked) first under its
 // lock; an archive step that fails leaves it to be appended to. -1 and *cause.
 int open_log(zel_svc_fileroute_t *file, bool make_new, int *cause);
-// Takes the whole-file write lock on fd, waiting for it.
+// Takes the whole-file write lock on fd, waiting for it; the record's writer
+// then finds it held and releases it. A descriptor is forgotten before it is closed.
 void lock_file(int fd);
+void forget_lock(int fd);
+// Releases a lock taken by lock_file whose record was never written.
+void release_held_lock();
 
 // Archiving, under the lock of the file at the name: .N-2 -> .N-1 ... .1 ->
 // .2, the file -> .1, the oldest replaced. False (errno set) when a step

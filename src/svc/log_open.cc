@@ -84,11 +84,13 @@ int open_log(zel_svc_fileroute_t *file, bool make_new, int *cause) {
         if (!make_new) return fd;
         lock_file(fd);
         if (!leads_to(file->name, fd)) {  // moved while we waited for its lock
+            forget_lock(fd);
             close(fd);
             continue;
         }
         int fresh = replace_locked(file, cause);
         if (fresh >= 0) {
+            forget_lock(fd);
             close(fd);
             return fresh;
         }
@@ -96,6 +98,7 @@ int open_log(zel_svc_fileroute_t *file, bool make_new, int *cause) {
             report_file(file, *cause, -1);
             return fd;
         }
+        forget_lock(fd);
         close(fd);
         if (*cause != EEXIST) return -1;
     }

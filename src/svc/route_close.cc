@@ -22,6 +22,7 @@ void zel_svc__close_routes(zel_svc_routes_t *block) {
         case ZEL_SVC_ROUTE_FILE: {
             auto *file = static_cast<zel_svc_fileroute_t *>(route->target);
             if (file->references-- == 1 && file->stream) {
+                zel::forget_lock(fileno(file->stream));
                 std::fclose(file->stream);
                 file->stream = nullptr;
                 route->open = 0;

@@ -124,6 +124,7 @@ void cleanup_wrapper(void *arg) {
     std::free(ctx->text);
     ctx->conv = nullptr;
     ctx->text = nullptr;
+    release_held_lock();  // cancelled between readying a file and writing to it
     svc_unlock();
 }
 
