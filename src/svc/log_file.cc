@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -145,10 +148,27 @@ bool ready_file(zel_svc_fileroute_t *file, bool xml) {
         close_stream(file);  // archived, but the new file could not be made
         log->rejoin = true;
     }
-    if (!file->stream) return false;
+    if (!file->stream) {  // the name kept changing under us
+        log->cause = kCauseReplaced;
+        log->retry_at = now_ms() + kRetryMs;
+        return false;
+    }
     if (log->lost) note_lost_records(file);
     if (limited) file->records_written = log->counted + 1;
     return true;
+}
+
+// A forked child renames the files of its open routes; one at its fallback
+// takes the child's name when it tries its file again.
+void follow_process_id(zel_svc_fileroute_t *file) try {
+    if (!file->pattern || file->stream) return;
+    std::string name = expand_file_pattern(file->pattern, zel_svc__get_pid());
+    if (file->name && name == file->name) return;
+    if (char *copy = strdup(name.c_str())) {
+        std::free(file->name);
+        file->name = copy;
+    }
+} catch (const std::bad_alloc &) {
 }
 
 void fall_back(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
@@ -204,6 +224,7 @@ void zel_svc__check_open(zel_svc_route_t *route) {
     auto *file = static_cast<zel_svc_fileroute_t *>(route->target);
     if (route->kind != kind) {  // at its fallback: the file again once it may be usable
         if (!file->stream && zel::now_ms() < zel::log_file(file)->retry_at) return;
+        if (kind == ZEL_SVC_ROUTE_FILE) zel::follow_process_id(file);
         route->kind = kind;
     }
     if (!zel::ready_file(file, kind == ZEL_SVC_ROUTE_XMLFILE)) {

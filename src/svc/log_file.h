@@ -48,6 +48,7 @@ int64_t now_ms();
 // Causes beyond errno values, for reports.
 constexpr int kCauseLink = 200;        // a symbolic link at the name
 constexpr int kCauseNotRegular = 201;  // a directory, device or pipe at the name
+constexpr int kCauseReplaced = 202;    // the file at the name kept being replaced
 constexpr int kCauseArchive = 256;     // added to the errno of a failed archive step
 // Opens the regular file at the name for appending and reading; -1 with the
 // cause in *cause.

@@ -101,6 +101,7 @@ int open_log(zel_svc_fileroute_t *file, bool make_new, int *cause) {
         forget_lock(fd);
         close(fd);
         if (*cause != EEXIST) return -1;
+        make_new = false;  // ours went to the archives; another writer's new file is kept
     }
     // The name keeps being taken between our steps: append to what is there.
     return open_existing(file->name, cause);

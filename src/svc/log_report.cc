@@ -34,6 +34,7 @@ std::string cause_text(int cause) {
     char buffer[128];
     if (cause == kCauseLink) return "is a symbolic link";
     if (cause == kCauseNotRegular) return "is not a regular file";
+    if (cause == kCauseReplaced) return "keeps being replaced";
     if (cause >= kCauseArchive)
         return std::string("cannot be archived: ") + strerror_r(cause - kCauseArchive, buffer, sizeof buffer);
     return strerror_r(cause, buffer, sizeof buffer);

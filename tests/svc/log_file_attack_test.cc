@@ -1,9 +1,11 @@
 // Log files under attack and under faults: links planted at their names, a
 // read-only folder, a file size limit, deleted files, folders that appear
 // later, unreadable route variables, and the order of archives.
+#include <dirent.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <csignal>
 #include <regex>
@@ -88,6 +90,7 @@ protected:
             std::fflush(nullptr);
         });
         close(pipe_fds[1]);
+        last_child_ = children.empty() ? 0 : children[0];
         std::string err;
         char buffer[4096];
         for (ssize_t n; (n = read(pipe_fds[0], buffer, sizeof buffer)) > 0;) err.append(buffer, static_cast<size_t>(n));
@@ -113,6 +116,7 @@ protected:
 
     TempDir dir_;
     std::string w_ = dir_.file("w");
+    pid_t last_child_ = 0;
 };
 
 // Planted after the routes are set (set-up moves a link aside as it is): the
@@ -240,7 +244,8 @@ TEST_F(Shared, WriteFailuresAreToldCountedAndEndTheirLine) {
 }
 
 // A deleted or moved file is replaced at the next record; a missing folder is
-// used about a second after it appears; an unreadable variable is told once.
+// used about a second after it appears, by a forked child under its own name;
+// an unreadable variable is told once.
 TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
     std::string log = w_ + "/d.log", later = w_ + "/later", missing = w_ + "/gone/x.log";
     std::string err = child(false, [&] {
@@ -250,12 +255,15 @@ TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
         say(1);
         rename(log.c_str(), (log + ".old").c_str());
         say(2);
-        routes_in_child("ERROR:FILE:" + later + "/x.log");
+        routes_in_child("ERROR:FILE:" + later + "/x_%d.log");
         say(3);
         mkdir(later.c_str(), 0755);
         say(4);  // within the second: still standard error
+        pid_t forked = fork();
         usleep(1100 * 1000);
-        say(5);
+        say(forked ? 5 : 6);
+        if (!forked) _exit(0);
+        waitpid(forked, nullptr, 0);
         setenv("SVC_NOTICE", "garbage", 1);
         setenv("SVC_WARNING", ("FILE:" + missing).c_str(), 1);
         for (int i = 0; i < 3; ++i) {
@@ -265,10 +273,20 @@ TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
     });
     EXPECT_EQ(std::vector<int>{2}, numbers_of(log));
     EXPECT_EQ(std::vector<int>{1}, numbers_of(log + ".old"));
-    EXPECT_EQ(std::vector<int>{5}, numbers_of(later + "/x.log"));
+    std::string own = "x_" + std::to_string(last_child_) + ".log";
+    std::vector<std::string> files;
+    if (DIR *folder = opendir(later.c_str())) {
+        while (struct dirent *entry = readdir(folder))
+            if (entry->d_name[0] != '.') files.push_back(entry->d_name);
+        closedir(folder);
+    }
+    ASSERT_EQ(2u, files.size());
+    std::string grandchild = files[0] == own ? files[1] : files[0];
+    EXPECT_EQ(std::vector<int>{5}, numbers_of(later + "/" + own));
+    EXPECT_EQ(std::vector<int>{6}, numbers_of(later + "/" + grandchild));
     EXPECT_EQ((std::vector<int>{3, 4}), numbers_in(err));
     EXPECT_EQ((std::vector<std::string>{
-                  "svctest: log file " + later + "/x.log: No such file or directory; records go to standard error",
+                  "svctest: log file " + later + "/" + own + ": No such file or directory; records go to standard error",
                   "svctest: SVC_NOTICE: not a valid route list; records go nowhere",
                   "svctest: log file " + missing + ": No such file or directory; records go nowhere"}),
               reports_in(err));
