@@ -38,6 +38,28 @@ void close_stream(zel_svc_fileroute_t *file) {
     file->stream = nullptr;
 }
 
+// An open log file becomes the record's stream, its records not yet counted;
+// false (errno set, fd closed) when it cannot.
+bool adopt(zel_svc_fileroute_t *file, int fd) {
+    LogFile *log = log_file(file);
+    struct stat st;
+    FILE *stream = fstat(fd, &st) == 0 ? fdopen(fd, "a") : nullptr;
+    if (!stream) {
+        int saved = errno;
+        forget_lock(fd);
+        close(fd);
+        errno = saved;
+        return false;
+    }
+    file->stream = stream;
+    log->dev = st.st_dev;
+    log->ino = st.st_ino;
+    log->scanned = 0;
+    log->counted = 0;
+    log->last_byte = '\n';
+    return true;
+}
+
 // The file at the name (or a new one) becomes the record's stream.
 bool open_stream(zel_svc_fileroute_t *file) {
     LogFile *log = log_file(file);
@@ -45,27 +67,11 @@ bool open_stream(zel_svc_fileroute_t *file) {
     log->rejoin = false;
     int cause = 0;
     int fd = open_log(file, make_new, &cause);
-    FILE *stream = fd >= 0 ? fdopen(fd, "a") : nullptr;
-    struct stat st;
-    if (stream && fstat(fd, &st) == 0) {
-        file->stream = stream;
-        log->dev = st.st_dev;
-        log->ino = st.st_ino;
-        log->scanned = 0;
-        log->counted = 0;
-        log->last_byte = '\n';
+    if (fd >= 0 && adopt(file, fd)) {
         log->retry_at = 0;
         return true;
     }
-    if (fd >= 0) {
-        cause = errno;
-        forget_lock(fd);
-    }
-    if (stream) {
-        std::fclose(stream);
-    } else if (fd >= 0) {
-        close(fd);
-    }
+    if (fd >= 0) cause = errno;
     log->cause = cause;
     log->retry_at = now_ms() + kRetryMs;
     return false;
@@ -125,20 +131,9 @@ bool ready_file(zel_svc_fileroute_t *file, bool xml) {
         int cause = 0;
         int fd = replace_locked(file, &cause);
         if (fd >= 0) {
-            FILE *stream = fdopen(fd, "a");
-            if (!stream) close(fd);
             close_stream(file);
-            file->stream = stream;
-            if (stream && fstat(fd, &st) == 0) {
-                log->dev = st.st_dev;
-                log->ino = st.st_ino;
-                log->scanned = 0;
-                log->counted = 0;
-                log->last_byte = '\n';
-            } else if (stream) {
-                close_stream(file);
-            }
-            continue;  // locked and looked at like any other
+            if (!adopt(file, fd)) log->rejoin = true;
+            continue;  // the new file is locked and looked at like any other
         }
         if (cause >= kCauseArchive) {  // the file stays: records go on after it
             report_file(file, cause, -1);
