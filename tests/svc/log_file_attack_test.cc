@@ -150,7 +150,7 @@ TEST_F(Shared, LinkReplantedWhileRotatingLosesNothing) {
     for (bool as_nobody : {false, true}) {
         std::string target = secret(), log = w_ + "/r" + (as_nobody ? "n" : "r") + ".log";
         std::string err = child(as_nobody, [&] {
-            routes_in_child("ERROR:FILE.99.4:" + log + ":0666");
+            routes_in_child("ERROR:FILE.99.6:" + log + ":0666");  // room for every record
             std::atomic<bool> stop{false};
             std::thread planter([&] {
                 while (!stop) {  // spins for the moment a rotation frees the name
@@ -159,7 +159,7 @@ TEST_F(Shared, LinkReplantedWhileRotatingLosesNothing) {
                     if (is_link(log)) unlink(log.c_str());
                 }
             });
-            for (int i = 0; i < 500; ++i) {
+            for (int i = 0; i < 560; ++i) {
                 say(i);
                 if (i % 7 == 0) usleep(300);
             }
@@ -173,11 +173,11 @@ TEST_F(Shared, LinkReplantedWhileRotatingLosesNothing) {
             std::string file = n ? log + "." + std::to_string(n) : log;
             if (is_link(file)) continue;
             std::vector<int> in_file = numbers_of(file);
-            EXPECT_LE(in_file.size(), 4u) << file;
+            EXPECT_LE(in_file.size(), 6u) << file;
             all.insert(all.end(), in_file.begin(), in_file.end());
         }
         std::sort(all.begin(), all.end());
-        EXPECT_EQ(range(0, 500), all);
+        EXPECT_EQ(range(0, 560), all);
     }
 }
 
