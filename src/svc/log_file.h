@@ -8,15 +8,13 @@
 
 #include <cstdint>
 
-#include <sys/types.h>
-
 namespace zel {
 
 struct LogFile {
     zel_svc_fileroute_t pub;  // first, so the table and the routes point at it
-    dev_t dev;                // identity of the open file, to see its name move
-    ino_t ino;
-    off_t scanned;            // records before this offset are counted
+    uint64_t dev;             // identity of the open file, to see its name move
+    uint64_t ino;
+    int64_t scanned;          // records before this offset are counted
     int64_t retry_at;         // unusable until then (monotonic ms); 0: usable
     int64_t rotate_at;        // a failed archive step is tried again then
     int counted;              // complete records found before `scanned`
@@ -29,6 +27,10 @@ struct LogFile {
 };
 
 inline LogFile *log_file(zel_svc_fileroute_t *file) { return reinterpret_cast<LogFile *>(file); }
+
+// The files that look at log files build with 64-bit file offsets and inode
+// numbers (see sources.cmake): on i386 a large file or inode number would
+// otherwise fail every stat.
 
 // A zeroed record for a new file name (free() releases it); null without memory.
 zel_svc_fileroute_t *new_file_record();
