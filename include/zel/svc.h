@@ -71,7 +71,8 @@ typedef struct zel_svc_route_t {
     int fallback; /* kind used when the destination cannot be used */
     int open;     /* 1 when ready to write */
     void *target; /* file kinds: zel_svc_fileroute_t; GOESTO: target name; dynamic: its entry */
-    void *route_data; /* dynamic kind: what its open callback returned */
+    void *route_data; /* dynamic kind: what its open callback returned; file
+                         kinds: the file kind, kept while at the fallback */
     char *keyword;    /* kept for keywords that are not fixed ones */
     char *parameter;  /* kept with the keyword */
 } zel_svc_route_t;
@@ -203,7 +204,8 @@ ZEL_EXPORT void zel_svc__close_routes(zel_svc_routes_t *block);
  * held: fill a severity's empty block; the routes of a severity or component
  * (null and *count 0 when none); set up a component's debug levels and
  * routes once (1 on success); ready a route just before a record is written
- * to it (opens or rotates its file; the kind may change to its fallback). */
+ * to it (opens or rotates its file; the kind changes to its fallback while
+ * the file cannot be used, and back once it can). */
 ZEL_EXPORT void zel_svc__fillin(unsigned32 attributes, unsigned32 *status);
 ZEL_EXPORT zel_svc_route_t **zel_svc__goesto(const char *name, int *count);
 ZEL_EXPORT int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status);
@@ -222,8 +224,9 @@ ZEL_EXPORT void zel_svc_routing(const char *text, unsigned32 *status);
  * dynamic route `name`. Take the serviceability mutex; status 0. */
 ZEL_EXPORT void zel_svc__routing_announce(const char *name, unsigned32 *status);
 ZEL_EXPORT void zel_svc__routing_denounce(const char *name, unsigned32 *status);
-/* Moves an existing log file aside as name.1 .. name.(archives-1), replacing
- * name.1 once they all exist; nothing when archives is 0. */
+/* Moves an existing log file aside as name.1, the older archives shifting up
+ * to name.(archives-1) (at least name.1) and the oldest dropped; nothing when
+ * archives is 0. Links are moved, never followed. */
 ZEL_EXPORT void archiveLogFile(const char *name, int archives);
 /* Registers the fork handlers once per process; the handlers take the
  * serviceability mutex and flush every route before fork, release it in the

@@ -7,10 +7,15 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include "svc/log_file.h"
 #include "svc/record.h"
 
 namespace zel {
 namespace {
+
+// The descriptor whose lock this thread took while readying its record's
+// file (lock_file): the writer finds it held and does not ask again.
+thread_local int t_held_fd = -1;
 
 void set_whole_file_lock(FILE *stream, short type) {
     struct flock lock = {};
@@ -28,16 +33,43 @@ int zel__file_set_lock(int fd, struct flock *lock, int wait) {
 }
 
 void zel_svc__lock_for_write(FILE *stream, int *old_cancel_state) {
-    set_whole_file_lock(stream, F_WRLCK);
+    if (fileno(stream) != t_held_fd) set_whole_file_lock(stream, F_WRLCK);
     errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
+// errno is kept: it tells why the record just written failed.
 void zel_svc__unlock_for_write(FILE *stream, int old_cancel_state) {
+    int saved = errno;
     set_whole_file_lock(stream, F_UNLCK);
+    if (fileno(stream) == t_held_fd) t_held_fd = -1;
     if (old_cancel_state == PTHREAD_CANCEL_ENABLE) {
         int ignored;
-        errno = pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
+        pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
     }
+    errno = saved;
+}
+
+void lock_file(int fd) {
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    int result;
+    while ((result = zel__file_set_lock(fd, &lock, 1)) != 0 && errno == EINTR) {
+    }
+    if (result == 0) t_held_fd = fd;
+}
+
+void forget_lock(int fd) {
+    if (fd == t_held_fd) t_held_fd = -1;
+}
+
+void release_held_lock() {
+    if (t_held_fd < 0) return;
+    struct flock lock = {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    zel__file_set_lock(t_held_fd, &lock, 1);
+    t_held_fd = -1;
 }
 
 }  // namespace zel

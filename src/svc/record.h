@@ -55,8 +55,9 @@ void write_unknown(FILE *stream, const zel_svc_prolog *header);
 
 // The direct writer (texts in the local code page, formatted per stream)
 // and the context writer (converted text made once per call).
-void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args);
-void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args);
+// Both say whether the record reached the file (false: errno tells why).
+bool zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args);
+bool zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args);
 
 // Formats a bounded record text (record_text.h) into a new buffer: its length
 // and text (0 and null when there is no text). The caller frees the text.

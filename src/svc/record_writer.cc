@@ -34,7 +34,7 @@ void write_text(FILE *stream, const zel_svc_prolog *header, const char *text, si
 
 }  // namespace
 
-void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args) {
+bool zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list args) {
     char time[kTimeTextSize];
     time_text(header, time);
     // The text is made before the file is locked: other processes wait less.
@@ -57,12 +57,13 @@ void zel_svc__vfprintf(FILE *stream, zel_svc_prolog *header, int term, va_list a
         write_unknown(stream, header);
     }
     write_ending(stream, header);
-    fflush_unlocked(stream);
+    bool written = fflush_unlocked(stream) == 0 && !ferror_unlocked(stream);
     funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
+    return written;
 }
 
-void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args) {
+bool zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert, va_list args) {
     zel_svc_prolog *header = &ctx->header;
     char time[kTimeTextSize];
     time_text(header, time);
@@ -102,9 +103,10 @@ void zel_svc__vfprintf2(FILE *stream, zel_svc_msgctx *ctx, int term, int convert
         write_text(stream, header, text.data(), text.size());
     }
     write_ending(stream, header);
-    fflush_unlocked(stream);
+    bool written = fflush_unlocked(stream) == 0 && !ferror_unlocked(stream);
     funlockfile(stream);
     zel_svc__unlock_for_write(stream, cancel_state);
+    return written;
 }
 
 }  // namespace zel

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "svc/log_file.h"
 #include "svc/routes.h"
 
 extern "C" {
@@ -15,12 +16,13 @@ zel_svc_routes_t zel_svc_g_routes[5];
 void zel_svc__close_routes(zel_svc_routes_t *block) {
     while (block->count > 0) {
         zel_svc_route_t *route = block->routes[--block->count];
-        switch (route->kind) {
-        case ZEL_SVC_ROUTE_FILE:
-        case ZEL_SVC_ROUTE_UTF8FILE:
-        case ZEL_SVC_ROUTE_XMLFILE: {
+        // A file route at its fallback still holds its file.
+        int kind = zel::file_route_kind(route) ? ZEL_SVC_ROUTE_FILE : route->kind;
+        switch (kind) {
+        case ZEL_SVC_ROUTE_FILE: {
             auto *file = static_cast<zel_svc_fileroute_t *>(route->target);
             if (file->references-- == 1 && file->stream) {
+                zel::forget_lock(fileno(file->stream));
                 std::fclose(file->stream);
                 file->stream = nullptr;
                 route->open = 0;

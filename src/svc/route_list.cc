@@ -5,6 +5,7 @@
 #include <zel/svc.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <new>
@@ -17,6 +18,7 @@
 
 #include <jrnmsg/lyr.h>
 
+#include "svc/log_file.h"
 #include "svc/routes.h"
 
 extern "C" {
@@ -190,7 +192,7 @@ zel_svc_fileroute_t *reference_file(const std::string &name) {
             return file;
         }
     }
-    auto *file = static_cast<zel_svc_fileroute_t *>(std::calloc(1, sizeof(zel_svc_fileroute_t)));
+    zel_svc_fileroute_t *file = new_file_record();
     char *copy = strdup(name.c_str());
     auto *table = static_cast<zel_svc_fileroute_t **>(std::realloc(
         zel_svc_fileroutes, sizeof(zel_svc_fileroute_t *) * (zel_svc_g_num_fileroutes + 1)));
@@ -213,11 +215,12 @@ bool set_up_file(zel_svc_fileroute_t *file, const RouteText &text) {
     if (!pattern) return false;
     std::free(file->pattern);
     file->pattern = pattern;
+    reset_log_file(file);
     if (text.count) {
         int archives = read_count(text.count);
         file->archives = archives > 99 ? 99 : archives;
         file->records_per_file = read_count(text.records);
-        archiveLogFile(file->name, file->archives);
+        if (!archive_file(file->name, file->archives)) report_file(file, kCauseArchive + errno, -1);
     } else {
         file->archives = 0;
         file->records_per_file = 0;
@@ -275,6 +278,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
         }
         route->kind = kind;
         route->target = file;
+        mark_file_route(route, kind);
         if (file->references == 1 && !set_up_file(file, text)) {
             *status = ZEL_SVC_S_NO_MEMORY;
             return false;

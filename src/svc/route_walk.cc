@@ -2,12 +2,15 @@
 // the form and code set its kind asks for; GOESTO routes switch lists.
 #include <zel/svc.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
 #include "svc/core_state.h"
+#include "svc/log_file.h"
 #include "svc/print_call.h"
 #include "svc/record.h"
+#include "svc/routes.h"
 
 namespace zel {
 namespace {
@@ -32,31 +35,36 @@ FILE *route_stream(const zel_svc_route_t *route) {
     }
 }
 
-void write_route(PrintCall *call, const zel_svc_route_t *route, va_list args) {
-    FILE *stream = route_stream(route);
-    if (!stream) return;
-    ensure_header(call);
+// Writes the record in the form of the kind; whether it reached the stream.
+bool write_kind(PrintCall *call, int kind, FILE *stream, va_list args) {
     zel_svc_msgctx *ctx = &call->ctx;
-    bool file_kind = route->kind == ZEL_SVC_ROUTE_FILE;
-    bool std_kind = route->kind == ZEL_SVC_ROUTE_STDOUT || route->kind == ZEL_SVC_ROUTE_STDERR;
+    bool file_kind = kind == ZEL_SVC_ROUTE_FILE;
+    bool std_kind = kind == ZEL_SVC_ROUTE_STDOUT || kind == ZEL_SVC_ROUTE_STDERR;
     bool withfile = call->road == Road::utf8_withfile;
     if (file_kind || std_kind) {
         int term = std_kind || withfile ? '\n' : ' ';
-        if (call->road == Road::plain) {
-            zel_svc__vfprintf(stream, &ctx->header, term, args);
-        } else {
-            zel_svc__vfprintf2(stream, ctx, term, 1, args);
-        }
-    } else if (route->kind == ZEL_SVC_ROUTE_UTF8FILE) {
+        if (call->road == Road::plain) return zel_svc__vfprintf(stream, &ctx->header, term, args);
+        return zel_svc__vfprintf2(stream, ctx, term, 1, args);
+    }
+    if (kind == ZEL_SVC_ROUTE_UTF8FILE) {
         int term = withfile ? '\n' : ' ';
-        zel_svc__vfprintf2(stream, ctx, term, call->road == Road::plain, args);
-    } else {
-        ctx->header.xml = 1;
-        if (call->road == Road::plain) {
-            zel_svc__vfprintf(stream, &ctx->header, ' ', args);
-        } else {
-            zel_svc__vfprintf2(stream, ctx, ' ', 0, args);
-        }
+        return zel_svc__vfprintf2(stream, ctx, term, call->road == Road::plain, args);
+    }
+    ctx->header.xml = 1;
+    if (call->road == Road::plain) return zel_svc__vfprintf(stream, &ctx->header, ' ', args);
+    return zel_svc__vfprintf2(stream, ctx, ' ', 0, args);
+}
+
+void write_route(PrintCall *call, zel_svc_route_t *route, va_list args) {
+    FILE *stream = route_stream(route);
+    if (!stream) return;
+    ensure_header(call);
+    if (write_kind(call, route->kind, stream, args) || !is_file_kind(route->kind)) return;
+    file_write_failed(route, errno);
+    // The record that missed its file goes where the route falls back to.
+    if (route->fallback == ZEL_SVC_ROUTE_STDERR) {
+        call->ctx.header.xml = 0;
+        write_kind(call, ZEL_SVC_ROUTE_STDERR, stderr, args);
     }
 }
 
@@ -116,6 +124,7 @@ void cleanup_wrapper(void *arg) {
     std::free(ctx->text);
     ctx->conv = nullptr;
     ctx->text = nullptr;
+    release_held_lock();  // cancelled between readying a file and writing to it
     svc_unlock();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "svc/core_state.h"
+#include "svc/log_file.h"
 #include "svc/routes.h"
 
 namespace {
@@ -86,15 +87,24 @@ void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
     }
     const char *name = zel_svc_g_code_table[index];
     const char *route_list = zel_svc__get(name);
+    char variable[32];  // the longest is SVC_NOTICE_VERBOSE
+    bool from_environment = false;
     if (!route_list) {
-        char variable[32];  // the longest is SVC_NOTICE_VERBOSE
         std::snprintf(variable, sizeof variable, "SVC_%s", name);
         route_list = std::getenv(variable);
+        from_environment = route_list != nullptr;
     }
     if (!route_list) route_list = index >= 3 ? "DISCARD:" : "STDERR:";
     *status = 0;
-    zel_svc__close_routes(&zel_svc_g_routes[index]);
-    zel_svc__open_routes(&zel_svc_g_routes[index], ZEL_SVC_ROUTE_DISCARD, route_list, status);
+    zel_svc_routes_t *block = &zel_svc_g_routes[index];
+    zel_svc__close_routes(block);
+    zel_svc__open_routes(block, ZEL_SVC_ROUTE_DISCARD, route_list, status);
+    // An unreadable variable is told once; its block may be filled again at every record.
+    static bool told[kSeverities];
+    if (from_environment && *status == ZEL_SVC_S_INVALID && !told[index]) {
+        told[index] = true;
+        zel::report_variable(variable, block->count > 0);
+    }
 }
 
 zel_svc_route_t **zel_svc__goesto(const char *name, int *count) {

@@ -10,6 +10,9 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/route_announce.cc
   ${CMAKE_CURRENT_LIST_DIR}/dynamic_route_pending.cc
   ${CMAKE_CURRENT_LIST_DIR}/log_file.cc
+  ${CMAKE_CURRENT_LIST_DIR}/log_open.cc
+  ${CMAKE_CURRENT_LIST_DIR}/log_archive.cc
+  ${CMAKE_CURRENT_LIST_DIR}/log_report.cc
   ${CMAKE_CURRENT_LIST_DIR}/fork_handlers.cc
   ${CMAKE_CURRENT_LIST_DIR}/debug_level_grammar.cc
   ${CMAKE_CURRENT_LIST_DIR}/debug_levels.cc
@@ -27,3 +30,7 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/file_lock.cc
   ${CMAKE_CURRENT_LIST_DIR}/assert.cc
   ${CMAKE_CURRENT_LIST_DIR}/translate.cc)
+set_source_files_properties(
+  ${CMAKE_CURRENT_LIST_DIR}/log_file.cc ${CMAKE_CURRENT_LIST_DIR}/log_open.cc
+  ${CMAKE_CURRENT_LIST_DIR}/log_archive.cc ${CMAKE_CURRENT_LIST_DIR}/log_report.cc
+  PROPERTIES COMPILE_DEFINITIONS _FILE_OFFSET_BITS=64)
