@@ -9,19 +9,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "scratch_file.h"
+
 #include "fmt/format_signature.h"
 #include "msg/checked_text.h"
 
 namespace {
-
-const std::string &catalog_path() {
-    static const std::string path = [] {
-        char dir[] = "/tmp/catalog_fuzz.XXXXXX";
-        if (!mkdtemp(dir)) std::abort();
-        return std::string(dir) + "/input.cat";
-    }();
-    return path;
-}
 
 uint32_t word_at(const uint8_t *data, size_t off, bool swap) {
     uint32_t v = static_cast<uint32_t>(data[off]) | static_cast<uint32_t>(data[off + 1]) << 8 |
@@ -67,9 +60,7 @@ void fetch(lyr_cat_t cat, int set, int number) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::string &path = catalog_path();
-    FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0) std::abort();
+    const std::string &path = zelfuzz::write_scratch_file("input.cat", data, size);
     lyr_cat_t cat = lyr_catopen(path.c_str(), 1, nullptr);
     if (!cat) return 0;
     // The (set + 1, number) pairs of the table in either byte order, and the

@@ -8,25 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "scratch_file.h"
 #include "zone_fuzz_check.h"
 
-namespace {
-
-const std::string &zone_path() {
-    static const std::string path = [] {
-        char dir[] = "/tmp/tzload_fuzz.XXXXXX";
-        if (!mkdtemp(dir)) std::abort();
-        return std::string(dir) + "/zone";
-    }();
-    return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::string &path = zone_path();
-    FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(data, 1, size, f) != size || std::fclose(f) != 0) std::abort();
+    const std::string &path = zelfuzz::write_scratch_file("zone", data, size);
     static zel::ZoneState *state = new zel::ZoneState;
     if (zel::tzload(path.c_str(), state) == 0) check_zone(*state);
 
