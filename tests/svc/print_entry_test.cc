@@ -25,6 +25,18 @@ protected:
 using MessageRoutes = Entry;
 using Traces = Entry;
 
+TEST_F(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
+    set_routes("ERROR:FILE:" + file("a.log") + ";STDERR:");
+    testing::internal::CaptureStderr();
+    error_message(ZEL_SVC_SEV_ERROR, "open", 2);
+    std::string err = testing::internal::GetCapturedStderr();
+    std::string head = R"(\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d\.\d{3}[-+]\d\d:\d\dI----- 0x3665A09C svctest )"
+                       R"(ERROR qpc core t.cc 9 0x[0-9a-f]{8})";
+    std::string text = "KVXSC0156E   The open system routine failed: system error code: 2\n";
+    EXPECT_TRUE(std::regex_match(text_of("a.log"), std::regex(head + " " + text))) << text_of("a.log");
+    EXPECT_TRUE(std::regex_match(err, std::regex(head + "\n" + text))) << err;
+}
+
 // An index past the table names no sub-component and no trace level; XML
 // parameter lines keep up to 10000 bytes.
 TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
