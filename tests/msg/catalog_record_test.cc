@@ -57,10 +57,8 @@ void system_call_records() {
 
 TEST(CatalogRecords, TranslationIsUsedOnlyWhereItReadsTheCallsArguments) {
     const std::pair<std::string, std::string> cases[] = {
+        // (Which formats agree is the signature test's; here, that both roads obey it.)
         {"%s %s %s %s %s %s %s %s %s %s", kCompiled},
-        {"KVXSC0156E   %s %s %s %s", kCompiled},
-        {"KVXSC0156E   %999999999d", kCompiled},
-        {"KVXSC0156E   %*s", kCompiled},
         {"KVXSC0156E   %s%n %d", kCompiled},
         {"KVXSC0156E   Fehler %d in %s", kCompiled},
         {"KVXSC0156E   %s: %ld", kCompiled},

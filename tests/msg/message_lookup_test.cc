@@ -79,16 +79,6 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
     EXPECT_EQ(zel_msg_g_compiled_table[0].table, zel_msg_g_curr_table[0].table);
 }
 
-TEST(GetMsg, CompiledTextOrUnknownNumber) {
-    unsigned32 st = 1;
-    EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", zeltest::taken(zel_msg_get_msg(0x3665A097, &st)));
-    EXPECT_EQ(0u, st);
-    for (auto get : {zel_msg_get_msg, zel_msg_get_msg_utf8}) {
-        EXPECT_EQ("Unknown message number 0x3665a0c8", zeltest::taken(get(0x3665A0C8, &st)));
-        EXPECT_EQ(0x10652204u, st);
-    }
-}
-
 TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
     int st = 5;
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated. (vr / qpc)", describe(0x3665A097, &st));

@@ -115,26 +115,9 @@ TEST_F(DebugLevels, RememberedTextsWinOverEnvironmentAndWaitForRegistration) {
 }
 
 // SVC_<COMPONENT>_DBG is read once, at the component's first trace or lookup.
-TEST_F(DebugLevels, EnvironmentReadOnce) {
-    setenv("SVC_TST_DBG", "TST:admin.7:STDERR:;FILE", 1);
-    unsigned32 st = 1;
-    // The set-up applies the levels, then fails on the bad route at the end.
-    EXPECT_TRUE(zel_svc__debug_fillin(handle_, &st));
-    EXPECT_EQ(kInvalid, st);
-    EXPECT_EQ("070", levels());
-    ASSERT_EQ(1, handle_->debug_routes.count);
-    EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route_kind(0));
-    setenv("SVC_TST_DBG", "tst:*.1:DISCARD:", 1);
-    int count = 0;
-    EXPECT_NE(nullptr, zel_svc__goesto("tst", &count));
-    EXPECT_EQ(1, count);
-    EXPECT_EQ("070", levels());
-    EXPECT_EQ(1u, g_told.size());
-}
-
 // Unset, the set-up succeeds with no routes; a value for another component or
 // one that does not parse fails it and sets nothing.
-TEST_F(DebugLevels, EnvironmentUnsetOrForAnotherComponent) {
+TEST_F(DebugLevels, EnvironmentReadOnce) {
     unsetenv("SVC_TST_DBG");
     unsigned32 st = 1;
     EXPECT_TRUE(zel_svc__debug_fillin(handle_, &st));
@@ -150,6 +133,19 @@ TEST_F(DebugLevels, EnvironmentUnsetOrForAnotherComponent) {
     int count = 5;
     EXPECT_EQ(nullptr, zel_svc__goesto("tst", &count));
     EXPECT_EQ(0, count);
+    // The levels apply, then the bad route at the end fails the set-up.
+    setenv("SVC_TST_DBG", "TST:admin.7:STDERR:;FILE", 1);
+    handle_->debug_filled = 0;
+    EXPECT_TRUE(zel_svc__debug_fillin(handle_, &st));
+    EXPECT_EQ(kInvalid, st);
+    EXPECT_EQ("070", levels());
+    ASSERT_EQ(1, handle_->debug_routes.count);
+    EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route_kind(0));
+    setenv("SVC_TST_DBG", "tst:*.1:DISCARD:", 1);
+    EXPECT_NE(nullptr, zel_svc__goesto("tst", &count));
+    EXPECT_EQ(1, count);
+    EXPECT_EQ("070", levels());
+    EXPECT_EQ(1u, g_told.size());
 }
 
 int kind_of(int severity, int route = 0) { return zel_svc_g_routes[severity].routes[route]->kind; }

@@ -284,22 +284,4 @@ TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
               reports_in(err));
 }
 
-// .1 is always the newest archive, also across two runs of a program.
-TEST(Archives, ShiftSoThatOneIsTheNewest) {
-    TempDir dir;
-    std::string log = dir.file("a.log");
-    start_svctest();
-    set_routes("ERROR:FILE.3.10:" + log);
-    say_range(0, 45);
-    EXPECT_EQ(range(40, 45), numbers_of(log));
-    EXPECT_EQ(range(30, 40), numbers_of(log + ".1"));
-    EXPECT_EQ(range(20, 30), numbers_of(log + ".2"));
-    EXPECT_NE(0, access((log + ".3").c_str(), F_OK));
-    set_routes("ERROR:FILE.3.10:" + log);  // a second run archives what the first left
-    say_range(45, 56);
-    EXPECT_EQ(std::vector<int>{55}, numbers_of(log));
-    EXPECT_EQ(range(45, 55), numbers_of(log + ".1"));
-    EXPECT_EQ(range(40, 45), numbers_of(log + ".2"));
-}
-
 }  // namespace

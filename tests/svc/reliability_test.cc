@@ -176,28 +176,6 @@ std::string stderr_of(void (*body)(const std::string &dir), const std::string &d
     return read_file(captured);
 }
 
-void unusable_names(const std::string &dir) {
-    unsigned32 st = 1;
-    std::string text = "WARNING:FILE:" + dir + "/missing/x.log;FILE:" + dir + ";XMLFILE:" + dir + "/" +
-                       std::string(5000, 'n') + ";FILE:" + dir + "/ok.log";
-    zel_svc_routing(text.c_str(), &st);
-    if (st != 0) _exit(3);
-    zel_svc_handle *handle = component("*.9:GOESTO:WARNING");
-    zel_svc__debug(handle, 0, 1, "tok=one");
-    zel_svc__debug(handle, 0, 1, "tok=two");
-}
-
-TEST(RouteReliability, UnusableFilesFallBackToStandardError) {
-    TempDir dir;
-    std::string err = stderr_of(unusable_names, dir.path());
-    // Three fallen-back routes per record; the good file gets each once.
-    std::vector<std::string> lines;
-    for (size_t at = err.find("tok="); at != std::string::npos; at = err.find("tok=", at + 1))
-        lines.push_back(err.substr(at, 7));
-    EXPECT_EQ((std::vector<std::string>{"tok=one", "tok=one", "tok=one", "tok=two", "tok=two", "tok=two"}), lines);
-    EXPECT_EQ((std::vector<std::string>{"tok=one", "tok=two"}), tokens_of(dir.file("ok.log")));
-}
-
 void cycles(const std::string &dir) {
     unsigned32 st = 1;
     zel_svc_routing(("ERROR:GOESTO:WARNING;FILE:" + dir + "/e.log").c_str(), &st);

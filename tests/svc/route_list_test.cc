@@ -189,37 +189,6 @@ std::string archives_of(const std::string &base) {
     return out;
 }
 
-TEST(ArchiveLogFile, NamesForOneTwoThreeAndFiveArchives) {
-    const struct {
-        int archives;
-        std::vector<std::string> after;  // archive state after each of 6 archivings
-    } cases[] = {
-        {1, {"1=c1;", "1=c2;", "1=c3;", "1=c4;", "1=c5;", "1=c6;"}},
-        {2, {"1=c1;", "1=c2;", "1=c3;", "1=c4;", "1=c5;", "1=c6;"}},
-        {3, {"1=c1;", "1=c2;2=c1;", "1=c3;2=c2;", "1=c4;2=c3;", "1=c5;2=c4;", "1=c6;2=c5;"}},
-        {5, {"1=c1;", "1=c2;2=c1;", "1=c3;2=c2;3=c1;", "1=c4;2=c3;3=c2;4=c1;", "1=c5;2=c4;3=c3;4=c2;",
-             "1=c6;2=c5;3=c4;4=c3;"}},
-    };
-    for (const auto &c : cases) {
-        TempDir dir;
-        std::string log = dir.file("t.log");
-        for (int i = 0; i < 6; ++i) {
-            write_file(log, "c" + std::to_string(i + 1));
-            archiveLogFile(log.c_str(), c.archives);
-            EXPECT_FALSE(exists(log));
-            EXPECT_EQ(c.after[i], archives_of(log)) << "archives " << c.archives << " step " << i;
-        }
-    }
-    // Nothing happens without archives or without a file.
-    TempDir dir;
-    std::string log = dir.file("t.log");
-    archiveLogFile(log.c_str(), 3);
-    write_file(log, "x");
-    archiveLogFile(log.c_str(), 0);
-    EXPECT_EQ("x", read_file(log));
-    EXPECT_EQ("", archives_of(log));
-}
-
 // Each file held "old" at set-up: archived there with archives, emptied at the
 // first record without; without a record count a file only grows.
 TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
