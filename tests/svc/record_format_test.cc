@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <clocale>
 #include <map>
+#include <random>
 
 #include "svc/record.h"
 #include "svc/xml_text.h"
@@ -347,6 +348,111 @@ void bounded_on_every_route() {
 }
 
 TEST(RecordText, BoundedOnEveryRouteAndCutAtACharacter) { EXPECT_EQ(0, run_in_child(bounded_on_every_route)); }
+
+// XML records written with hostile values, read back by a strict parser that
+// knows nothing of the writer: every record parses and every value reads back
+// as the bytes given, decoded as UTF-8 with U+FFFD for what XML cannot carry.
+const char kCheckXml[] = R"PY(
+import sys, xml.etree.ElementTree as ET
+def clean(b):
+    t = b.decode('utf-8', 'replace')
+    ok = lambda c: c in '\t\n\r' or 0x20 <= ord(c) <= 0xD7FF or 0xE000 <= ord(c) <= 0xFFFD or ord(c) >= 0x10000
+    return ''.join(c if ok(c) else '\ufffd' for c in t)
+root = ET.fromstring(b'<Log>' + open(sys.argv[1], 'rb').read() + b'</Log>')
+want = [l.split(' ') for l in open(sys.argv[2]).read().splitlines()]
+proc = clean(bytes.fromhex(want[0][0]))
+records = list(root)
+if len(records) != len(want) - 1: sys.exit('%d records for %d calls' % (len(records), len(want) - 1))
+for i, (r, w) in enumerate(zip(records, want[1:])):
+    kind, fname, arg = w[0], clean(bytes.fromhex(w[1])), clean(bytes.fromhex(w[2]))
+    if kind == 'M':
+        text = 'KVXSC0156E   The %s system routine failed: system error code: %s ' % (arg, w[3])
+        params = [arg, w[3]]
+    else:
+        text, params = clean(bytes.fromhex(w[3]) + bytes.fromhex(w[2])) + ' ', []
+    got = (r.tag, r.find('LogText').text, [p.text or '' for p in r.iter('Param')],
+           r.find('Source').get('FileName'), r.find('Process').text)
+    exp = ('Message' if kind == 'M' else 'Trace', text, params, fname, proc)
+    if got != exp: sys.exit('record %d:\n got %r\nwant %r' % (i, got, exp))
+)PY";
+
+std::string hex(const std::string &bytes) {
+    std::string out;
+    char two[3];
+    for (unsigned char c : bytes) std::snprintf(two, sizeof two, "%02x", c), out += two;
+    return out.empty() ? "" : out;
+}
+
+// Bytes that stress XML: markup, section ends, controls, broken and
+// forbidden UTF-8, valid characters of every length, long runs.
+std::string hostile(std::mt19937 &rng, size_t max_pieces) {
+    static const char *const pieces[] = {"]]>", "]]", "]", ">", "<", "&", "\"", "'", "\r", "\n", "\t", "\r\n",
+                                         "\x01", "\x1b", "\x1f", "\x7f", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\xED\xA0\x80",
+                                         "\xC0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xC3", "\x80", "\xC3\xA9",
+                                         "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "<![CDATA[", "&amp;", "plain text "};
+    std::string out;
+    size_t count = rng() % (max_pieces + 1);
+    for (size_t i = 0; i < count; ++i) {
+        switch (rng() % 4) {
+        case 0: out += static_cast<char>(1 + rng() % 255); break;
+        case 1: if (rng() % 20 == 0) out += std::string(500 + rng() % 2000, static_cast<char>("]x\x01"[rng() % 3])); break;
+        default: out += pieces[rng() % (sizeof pieces / sizeof *pieces)]; break;
+        }
+    }
+    return out;
+}
+
+void hostile_xml_records(const char *xml_out, const char *want_out, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string procname = hostile(rng, 8).substr(0, 31);
+    if (procname.empty() || procname.find('%') != std::string::npos) procname = "p<\x01\"]]>";
+    zelmsg_init(procname.c_str(), 0);
+    unsigned32 st;
+    zel_svc_set_progname(procname.c_str(), &st);
+    std::string routes = std::string("XMLFILE:") + xml_out;
+    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
+    std::string want = hex(zel_svc_get_progname()) + "\n";
+    for (int i = 0; i < 400; ++i) {
+        std::string arg = hostile(rng, 12), file = hostile(rng, 6), lead = hostile(rng, 4);
+        file.erase(std::remove(file.begin(), file.end(), '/'), file.end());
+        lead.erase(std::remove(lead.begin(), lead.end(), '%'), lead.end());
+        std::string format = lead + "%s";
+        switch (i % 4) {
+        case 0:
+        case 1:
+            zel_svc_printf_cs_withfile(zelmox_client_svc_handle, i % 2, file.c_str(), i, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                       kSystemCall, arg.c_str(), i);
+            want += "M " + hex(file) + " " + hex(arg) + " " + std::to_string(i) + "\n";
+            break;
+        default:
+            (i % 4 == 2 ? zel_svc__debug_withfile : zel_svc__debug_utf8_withfile)(
+                zelmox_client_svc_handle, file.c_str(), i, 0, 1, format.c_str(), arg.c_str());
+            want += "T " + hex(file) + " " + hex(arg) + " " + hex(lead) + "\n";
+            break;
+        }
+    }
+    write_file(want_out, want);
+}
+
+TEST(XmlRecords, ParseStrictlyWhateverTheValues) {
+    if (std::system("python3 -c 1 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed";
+    TempDir dir;
+    static std::string xml, want;
+    xml = dir.file("log.xml"), want = dir.file("want");
+    write_file(dir.file("check.py"), kCheckXml);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        static unsigned child_seed;
+        child_seed = seed;
+        unlink(xml.c_str());
+        ASSERT_EQ(0, run_in_child([] {
+                      hostile_xml_records(xml.c_str(), want.c_str(), child_seed);
+                      _exit(0);
+                  }));
+        std::string command = "python3 " + dir.file("check.py") + " " + xml + " " + want;
+        EXPECT_EQ(0, std::system(command.c_str())) << "seed " << seed;
+    }
+}
 
 TEST(RecordHeader, ProcessIdWhenNoProgramName) {
     // The program name is set at most once per process: look in a child.
