@@ -62,7 +62,6 @@ void rename_in_child(zel_svc_route_t *route) {
     route->open = 0;
     std::free(file->name);
     file->name = copy;
-    file->records_written = 0;  // the child's file starts empty, so its count starts over
 }
 
 }  // namespace
