@@ -62,6 +62,29 @@ TEST(CatalogCommand, CheckListsOnlyConversionsThatDiffer) {
     EXPECT_NE(std::string::npos, bad.err.find(": 2 message(s) with conversions that differ\n")) << bad.err;
 }
 
+// A damaged catalog is refused or read, never the end of the checker: the
+// system's catalog reader dies on some of these, so the command must not use it.
+TEST(CatalogCommand, CheckSurvivesDamagedCatalogs) {
+    zeltest::TempDir dir;
+    const std::string good = zeltest::read_file(compiled_export(dir, "qpc"));
+    ASSERT_GT(good.size(), 400u);
+    std::vector<std::string> damaged;
+    for (size_t cut = 0; cut < 400; cut += 13) damaged.push_back(good.substr(0, cut));
+    for (size_t at = 4; at < 200; at += 5) {
+        damaged.push_back(good);
+        damaged.back()[at] = static_cast<char>(damaged.back()[at] ^ 0x80);
+    }
+    int refused = 0;
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        std::string cat = dir.file("damaged.cat");
+        zeltest::write_file(cat, damaged[i]);
+        Outcome checked = run(std::string(ZEL_TOOL) + " catalog check " + cat + " qpc >/dev/null");
+        ASSERT_TRUE(checked.status == 0 || checked.status == 1) << "variant " << i << ": " << checked.status;
+        refused += checked.err.find("is not a message catalog") != std::string::npos;
+    }
+    EXPECT_GT(refused, 0);
+}
+
 using zeltool::format_conversions;
 using zeltool::printf_conversions;
 

@@ -1,8 +1,9 @@
 // zel catalog check FILE.cat COMPONENT: lists the messages of a compiled
 // catalog whose printf conversions differ from the compiled texts', which
 // would make the programs that print them misread their arguments.
+#include <jrnmsg/lyr.h>
+
 #include <fcntl.h>
-#include <nl_types.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,14 +51,16 @@ int zeltool::catalog_check(int argc, char **argv) {
     // A name without '/' would be searched for along NLSPATH instead.
     std::string file = std::strchr(path, '/') ? path : std::string("./") + path;
     if (const char *why = unusable(file.c_str())) return failure(name, "cannot open %s: %s", path, why);
-    nl_catd catalog = catopen(file.c_str(), NL_CAT_LOCALE);
-    if (catalog == reinterpret_cast<nl_catd>(-1)) return failure(name, "%s is not a message catalog", path);
+    // The library's own reader checks every offset; the system's catalog
+    // reader can crash on a damaged file, which is what this command looks for.
+    lyr_cat_t catalog = lyr_catopen(file.c_str(), 1, nullptr);
+    if (!catalog) return failure(name, "%s is not a message catalog", path);
 
     static const char kAbsent[] = "";
     unsigned long compared = 0, differ = 0, absent = 0;
     for (const zel_msg_row &row : rows) {
         int number = static_cast<int>(row.code & 0xFFF);
-        const char *text = catgets(catalog, 1, number, kAbsent);
+        const char *text = lyr_catgets(catalog, 1, number, kAbsent, nullptr);
         if (text == kAbsent) {
             ++absent;
             continue;
@@ -71,7 +74,7 @@ int zeltool::catalog_check(int argc, char **argv) {
                         format_conversions(expected).c_str(), format_conversions(found).c_str());
         }
     }
-    catclose(catalog);
+    lyr_catclose(catalog);
     std::printf("%lu messages compared, %lu with different conversions, %lu not in the catalog\n",
                 compared, differ, absent);
     int status = finish(name, kDone);
