@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include <ftw.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 
 namespace zeltest {
@@ -60,6 +62,11 @@ int run_in_child(void (*body)()) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool become_nobody() {
+    struct passwd *nobody = getpwnam("nobody");
+    return nobody && setgroups(0, nullptr) == 0 && setgid(nobody->pw_gid) == 0 && setuid(nobody->pw_uid) == 0;
 }
 
 std::vector<pid_t> fork_children(int count, const std::function<void(int)> &body) {

@@ -56,6 +56,10 @@ void compile_catalog(const std::string &path, const std::string &source,
 // Exit status of `body` run in a child (128 + signal if killed).
 int run_in_child(void (*body)());
 
+// Drops the process's root privileges for those of user nobody; false when
+// that cannot be done. For tests of permissions, which root passes by.
+bool become_nobody();
+
 // Forks `count` children that start together and run body(index), exiting 0.
 std::vector<pid_t> fork_children(int count, const std::function<void(int)> &body);
 

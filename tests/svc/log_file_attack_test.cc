@@ -1,8 +1,6 @@
 // Log files under attack and under faults: links planted at their names, a
 // read-only folder, a file size limit, deleted files, folders that appear
 // later, unreadable route variables, and the order of archives.
-#include <grp.h>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -78,12 +76,7 @@ protected:
         std::vector<pid_t> children = fork_children(1, [&](int) {
             close(pipe_fds[0]);
             dup2(pipe_fds[1], 2);
-            if (as_nobody) {
-                struct passwd *nobody = getpwnam("nobody");
-                if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
-                    setuid(nobody->pw_uid) != 0)
-                    _exit(5);
-            }
+            if (as_nobody && !become_nobody()) _exit(5);
             start_svctest();
             body();
             std::fflush(nullptr);
