@@ -17,13 +17,14 @@ namespace {
 // file (lock_file): the writer finds it held and does not ask again.
 thread_local int t_held_fd = -1;
 
-void set_whole_file_lock(FILE *stream, short type) {
+// Takes (F_WRLCK) or releases (F_UNLCK) the lock on the whole file, waiting.
+int set_whole_file_lock(int fd, short type) {
     struct flock lock = {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 0;  // to the end, however far it grows
-    zel__file_set_lock(fileno(stream), &lock, 1);
+    return zel__file_set_lock(fd, &lock, 1);
 }
 
 }  // namespace
@@ -33,14 +34,14 @@ int zel__file_set_lock(int fd, struct flock *lock, int wait) {
 }
 
 void zel_svc__lock_for_write(FILE *stream, int *old_cancel_state) {
-    if (fileno(stream) != t_held_fd) set_whole_file_lock(stream, F_WRLCK);
+    if (fileno(stream) != t_held_fd) set_whole_file_lock(fileno(stream), F_WRLCK);
     errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
 // errno is kept: it tells why the record just written failed.
 void zel_svc__unlock_for_write(FILE *stream, int old_cancel_state) {
     int saved = errno;
-    set_whole_file_lock(stream, F_UNLCK);
+    set_whole_file_lock(fileno(stream), F_UNLCK);
     if (fileno(stream) == t_held_fd) t_held_fd = -1;
     if (old_cancel_state == PTHREAD_CANCEL_ENABLE) {
         int ignored;
@@ -50,11 +51,8 @@ void zel_svc__unlock_for_write(FILE *stream, int old_cancel_state) {
 }
 
 void lock_file(int fd) {
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
     int result;
-    while ((result = zel__file_set_lock(fd, &lock, 1)) != 0 && errno == EINTR) {
+    while ((result = set_whole_file_lock(fd, F_WRLCK)) != 0 && errno == EINTR) {
     }
     if (result == 0) t_held_fd = fd;
 }
@@ -65,10 +63,7 @@ void forget_lock(int fd) {
 
 void release_held_lock() {
     if (t_held_fd < 0) return;
-    struct flock lock = {};
-    lock.l_type = F_UNLCK;
-    lock.l_whence = SEEK_SET;
-    zel__file_set_lock(t_held_fd, &lock, 1);
+    set_whole_file_lock(t_held_fd, F_UNLCK);
     t_held_fd = -1;
 }
 

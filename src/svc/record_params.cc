@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fmt/fmt_internal.h"
 #include "svc/record.h"
 #include "svc/record_text.h"
 #include "svc/xml_text.h"
@@ -15,7 +16,7 @@ namespace zel {
 namespace {
 
 constexpr int kValueSize = 10000;  // "s" and "S" values, converted or not
-constexpr int kWidthCap = 4096;
+constexpr int kWidthCap = static_cast<int>(kRecordWidthCap);
 constexpr size_t kMaxSpec = 40;    // longer flag runs are not a conversion
 const char kFlagChars[] = "01234567890.#*%";
 const char kFailure[] = "(Failed to handle a data type in svcprintf, printPrefix())";
@@ -52,26 +53,16 @@ void emit(FILE *stream, const char *format, const Stars &stars, T value) {
 // written as the cap, so that no text can ask for a huge field.
 size_t cap_numbers(char *spec, size_t n) {
     char out[kMaxSpec + 4];
-    size_t o = 0;
-    for (size_t i = 0; i < n;) {
-        if (spec[i] < '1' || spec[i] > '9') {
-            out[o++] = spec[i++];
-            continue;
-        }
-        size_t j = i;
-        long value = 0;
-        for (; j < n && spec[j] >= '0' && spec[j] <= '9'; ++j)
-            value = value > kWidthCap ? value : value * 10 + (spec[j] - '0');
-        if (value > kWidthCap) {
-            o += static_cast<size_t>(std::snprintf(out + o, 5, "%d", kWidthCap));
+    char *o = out;
+    for (const char *p = spec, *end = spec + n; p < end;) {
+        if (*p < '1' || *p > '9') {
+            *o++ = *p++;
         } else {
-            std::memcpy(out + o, spec + i, j - i);
-            o += j - i;
+            p = copy_capped_number(p, end, &o);
         }
-        i = j;
     }
-    std::memcpy(spec, out, o);
-    return o;
+    std::memcpy(spec, out, static_cast<size_t>(o - out));
+    return static_cast<size_t>(o - out);
 }
 
 // A text value of at most max bytes, cut at a whole character of cs: the

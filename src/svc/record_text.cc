@@ -51,16 +51,14 @@ char *capped_format(const char *format) {
             }
             while (*p == '0') *o++ = *p++;  // the zero flag, or leading zeros
             const char *q = p;
-            long value = 0;
-            for (; is_digit(*q); ++q) value = value > kRecordWidthCap ? value : value * 10 + (*q - '0');
-            if (*q != '$' && value > kRecordWidthCap) {
-                int n = std::snprintf(o, 5, "%d", static_cast<int>(kRecordWidthCap));
-                o += n;
-            } else {
+            while (is_digit(*q)) ++q;
+            if (*q == '$') {  // an argument number, not a field size
                 std::memcpy(o, p, static_cast<size_t>(q - p));
                 o += q - p;
+                p = q;
+            } else {
+                p = copy_capped_number(p, q, &o);
             }
-            p = q;
         }
     }
     *o = '\0';
@@ -68,6 +66,19 @@ char *capped_format(const char *format) {
 }
 
 }  // namespace
+
+const char *copy_capped_number(const char *text, const char *end, char **out) {
+    const char *q = text;
+    long value = 0;
+    for (; q < end && is_digit(*q); ++q) value = value > kRecordWidthCap ? value : value * 10 + (*q - '0');
+    if (value > kRecordWidthCap) {
+        *out += std::snprintf(*out, 5, "%d", static_cast<int>(kRecordWidthCap));
+    } else {
+        std::memcpy(*out, text, static_cast<size_t>(q - text));
+        *out += q - text;
+    }
+    return q;
+}
 
 size_t cut_utf8(const char *text, size_t len, size_t max) {
     if (len <= max) return len;

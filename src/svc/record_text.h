@@ -46,6 +46,11 @@ private:
     size_t size_ = 0;
 };
 
+// Copies the decimal number at text (digits up to end) to *out and moves
+// both past it; a number above the record cap on widths and precisions is
+// written as the cap. Returns the end of the number in text.
+const char *copy_capped_number(const char *text, const char *end, char **out);
+
 // Length of the longest start of text (len bytes) that has at most max bytes
 // and ends on a whole character of cs.
 size_t cut_at_character(lyr_cs_t cs, const char *text, size_t len, size_t max);

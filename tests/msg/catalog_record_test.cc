@@ -65,6 +65,8 @@ TEST(CatalogRecords, TranslationIsUsedOnlyWhereItReadsTheCallsArguments) {
         {"KVXSC0156E   Fehler %2$d in %1$s", "KVXSC0156E   Fehler 12 in open"},
         {"KVXSC0156E   %s: 0x%x", "KVXSC0156E   open: 0xc"},
         {"KVXSC0156E   Systemroutine %s: Fehler %d", "KVXSC0156E   Systemroutine open: Fehler 12"},
+        // Agrees, but asks for a gigabyte: every field, parameter lines too, is held to 4096.
+        {"KVXSC0156E   %999999999s %d", "KVXSC0156E   " + std::string(187, ' ')},
     };
     std::vector<TempDir> dirs(std::size(cases));
     for (size_t i = 0; i < dirs.size(); ++i)
