@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "svc/routes.h"
+#include "svc/routes/routes.h"
 
 namespace routefuzz {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "svc/record.h"
+#include "svc/record/record.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <new>
 
 #include <zel/msg.h>
-#include <zel/svc.h>
+
+#include "msg/failure_report.h"
 
 namespace {
 
@@ -47,8 +48,7 @@ unsigned long ZELMsgCache::add(unsigned long code, const char **text, bool *take
     *taken = false;
     Node *node = new (std::nothrow) Node{code, const_cast<char *>(*text), nullptr};
     if (!node) {
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "core/ZELMsgCache", __LINE__, "", 0,
-                                ZEL_SVC_SEV_ERROR, kNoMemory);
+        zel::report_failure(kNoMemory, "core/ZELMsgCache", __LINE__);
         return kNoMemory;
     }
     int rc = pthread_rwlock_wrlock(&lock);

@@ -28,11 +28,10 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/get_msg.cc
   ${CMAKE_CURRENT_LIST_DIR}/checked_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/error_text.cc
-  ${CMAKE_CURRENT_LIST_DIR}/system_failure.cc
+  ${CMAKE_CURRENT_LIST_DIR}/failure_report.cc
   ${CMAKE_CURRENT_LIST_DIR}/thread_locale.cc
   ${CMAKE_CURRENT_LIST_DIR}/catalog_cache.cc
   ${CMAKE_CURRENT_LIST_DIR}/catalog_misses.cc
   ${CMAKE_CURRENT_LIST_DIR}/locale_catalog.cc
-  ${CMAKE_CURRENT_LIST_DIR}/startup.cc
   ${CMAKE_CURRENT_LIST_DIR}/ZELMsgCache.cc)
 include(${CMAKE_CURRENT_LIST_DIR}/catalogs.cmake)

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "msg/failure_report.h"
 #include "msg/status_codes.h"
-#include "msg/system_failure.h"
 
 namespace {
 
@@ -109,7 +109,8 @@ const char *zelsvc_get_locale_name(void) { return g_locale_name; }
 lyr_cs_t zelsvc_get_local_code_page(void) {
     pthread_once(&g_local_cs_once, init_local_cs_key);
     if (g_failure_pending.load() && g_failure_pending.exchange(false)) {
-        zel::report_system_routine_failure(g_pending.routine, g_pending.value, g_pending.line);
+        zel::report_failure(zel::kQpcSystemRoutineFailed, "core/zelmsg", g_pending.line,
+                            g_pending.routine, g_pending.value);
     }
     auto *cell = static_cast<CodeSetCell *>(pthread_getspecific(g_local_cs_key));
     if (!cell) {
@@ -121,7 +122,7 @@ lyr_cs_t zelsvc_get_local_code_page(void) {
         if (!cell->cs) {
             char routine[45];
             code_set_routine(g_local_cs_name ? g_local_cs_name : "", routine);
-            zel::report_system_routine_failure(routine, 0, __LINE__);
+            zel::report_failure(zel::kQpcSystemRoutineFailed, "core/zelmsg", __LINE__, routine, 0);
         }
     }
     return cell->cs;

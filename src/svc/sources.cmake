@@ -1,36 +1,41 @@
-# Serviceability: registration, entry points, routes. Included from src/CMakeLists.txt.
+# Serviceability, in folders along a record's way: the core's state (core/),
+# components and their levels (registration/), the record from entry point to
+# bytes (record/), and the routes it is written to (routes/).
+# Included from src/CMakeLists.txt.
+set(svc ${CMAKE_CURRENT_LIST_DIR})
 target_sources(zel_obj PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/core_state.cc
-  ${CMAKE_CURRENT_LIST_DIR}/compiled_components.cc
-  ${CMAKE_CURRENT_LIST_DIR}/registration.cc
-  ${CMAKE_CURRENT_LIST_DIR}/route_close.cc
-  ${CMAKE_CURRENT_LIST_DIR}/route_list.cc
-  ${CMAKE_CURRENT_LIST_DIR}/route_memory.cc
-  ${CMAKE_CURRENT_LIST_DIR}/severity_routing.cc
-  ${CMAKE_CURRENT_LIST_DIR}/route_announce.cc
-  ${CMAKE_CURRENT_LIST_DIR}/dynamic_route_pending.cc
-  ${CMAKE_CURRENT_LIST_DIR}/log_file.cc
-  ${CMAKE_CURRENT_LIST_DIR}/log_open.cc
-  ${CMAKE_CURRENT_LIST_DIR}/log_archive.cc
-  ${CMAKE_CURRENT_LIST_DIR}/log_report.cc
-  ${CMAKE_CURRENT_LIST_DIR}/fork_handlers.cc
-  ${CMAKE_CURRENT_LIST_DIR}/debug_level_grammar.cc
-  ${CMAKE_CURRENT_LIST_DIR}/debug_levels.cc
-  ${CMAKE_CURRENT_LIST_DIR}/message_save.cc
-  ${CMAKE_CURRENT_LIST_DIR}/message_entry.cc
-  ${CMAKE_CURRENT_LIST_DIR}/trace_entry.cc
-  ${CMAKE_CURRENT_LIST_DIR}/route_walk.cc
-  ${CMAKE_CURRENT_LIST_DIR}/record_prolog.cc
-  ${CMAKE_CURRENT_LIST_DIR}/record_format.cc
-  ${CMAKE_CURRENT_LIST_DIR}/record_params.cc
-  ${CMAKE_CURRENT_LIST_DIR}/record_writer.cc
-  ${CMAKE_CURRENT_LIST_DIR}/text_convert.cc
-  ${CMAKE_CURRENT_LIST_DIR}/record_text.cc
-  ${CMAKE_CURRENT_LIST_DIR}/xml_text.cc
-  ${CMAKE_CURRENT_LIST_DIR}/file_lock.cc
-  ${CMAKE_CURRENT_LIST_DIR}/assert.cc
-  ${CMAKE_CURRENT_LIST_DIR}/translate.cc)
+  ${svc}/core/core_state.cc
+  ${svc}/core/compiled_components.cc
+  ${svc}/core/library_reports.cc
+  ${svc}/core/fork_handlers.cc
+  ${svc}/core/assert.cc
+  ${svc}/registration/registration.cc
+  ${svc}/registration/translate.cc
+  ${svc}/registration/debug_level_grammar.cc
+  ${svc}/registration/debug_levels.cc
+  ${svc}/record/message_entry.cc
+  ${svc}/record/trace_entry.cc
+  ${svc}/record/message_save.cc
+  ${svc}/record/record_prolog.cc
+  ${svc}/record/record_format.cc
+  ${svc}/record/record_params.cc
+  ${svc}/record/record_writer.cc
+  ${svc}/record/text_convert.cc
+  ${svc}/record/record_text.cc
+  ${svc}/record/xml_text.cc
+  ${svc}/routes/route_list.cc
+  ${svc}/routes/route_memory.cc
+  ${svc}/routes/route_close.cc
+  ${svc}/routes/severity_routing.cc
+  ${svc}/routes/route_announce.cc
+  ${svc}/routes/dynamic_route_pending.cc
+  ${svc}/routes/route_walk.cc
+  ${svc}/routes/log_file.cc
+  ${svc}/routes/log_open.cc
+  ${svc}/routes/log_archive.cc
+  ${svc}/routes/log_report.cc
+  ${svc}/routes/file_lock.cc)
 set_source_files_properties(
-  ${CMAKE_CURRENT_LIST_DIR}/log_file.cc ${CMAKE_CURRENT_LIST_DIR}/log_open.cc
-  ${CMAKE_CURRENT_LIST_DIR}/log_archive.cc ${CMAKE_CURRENT_LIST_DIR}/log_report.cc
+  ${svc}/routes/log_file.cc ${svc}/routes/log_open.cc
+  ${svc}/routes/log_archive.cc ${svc}/routes/log_report.cc
   PROPERTIES COMPILE_DEFINITIONS _FILE_OFFSET_BITS=64)

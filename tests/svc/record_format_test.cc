@@ -4,8 +4,8 @@
 #include <map>
 #include <random>
 
-#include "svc/record.h"
-#include "svc/xml_text.h"
+#include "svc/record/record.h"
+#include "svc/record/xml_text.h"
 #include "svc_test_util.h"
 
 namespace {

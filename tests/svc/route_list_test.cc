@@ -1,5 +1,5 @@
 // Route lists, file routes and remembered texts; log file opening and rotation.
-#include "svc/routes.h"
+#include "svc/routes/routes.h"
 #include "svc_test_util.h"
 
 namespace {

@@ -1,0 +1,33 @@
+// Internal access to the serviceability core's state and mutex.
+#ifndef ZEL_SRC_SVC_CORE_STATE_H
+#define ZEL_SRC_SVC_CORE_STATE_H
+
+#include <pthread.h>
+
+#include <zel/base.h>
+
+namespace zel {
+
+extern pthread_key_t g_svc_msgsave_key;
+
+// Runs the core's once-only initialisation unless it has run.
+void svc_setup();
+bool svc_is_setup();
+
+// Takes and releases zel_svc_g_mutex (initialising the core first).
+void svc_lock();
+void svc_unlock();
+// True when the calling thread took the mutex with svc_lock and holds it.
+bool svc_locked_by_this_thread();
+
+// Writes a failure of the message layer as an ERROR record of qpc (the
+// writer that registering the library's components installs).
+void write_failure_record(unsigned32 code, const char *file, int line, const char *routine,
+                          int value);
+
+// Releases a thread's message-save state when the thread ends.
+void svc_msgsave_destructor(void *state);
+
+}  // namespace zel
+
+#endif

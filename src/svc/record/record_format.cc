@@ -1,0 +1,250 @@
+// The bytes around a record's text: the text and XML prefixes of messages and
+// traces, and their endings. The XML parameter lines are in record_params.cc.
+#include <zel/msg.h>
+#include <zel/svc.h>
+#include <zel/utc.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "svc/record/record.h"
+#include "svc/record/xml_text.h"
+
+namespace zel {
+namespace {
+
+bool is_trace(const zel_svc_prolog *header) {
+    return (header->attributes & ZEL_SVC_ATTR_LEVEL_MASK) != 0;
+}
+
+const char *component_name(const zel_svc_prolog *header) {
+    const char *name = header->handle ? header->handle->component_name : nullptr;
+    return name ? name : "";
+}
+
+const char *subcomponent_name(const zel_svc_prolog *header) {
+    const zel_svc_subcomp *row = subcomp_row(header->handle, header->table_index);
+    return row ? row->name : "";
+}
+
+const char *severity_name(const zel_svc_prolog *header) {
+    unsigned32 index = (header->attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;
+    return index >= 1 && index <= 5 ? zel_svc_g_code_table[index - 1] : "";
+}
+
+unsigned long thread_number(const zel_svc_prolog *header) {
+    pthread_t thread = header->thread;
+    return zel_svc__mapthreadid(&thread);
+}
+
+// A text prefix built in a fixed buffer by plain copies: the record path's
+// most frequent bytes, the same as the printf formats below would give.
+class PrefixLine {
+public:
+    PrefixLine(char *buf, size_t size) : pos_(buf), end_(buf + size) {}
+    bool fits() const { return fits_; }
+    char *pos() const { return pos_; }
+
+    void text(const char *s) { put(s ? s : "(null)", std::strlen(s ? s : "(null)")); }
+    void put(const char *s, size_t n) {
+        if (n > static_cast<size_t>(end_ - pos_)) return overflow();
+        std::memcpy(pos_, s, n);
+        pos_ += n;
+    }
+    void ch(char c) {
+        if (pos_ == end_) return overflow();
+        *pos_++ = c;
+    }
+    // "%8.8lx" and "%8.8lX": at least eight digits.
+    void hex8(unsigned long v, bool upper) {
+        const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+        char tmp[2 * sizeof v];
+        char *end = tmp + sizeof tmp;
+        char *p = end;
+        do {
+            *--p = digits[v & 0xF];
+            v >>= 4;
+        } while (v != 0);
+        while (end - p < 8) *--p = '0';
+        put(p, static_cast<size_t>(end - p));
+    }
+    void decimal(long v) {
+        char tmp[24];
+        char *end = tmp + sizeof tmp;
+        char *p = end;
+        unsigned long m = v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+        do {
+            *--p = static_cast<char>('0' + m % 10);
+            m /= 10;
+        } while (m != 0);
+        if (v < 0) *--p = '-';
+        put(p, static_cast<size_t>(end - p));
+    }
+
+private:
+    void overflow() {
+        fits_ = false;
+        pos_ = end_;
+    }
+    char *pos_;
+    char *end_;
+    bool fits_ = true;
+};
+
+void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term) {
+    // One write of a stack buffer; a prefix longer than it (a very long file
+    // name) goes through stdio directly.
+    char buf[512];
+    PrefixLine line(buf, sizeof buf);
+    bool trace = is_trace(header);
+    int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
+    unsigned long msgid = header->msgid;
+    line.text(time);
+    line.ch(' ');
+    if (trace) {
+        line.text(header->procname);
+        line.text(" DEBUG");
+        line.decimal(level);
+    } else {
+        line.text("0x");
+        line.hex8(msgid, true);
+        line.ch(' ');
+        line.text(header->procname);
+        line.ch(' ');
+        line.text(severity_name(header));
+    }
+    line.ch(' ');
+    line.text(component_name(header));
+    line.ch(' ');
+    line.text(subcomponent_name(header));
+    line.ch(' ');
+    line.text(header->file);
+    line.ch(' ');
+    line.decimal(header->line);
+    line.text(" 0x");
+    line.hex8(thread_number(header), false);
+    line.ch(static_cast<char>(term));
+    if (line.fits()) {
+        fwrite_unlocked(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
+    } else if (trace) {
+        std::fprintf(stream, "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c", time, header->procname, level,
+                     component_name(header), subcomponent_name(header), header->file,
+                     header->line, thread_number(header), term);
+    } else {
+        std::fprintf(stream, "%s 0x%8.8lX %s %s %s %s %s %d 0x%8.8lx%c", time, msgid,
+                     header->procname, severity_name(header), component_name(header),
+                     subcomponent_name(header), header->file, header->line,
+                     thread_number(header), term);
+    }
+}
+
+void write_time_line(FILE *stream, const zel_svc_prolog *header, const char *time) {
+    struct timespec when = {};
+    zel_utc_bintime(&when, nullptr, nullptr, &header->time);
+    unsigned long long seconds = static_cast<unsigned long long>(when.tv_sec) & 0xFFFFFFFFull;
+    std::fprintf(stream, " <Time Millis=\"%llu%03ld\">", seconds,
+                 static_cast<long>(when.tv_nsec / 1000000));
+    write_escaped(stream, time, strnlen(time, 23));
+    std::fputs("</Time>\n", stream);
+}
+
+// Names, file names and texts in XML records come from programs, catalogs
+// and callers: each is escaped, so none can end its element or attribute.
+void write_common_lines(FILE *stream, const zel_svc_prolog *header) {
+    std::fputs(" <Component>", stream);
+    write_escaped(stream, component_name(header));
+    std::fputs("/", stream);
+    write_escaped(stream, subcomponent_name(header));
+    std::fputs("</Component>\n", stream);
+}
+
+void write_source_to_thread(FILE *stream, const zel_svc_prolog *header) {
+    std::fputs(" <Source FileName=\"", stream);
+    write_escaped(stream, header->file);
+    std::fprintf(stream, "\" Method=\"unknown\" Line=\"%d\"></Source>\n <Process>", header->line);
+    write_escaped(stream, header->procname, strnlen(header->procname, sizeof header->procname));
+    std::fprintf(stream, "</Process>\n <Thread>0x%8.8lx</Thread>\n", thread_number(header));
+}
+
+void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const char *time,
+                              bool convert_params, va_list args) {
+    const char *text = header->format ? header->format : "";
+    size_t len = std::strlen(text);
+    const char *severity = "INFO";
+    if (len >= 10 && text[9] == 'E') severity = "ERROR";
+    if (len >= 10 && text[9] == 'W') severity = "WARN";
+    std::fputs("<Message Id=\"", stream);
+    write_escaped(stream, text, strnlen(text, 10));
+    std::fprintf(stream, "\" Severity=\"%s\">\n", severity);
+    write_time_line(stream, header, time);
+    write_common_lines(stream, header);
+    unsigned long msgid = header->msgid;
+    std::fprintf(stream,
+                 " <LogAttribs><KeyName><![CDATA[Message Number]]></KeyName> "
+                 "<Value><![CDATA[0x%8.8lX]]></Value></LogAttribs>\n",
+                 msgid);
+    write_source_to_thread(stream, header);
+    char tech[4], comp[4];
+    zel_msg__inq_tech(header->msgid, tech);
+    zel_msg__inq_comp(header->msgid, comp);
+    bool dce = std::strcmp(tech, "dce") == 0;
+    std::fputs(" <TranslationInfo Type=\"XPG4\" Catalog=\"", stream);
+    write_escaped(stream, dce ? "vrb" : tech);
+    write_escaped(stream, comp);
+    std::fprintf(stream, ".cat\" SetId=\"1\" MsgKey=\"%lx\">\n", msgid);
+    write_param_lines(stream, text, convert_params, args);
+    std::fputs(" </TranslationInfo>\n <LogText><![CDATA[", stream);
+}
+
+void write_xml_trace_prefix(FILE *stream, const zel_svc_prolog *header, const char *time) {
+    unsigned32 level = header->attributes & ZEL_SVC_ATTR_LEVEL_MASK;
+    const char *word = level <= 3 ? "\"MIN\"" : level <= 6 ? "\"MID\"" : "\"MAX\"";
+    std::fprintf(stream, "<Trace Level=%s>\n", word);
+    write_time_line(stream, header, time);
+    write_common_lines(stream, header);
+    write_source_to_thread(stream, header);
+    std::fprintf(stream,
+                 " <LogAttribs><KeyName><![CDATA[Numeric Trace Level]]></KeyName> "
+                 "<Value><![CDATA[%u]]></Value></LogAttribs>\n"
+                 " <LogText><![CDATA[",
+                 static_cast<unsigned>(level));
+}
+
+}  // namespace
+
+bool prefix_left_out(const zel_svc_prolog *header) {
+    if (header->attributes & ZEL_SVC_ATTR_NO_PREFIX) return true;
+    return zel_svc_g_brief != 0 && is_trace(header);
+}
+
+void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]) {
+    if (zel_utc_asclocaltime(text, kTimeTextSize - 1, &header->time) != 0) text[0] = '\0';
+}
+
+void write_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term,
+                  bool convert_params, va_list args) {
+    if (!header->xml) {
+        write_text_prefix(stream, header, time, term);
+    } else if (is_trace(header)) {
+        write_xml_trace_prefix(stream, header, time);
+    } else {
+        write_xml_message_prefix(stream, header, time, convert_params, args);
+    }
+}
+
+void write_ending(FILE *stream, const zel_svc_prolog *header) {
+    if (!header->xml) {
+        putc_unlocked('\n', stream);
+    } else {
+        std::fputs(is_trace(header) ? " ]]></LogText>\n</Trace>\n\n"
+                                    : " ]]></LogText>\n</Message>\n\n",
+                   stream);
+    }
+}
+
+void write_unknown(FILE *stream, const zel_svc_prolog *header) {
+    std::fprintf(stream, "Unknown message 0x%8.8x", static_cast<unsigned>(header->msgid));
+}
+
+}  // namespace zel

@@ -1,0 +1,78 @@
+// The record header: built once per message or trace, at the first moment a
+// destination, the filter or the standard-error copy needs it.
+#include <zel/msg.h>
+#include <zel/svc.h>
+#include <zel/utc.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "msg/checked_text.h"
+#include "svc/record/record.h"
+
+namespace zel {
+namespace {
+
+void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 index,
+                 const zel_utc_t *at) {
+    header->built = 1;
+    header->handle = handle;
+    if (at) {
+        header->time = *at;
+    } else if (zel_utc_gettime(&header->time) != 0) {
+        std::memset(&header->time, 0, sizeof header->time);
+    }
+    header->table_index = index;
+    header->thread = pthread_self();
+    if (zel_svc_g_progname[0] != '\0') {
+        std::memcpy(header->procname, zel_svc_g_progname, sizeof header->procname);
+        header->procname[sizeof header->procname - 1] = '\0';
+    } else {
+        std::snprintf(header->procname, sizeof header->procname, "PID#%ld",
+                      static_cast<long>(zel_svc__get_pid()));
+    }
+}
+
+}  // namespace
+
+void _build_prolog(zel_svc_msgctx *ctx, zel_svc_handle *handle, int cs, const char * /*locale*/,
+                   const char *file, int line, const char *argtypes, unsigned32 index,
+                   unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at) {
+    std::memset(ctx, 0, sizeof *ctx);
+    zel_svc_prolog *header = &ctx->header;
+    lyr_cs_t local = zelsvc_get_local_code_page();
+    // The text is formatted with the caller's arguments: a catalog's text
+    // is taken only when it reads the arguments that argtypes (or the
+    // compiled text) says were passed.
+    header->format = checked_message_text(msgid, argtypes, cs != 0);
+    if (cs) {
+        ctx->source_cs = zel_svc_cs_utf8;
+        ctx->target_cs = local;
+    } else {
+        ctx->source_cs = local;
+        ctx->target_cs = zel_svc_cs_utf8;
+    }
+    fill_common(header, handle, index, at);
+    header->argtypes = argtypes;
+    header->attributes = attributes;
+    header->msgid = msgid;
+    if (!file) file = "?";
+    const char *slash = lyr_strrchr(local, file, '/');
+    header->file = slash ? slash + 1 : file;
+    header->line = line;
+}
+
+void debug_fill_prolog(zel_svc_prolog *header, zel_svc_handle *handle, const char *file,
+                       int line, unsigned32 index, unsigned32 level, const char *format,
+                       const zel_utc_t *at) {
+    std::memset(header, 0, sizeof *header);
+    fill_common(header, handle, index, at);
+    header->argtypes = "?";
+    header->attributes = level;
+    header->msgid = 0;
+    header->format = const_cast<char *>(format);
+    header->file = file;  // as given: a null name prints as "(null)"
+    header->line = line;
+}
+
+}  // namespace zel

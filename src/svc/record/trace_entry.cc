@@ -1,0 +1,85 @@
+// The trace entry points: a printf-style trace of a sub-component, written
+// through its component's debug routes when the sub-component's level is high
+// enough. No filter, no standard-error copy, no abort or exit.
+#include <zel/msg.h>
+#include <zel/svc.h>
+
+#include "svc/core/core_state.h"
+#include "svc/record/print_call.h"
+#include "svc/record/record.h"
+
+namespace zel {
+namespace {
+
+bool debug_test_level(zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
+    unsigned32 status = 0;
+    if (!handle->debug_filled && !zel_svc__debug_fillin(handle, &status)) return false;
+    const zel_svc_subcomp *row = subcomp_row(handle, index);
+    return row && (row->level & 0xF) >= level;
+}
+
+void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsigned32 index,
+           unsigned32 level, const char *format, va_list args) {
+    if (!handle) return;
+    PrintCall call;
+    call.road = road;
+    call.trace = true;
+    call.handle = handle;
+    call.file = file;
+    call.line = line;
+    call.index = index;
+    call.attributes = level;
+    call.format = format;
+    clear_call_context(&call.ctx);
+    choose_code_sets(&call.ctx, road != Road::plain);
+    svc_lock();
+    pthread_cleanup_push(cleanup_wrapper, &call);
+    if (debug_test_level(handle, index, level)) {
+        walk_routes(&call, handle->debug_routes.routes, handle->debug_routes.count, args);
+    }
+    pthread_cleanup_pop(1);
+}
+
+}  // namespace
+}  // namespace zel
+
+extern "C" {
+
+void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                     const char *format, va_list args) {
+    zel::trace(zel::Road::plain, handle, "?", 0, index, level, format, args);
+}
+
+void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                    const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    zel_svc__vdebug(handle, index, level, format, args);
+    va_end(args);
+}
+
+void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
+                             unsigned32 index, unsigned32 level, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    zel::trace(zel::Road::plain, handle, file, line, index, level, format, args);
+    va_end(args);
+}
+
+void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                         const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    zel::trace(zel::Road::context, handle, "?", 0, index, level, format, args);
+    va_end(args);
+}
+
+void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file, int line,
+                                  unsigned32 index, unsigned32 level, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    zel::trace(zel::Road::utf8_withfile, handle, file, line, index, level, format, args);
+    va_end(args);
+}
+
+}  // extern "C"

@@ -1,0 +1,17 @@
+// Dynamic routes before their registry exists: no name is registered, so a
+// route that names one waits at its fallback until it is announced.
+#include "svc/routes/routes.h"
+
+extern "C" {
+
+void zel__svc_dyn_route_open(const char *, const char *, void **entry, void **route_data,
+                             unsigned32 *status) {
+    *entry = nullptr;
+    *route_data = nullptr;
+    *status = ZEL_SVC_S_INVALID;
+}
+
+// No route is ever connected to an entry while no name can be registered.
+void zel__svc_dyn_route_close(void *, void *) {}
+
+}  // extern "C"
