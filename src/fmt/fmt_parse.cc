@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "fmt/conversion_scan.h"
 #include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
 
@@ -261,6 +262,13 @@ zel_fmt_conv *next_record(zel_fmt_ctx *ctx) {
 }
 
 }  // namespace
+
+const char *scan_conversion(const char *percent, zel_fmt_conv *conv) {
+    conv->start = percent;
+    const char *end = parse_conversion(percent + 1, conv);
+    conv->end = end;
+    return end;
+}
 
 int fmt_parse_format(zel_fmt_ctx *ctx, const char *format, ParseSummary *summary) {
     constexpr unsigned32 kExplicit = kFlagValueNum | kFlagWidthArgNum | kFlagPrecArgNum;
