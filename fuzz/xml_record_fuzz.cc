@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "svc/record/record.h"
+#include "svc/record/print_call.h"
 
 namespace {
 
@@ -122,17 +122,22 @@ int check_xml(const std::string &s) {
     return open.empty() ? elements : -1;
 }
 
-void direct(FILE *stream, zel_svc_prolog *header, ...) {
-    va_list args;
-    va_start(args, header);
-    zel::zel_svc__vfprintf(stream, header, ' ', args);
-    va_end(args);
-}
-
-void context(FILE *stream, zel_svc_msgctx *ctx, ...) {
-    va_list args;
-    va_start(args, ctx);
-    zel::zel_svc__vfprintf2(stream, ctx, ' ', 0, args);
+// Writes an XML record of the header (which the call then owns) with the
+// arguments that follow, on the plain or the UTF-8 road.
+void write_xml(FILE *stream, const zel_svc_prolog &header, bool trace, int utf8, ...) {
+    va_list args, ap;
+    va_start(args, utf8);
+    va_copy(ap, args);
+    zel::PrintCall call;
+    call.road = utf8 != 0 ? zel::Road::context : zel::Road::plain;
+    call.trace = trace;
+    call.args = &ap;
+    zel::choose_code_sets(&call.ctx, utf8 != 0);
+    call.ctx.header = header;
+    zel::time_text(&call.ctx.header, call.time);
+    zel::write_call_record(&call, ZEL_SVC_ROUTE_XMLFILE, stream);
+    zel::release_call(&call);
+    va_end(ap);
     va_end(args);
 }
 
@@ -161,28 +166,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     size_t out_size = 0;
     FILE *stream = open_memstream(&out, &out_size);
     if (!stream) return 0;
-    zel_svc_msgctx ctx;
+    zel_svc_prolog message;
     bool utf8 = choice & 1;
-    zel::_build_prolog(&ctx, zelmox_client_svc_handle, utf8, nullptr, piece[2].c_str(), 7, "%s%d", 0,
-                       ZEL_SVC_SEV_ERROR, kSystemCall);
-    ctx.header.xml = 1;
-    snprintf(ctx.header.procname, sizeof ctx.header.procname, "%s", piece[3].c_str());
-    if (utf8) {
-        context(stream, &ctx, piece[0].c_str(), width);
-    } else {
-        direct(stream, &ctx.header, piece[0].c_str(), width);
-    }
-    free(ctx.header.format);
+    zel::build_message_header(&message, zelmox_client_svc_handle, utf8, piece[2].c_str(), 7, "%s%d", 0,
+                              ZEL_SVC_SEV_ERROR, kSystemCall);
+    snprintf(message.procname, sizeof message.procname, "%s", piece[3].c_str());
+    write_xml(stream, message, false, utf8 ? 1 : 0, piece[0].c_str(), width);
 
     // A trace whose format has the fuzzed text and a fuzzed width, literal or "*".
     std::string format = literal + ((choice & 2) ? "%*s|%s" : "%" + std::to_string(width & 0x7FFFFFFF) + "s|%s");
     zel_svc_prolog trace = {};
-    zel::debug_fill_prolog(&trace, zelmox_client_svc_handle, piece[2].c_str(), 9, 1, 5, format.c_str());
-    trace.xml = 1;
+    zel::build_trace_header(&trace, zelmox_client_svc_handle, piece[2].c_str(), 9, 1, 5, format.c_str());
     if (choice & 2) {
-        direct(stream, &trace, width, piece[0].c_str(), piece[1].c_str());
+        write_xml(stream, trace, true, 0, width, piece[0].c_str(), piece[1].c_str());
     } else {
-        direct(stream, &trace, piece[0].c_str(), piece[1].c_str());
+        write_xml(stream, trace, true, 0, piece[0].c_str(), piece[1].c_str());
     }
     fclose(stream);
 
@@ -192,8 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         fprintf(stderr, "not well-formed XML:\n%s\n", xml.c_str());
         abort();
     }
-    // Two texts of at most 64 KB and parameters of at most 10000 bytes, the
-    // rest a few lines; escaping makes a byte at most 17 ("\r" in CDATA).
-    if (xml.size() > 17 * (2 * 64 * 1024 + 2 * 10000) + 4096) abort();
+    // Two texts of at most 64 KB and parameters of at most 10000 bytes (three
+    // times that converted to UTF-8), the rest a few lines; escaping makes a
+    // byte at most 17 ("\r" in CDATA).
+    if (xml.size() > 17 * (2 * 64 * 1024 + 2 * 30000) + 4096) abort();
     return 0;
 }

@@ -204,6 +204,9 @@ int fmt_render(zel_fmt_ctx *ctx, char *buf, int size);
 // does), so that no argument or catalog text can make a record huge.
 constexpr int64_t kRecordWidthCap = 4096;
 int fmt_render_record(zel_fmt_ctx *ctx, char *buf, int size);
+// What conversion `index` of a parsed format contributes to its record text,
+// rendered alone with the same limits; its full length, or -1.
+int fmt_render_record_conversion(const zel_fmt_ctx *ctx, int index, char *buf, int size);
 void fmt_release(zel_fmt_ctx *ctx);
 
 }  // namespace zel

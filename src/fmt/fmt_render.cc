@@ -117,6 +117,14 @@ int fmt_render_record(zel_fmt_ctx *ctx, char *buf, int size) {
     return render_pass(ctx, buf, size, kRecordWidthCap, true);
 }
 
+int fmt_render_record_conversion(const zel_fmt_ctx *ctx, int index, char *buf, int size) {
+    if (!ctx || index < 0 || index >= ctx->conv_count) return -1;
+    Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, kRecordWidthCap, true};
+    int64_t n = render_conversion(ctx->cs, &ctx->convs[index], ctx->args, out);
+    if (buf && size > 0) *out.pos = '\0';
+    return n < 0 || n > INT_MAX ? -1 : static_cast<int>(n);
+}
+
 }  // namespace zel
 
 int zel_vsnprintf_render(zel_fmt_ctx *ctx, char *buf, int size) {

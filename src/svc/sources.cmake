@@ -20,7 +20,8 @@ target_sources(zel_obj PRIVATE
   ${svc}/record/record_format.cc
   ${svc}/record/record_params.cc
   ${svc}/record/record_writer.cc
-  ${svc}/record/text_convert.cc
+  ${svc}/record/print_call.cc
+  ${svc}/record/call_text.cc
   ${svc}/record/record_text.cc
   ${svc}/record/xml_text.cc
   ${svc}/routes/route_list.cc

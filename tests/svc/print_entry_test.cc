@@ -187,3 +187,69 @@ TEST(Assertions, FatalRecordThenAbort) {
 }
 
 }  // namespace
+
+namespace {
+
+// One call has one text on every route kind: a text file, a UTF-8 file, an
+// XML file, the console and the standard-error copy; for messages and traces
+// on both code-set roads, whether the engine takes the format or rejects it
+// (then the record carries the format itself).
+void one_text_on_every_route() {
+    setenv("LC_ALL", "C.UTF-8", 1);
+    start_svctest();
+    static const zel_msg_row rows[] = {{0x44440001, "KVXSC9001E   count %d of %-4s\xC3\xA9"},
+                                       {0x44440002, "KVXSC9002E   lf=%lf zu=%zu"}};
+    unsigned32 st;
+    zel_msg_define_msg_table(rows, 2, &st);
+    TempDir dir;
+    int report = dup(2);  // the test's own standard error, for what went wrong
+    if (!freopen(dir.file("out").c_str(), "w", stdout) || !freopen(dir.file("err").c_str(), "w", stderr)) _exit(2);
+    std::string routes = "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
+    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
+    const unsigned32 error = ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_ALSO_STDERR;
+    zel_svc_handle *h = zelmox_client_svc_handle;
+    for (int cs = 0; cs < 2; ++cs) {
+        zel_svc_printf_cs_withfile(h, cs, "m.cc", 1, "%d%s", 0, error, 0x44440001, 7, "x");
+        zel_svc_printf_cs_withfile(h, cs, "m.cc", 2, "%lf%zu", 0, error, 0x44440002, 2.5, size_t{3});
+    }
+    zel_svc__debug_withfile(h, "t.cc", 3, 0, 1, "count %d of %-4s\xC3\xA9", 7, "x");
+    zel_svc__debug_utf8(h, 0, 1, "count %d of %-4s\xC3\xA9", 7, "x");
+    zel_svc__debug_utf8_withfile(h, "t.cc", 4, 0, 1, "count %d of %-4s\xC3\xA9", 7, "x");
+    zel_svc__debug_withfile(h, "t.cc", 5, 0, 1, "lf=%lf zu=%zu", 2.5, size_t{3});
+    zel_svc__debug_utf8(h, 0, 1, "lf=%lf zu=%zu", 2.5, size_t{3});
+    zel_svc__debug_utf8_withfile(h, "t.cc", 6, 0, 1, "lf=%lf zu=%zu", 2.5, size_t{3});
+    std::fflush(stdout);
+    std::fflush(stderr);
+
+    auto count = [](const std::string &text, const std::string &part) {
+        int n = 0;
+        for (size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
+        return n;
+    };
+    const std::string formatted = "count 7 of x   \xC3\xA9", rejected = "lf=%lf zu=%zu";
+    bool ok = true;
+    // Messages: two of each text per route and on the copy; traces three.
+    for (const char *name : {"f", "u", "x", "out", "err"}) {
+        std::string all = read_file(dir.file(name));
+        bool xml = name[0] == 'x', copy = name[0] == 'e';
+        for (const std::string &text : {formatted, rejected}) {
+            int messages = 0, traces = 0;
+            for (const char *code : {"KVXSC9001E   ", "KVXSC9002E   "}) {
+                std::string message = code + text;
+                messages += xml ? count(all, "<LogText><![CDATA[" + message + " ]]>") : count(all, message + "\n");
+            }
+            // In the text form a message's text also ends in " TEXT\n".
+            traces = xml ? count(all, "<LogText><![CDATA[" + text + " ]]>")
+                         : count(all, " " + text + "\n") + count(all, "\n" + text + "\n") - messages;
+            bool good = messages == 2 && traces == (copy ? 0 : 3);
+            if (!good) dprintf(report, "%s: %d messages, %d traces of \"%s\" in\n%s\n", name, messages, traces, text.c_str(), all.c_str());
+            ok = ok && good;
+        }
+    }
+    _exit(ok ? 0 : 1);
+}
+
+}  // namespace
+
+TEST(CrossRoute, OneTextOnEveryRouteKind) { EXPECT_EQ(0, run_in_child(one_text_on_every_route)); }

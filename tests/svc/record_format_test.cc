@@ -4,6 +4,7 @@
 #include <map>
 #include <random>
 
+#include "svc/record/print_call.h"
 #include "svc/record/record.h"
 #include "svc/record/xml_text.h"
 #include "svc_test_util.h"
@@ -34,9 +35,10 @@ protected:
     }
     // Message texts belong to the record; trace formats to the caller.
     void reset() {
-        if (!trace_format_) std::free(ctx_.header.format);
-        std::memset(&ctx_, 0, sizeof ctx_);
-        trace_format_ = false;
+        if (!trace_) std::free(header_.format);
+        std::memset(&header_, 0, sizeof header_);
+        trace_ = false;
+        xml_ = false;
     }
     std::string contents() {
         std::fflush(stream_);
@@ -49,38 +51,66 @@ protected:
     }
     void message(unsigned32 attributes, unsigned32 msgid, bool xml = false, const char *text = nullptr) {
         reset();
-        zel::_build_prolog(&ctx_, zelmox_client_svc_handle, 0, nullptr, "core/dir/zel_file.cc", 231, "%s%d", 0,
-                           attributes, msgid, &time_);
-        ctx_.header.xml = xml;
-        if (text) std::free(ctx_.header.format), ctx_.header.format = strdup(text);
+        zel::build_message_header(&header_, zelmox_client_svc_handle, false, "core/dir/zel_file.cc", 231, "%s%d", 0,
+                                  attributes, msgid, &time_);
+        xml_ = xml;
+        if (text) std::free(header_.format), header_.format = strdup(text);
     }
     void trace(unsigned32 level, const char *format, const char *file = "?", int line = 0, bool xml = false) {
         reset();
-        zel::debug_fill_prolog(&ctx_.header, zelmox_client_svc_handle, file, line, 1, level, format, &time_);
-        trace_format_ = true;
-        ctx_.header.xml = xml;
+        zel::build_trace_header(&header_, zelmox_client_svc_handle, file, line, 1, level, format, &time_);
+        trace_ = true;
+        xml_ = xml;
+    }
+    // One call of the header built above, written in the form of a route
+    // kind: XML when the header was made for XML, else a text file (term ' ')
+    // or the console ('\n'); the context road writes a UTF-8 file when it
+    // does not convert.
+    void write(zel::Road road, int term, bool convert, va_list args) {
+        zel::PrintCall call;
+        call.road = road;
+        call.trace = trace_;
+        va_list ap;
+        va_copy(ap, args);
+        call.args = &ap;
+        zel::choose_code_sets(&call.ctx, road != zel::Road::plain);
+        call.ctx.header = header_;
+        if (!trace_ && header_.format) call.ctx.header.format = strdup(header_.format);
+        zel::time_text(&call.ctx.header, call.time);
+        int kind = xml_ ? ZEL_SVC_ROUTE_XMLFILE
+                   : !convert ? ZEL_SVC_ROUTE_UTF8FILE
+                   : term == '\n' ? ZEL_SVC_ROUTE_STDOUT : ZEL_SVC_ROUTE_FILE;
+        if (kind == ZEL_SVC_ROUTE_UTF8FILE && term == '\n') call.road = zel::Road::utf8_withfile;
+        zel::write_call_record(&call, kind, stream_);
+        zel::release_call(&call);
+        va_end(ap);
     }
     void direct(int term, ...) {
         va_list args;
         va_start(args, term);
-        zel::zel_svc__vfprintf(stream_, &ctx_.header, term, args);
+        write(zel::Road::plain, term, true, args);
         va_end(args);
     }
     void context(int term, int convert, ...) {
         va_list args;
         va_start(args, convert);
-        zel::zel_svc__vfprintf2(stream_, &ctx_, term, convert, args);
+        write(zel::Road::context, term, convert != 0, args);
         va_end(args);
-        std::free(ctx_.conv);
-        ctx_.conv = nullptr;
-        ctx_.conv_len = 0;
     }
+    // The parameter lines of an XML message with this text.
     std::string params(const char *text, ...) {
+        message(ZEL_SVC_SEV_ERROR, kSystemCall, true, text);
         va_list args;
         va_start(args, text);
-        zel::write_param_lines(stream_, text, false, args);
+        write(zel::Road::plain, ' ', true, args);
         va_end(args);
-        return contents();
+        std::string out = contents(), lines;
+        for (size_t at = 0; (at = out.find("  <Param>", at)) != std::string::npos;) {
+            size_t end = out.find('\n', at) + 1;
+            lines += out.substr(at, end - at);
+            at = end;
+        }
+        return lines;
     }
     std::string message_prefix(const char *code) {
         return std::string(kTime) + " " + code + " svctest ERROR qpc core zel_file.cc 231 " + thread_;
@@ -89,8 +119,9 @@ protected:
     zel_utc_t time_;
     FILE *stream_ = nullptr;
     std::string thread_;
-    zel_svc_msgctx ctx_ = {};
-    bool trace_format_ = false;
+    zel_svc_prolog header_ = {};
+    bool trace_ = false;
+    bool xml_ = false;
 };
 
 TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
@@ -125,13 +156,13 @@ TEST_F(RecordFormat, NoPrefixBriefAndMissingText) {
     message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, kNoMemory);
     direct('\n');
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated.\n", contents());
-    std::free(ctx_.header.format);
-    ctx_.header.format = nullptr;
+    std::free(header_.format);
+    header_.format = nullptr;
     direct(' ');
     EXPECT_EQ("Unknown message 0x3665a097\n", contents());
     context(' ', 1);
     EXPECT_EQ("Unknown message 0x3665a097\n", contents());
-    ctx_.header.xml = 1;
+    xml_ = true;
     direct(' ');
     EXPECT_EQ("Unknown message 0x3665a097 ]]></LogText>\n</Message>\n\n", contents());
 
@@ -179,10 +210,11 @@ TEST_F(RecordFormat, XmlMessages) {
     out = contents();
     EXPECT_NE(std::string::npos, out.find("[CDATA[KVXSC0156E   The (null) system routine failed: "
                                           "system error code: 2 ]]></LogText>")) << out;
+    // A format the engine rejects is the text, unformatted.
     message(ZEL_SVC_SEV_ERROR, kSystemCall, true, "size %zu");
     direct(' ', static_cast<size_t>(7));
     out = contents();
-    EXPECT_NE(std::string::npos, out.find("<LogText><![CDATA[size 7 ]]>")) << out;
+    EXPECT_NE(std::string::npos, out.find("<LogText><![CDATA[size %zu ]]>")) << out;
 }
 
 TEST_F(RecordFormat, XmlTraceLevelWords) {
@@ -202,36 +234,23 @@ TEST_F(RecordFormat, XmlTraceLevelWords) {
     }
 }
 
+// Each parameter is what its conversion puts into the text; a rejected
+// conversion, and every one after it, gives the failure text.
 TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
     auto param = [](const std::string &v) { return "  <Param><![CDATA[" + v + "]]></Param>\n"; };
     const std::string failure = param("(Failed to handle a data type in svcprintf, printPrefix())");
-    EXPECT_EQ(param(" 3.25") + failure, params("KVXSC0000W value %5.2f%%", 3.25));
-    EXPECT_EQ(param("1234567.875000"), params("%f", 1234567.891));
-    EXPECT_EQ(param("-7") + param("ff") + param("5l") + param("A"), params("%ld %lx %ul %c", -7L, 255UL, 5u, 0x141));
-    // Unknown conversions take no argument: the next one still gets its own.
-    EXPECT_EQ(failure + param("x"), params("%i %s", "x"));
-    // A "*" width is taken from the list before the value.
+    EXPECT_EQ(param(" 3.25"), params("KVXSC0000W value %5.2f%%", 3.25));
+    EXPECT_EQ(param("1234567.891000"), params("%f", 1234567.891));
+    EXPECT_EQ(param("-7") + param("ff") + param("5") + param("A"), params("%ld %lx %ul %c", -7L, 255UL, 5u, 0x41));
+    EXPECT_EQ(param("12") + param("bob"), params("KVXSC0453I   %lu sessions of user %s were ended.", 12UL, "bob"));
+    EXPECT_EQ(param("ab                  ") + param("c         ") + param("d"),
+              params("%-20s %-10s %s", "ab", "c", "d"));
     EXPECT_EQ(param("   ab") + param("9"), params("%*s %d", 5, "ab", 9));
+    EXPECT_EQ(param("b") + param("a"), params("%2$s %1$s", "a", "b"));
+    EXPECT_EQ(param("5") + failure + failure, params("%d %lf %s", 5, 2.0, "x"));
+    EXPECT_EQ(failure + failure, params("%3$d %1$d", 5, 6, 7));  // argument 2 is missing
     EXPECT_EQ(failure, params("ends in %"));
-    EXPECT_EQ("", params("no conversions"));
-}
-
-// A format the engine refuses gives the same text on every road: the platform
-// printf's when it takes it, else the format itself; never an empty record.
-TEST_F(RecordFormat, OddFormatsGiveOneTextOnEveryRoad) {
-    const struct { const char *format, *text; } cases[] = {{"x %zu %d", "x 3 7\n"}, {"x %n %d", "x %n %d\n"}};
-    for (const auto &c : cases) {
-        trace(1, c.format);
-        ctx_.header.attributes |= ZEL_SVC_ATTR_NO_PREFIX;
-        direct(' ', static_cast<size_t>(3), 7);
-        EXPECT_EQ(c.text, contents()) << c.format;
-        context(' ', 1, static_cast<size_t>(3), 7);
-        EXPECT_EQ(c.text, contents()) << c.format;
-    }
-    trace(1, "x %s");
-    ctx_.header.attributes |= ZEL_SVC_ATTR_NO_PREFIX;
-    context(' ', 1, static_cast<const char *>(nullptr));
-    EXPECT_EQ("x (null)\n", contents());
+    EXPECT_EQ("", params("no conversions %%"));
 }
 
 // What XML cannot carry, or what would end a section or an attribute early,
@@ -263,8 +282,8 @@ TEST_F(RecordFormat, XmlValuesAreSplitEscapedAndCleaned) {
 
     // Through a whole record: text, parameters, file name and process name.
     message(ZEL_SVC_SEV_ERROR, kSystemCall, true, "KVXSC0156\"E x]]>%s\x01 %d");
-    std::strcpy(ctx_.header.procname, "p<&\x02");
-    ctx_.header.file = const_cast<char *>("f\"<.cc");
+    std::strcpy(header_.procname, "p<&\x02");
+    header_.file = const_cast<char *>("f\"<.cc");
     direct(' ', "v]]>\xFF", 5);
     std::string out = contents();
     for (const std::string &piece :
@@ -457,13 +476,14 @@ TEST(XmlRecords, ParseStrictlyWhateverTheValues) {
 TEST(RecordHeader, ProcessIdWhenNoProgramName) {
     // The program name is set at most once per process: look in a child.
     EXPECT_EQ(0, run_in_child([] {
-                  zel_svc_msgctx ctx;
+                  zel_svc_prolog header;
                   unsigned32 st;
                   zel_svc_init(0, &st);
                   zel_svc_g_progname[0] = '\0';  // as in a program that never set it
-                  zel::_build_prolog(&ctx, zelmox_client_svc_handle, 0, nullptr, "x", 1, "", 0, 0x20, 0x3665A097);
-                  bool ok = "PID#" + std::to_string(getpid()) == ctx.header.procname && ctx.header.built == 1 &&
-                            std::string("x") == ctx.header.file;
+                  zel::build_message_header(&header, zelmox_client_svc_handle, false, "x", 1, "", 0, 0x20,
+                                            0x3665A097);
+                  bool ok = "PID#" + std::to_string(getpid()) == header.procname && header.built == 1 &&
+                            std::string("x") == header.file;
                   _exit(ok ? 0 : 1);
               }));
 }

@@ -9,20 +9,19 @@
 
 #include "svc/core/core_state.h"
 #include "svc/record/print_call.h"
-#include "svc/record/record.h"
 
 namespace zel {
 namespace {
 
 // Steps 3 to 7 of a call, with the mutex held. False when the call ends
 // without its abort or exit.
-bool route_message(PrintCall *call, va_list args) {
+bool route_message(PrintCall *call) {
     zel_svc_handle *handle = call->handle;
     unsigned32 attributes = call->attributes;
     if (handle->filter) {
         ensure_header(call);
         va_list ap;
-        va_copy(ap, args);
+        va_copy(ap, *call->args);
         int keep = handle->filter(&call->ctx.header, ap);
         va_end(ap);
         if (!keep) return false;
@@ -40,26 +39,19 @@ bool route_message(PrintCall *call, va_list args) {
             block = &zel_svc_g_routes[severity - 1];
             if (block->count == 0) zel_svc__fillin(attributes, &status);
         }
-        walk_routes(call, block->routes, block->count, args);
+        walk_routes(call, block->routes, block->count);
     }
-    if (attributes & ZEL_SVC_ATTR_ALSO_STDERR) {
-        ensure_header(call);
-        if (call->road == Road::plain) {
-            zel_svc__vfprintf(stderr, &call->ctx.header, '\n', args);
-        } else {
-            zel_svc__vfprintf2(stderr, &call->ctx, '\n', 1, args);
-        }
-    }
+    if (attributes & ZEL_SVC_ATTR_ALSO_STDERR) write_call_record(call, ZEL_SVC_ROUTE_STDERR, stderr);
     return true;
 }
 
-void print_message(PrintCall *call, va_list args) {
+void print_message(PrintCall *call) {
     if (!call->handle) return;
     zel_svc_msgctx *ctx = &call->ctx;
     choose_code_sets(ctx, call->cs != 0);
     svc_lock();
     pthread_cleanup_push(cleanup_wrapper, call);
-    if (route_message(call, args)) {
+    if (route_message(call)) {
         unsigned32 attributes = call->attributes;
         if (attributes & ZEL_SVC_ATTR_ABORT) std::abort();
         if (attributes & ZEL_SVC_ATTR_EXIT_FAILURE) std::exit(1);
@@ -82,9 +74,11 @@ void message(Road road, zel_svc_handle *handle, int cs, const char *file, int li
     call.index = index;
     call.attributes = attributes;
     call.msgid = msgid;
-    call.format = nullptr;
-    clear_call_context(&call.ctx);
-    print_message(&call, args);
+    va_list ap;
+    va_copy(ap, args);
+    call.args = &ap;
+    print_message(&call);
+    va_end(ap);
 }
 
 }  // namespace

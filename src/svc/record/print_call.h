@@ -1,56 +1,94 @@
 // One message or trace call on its way to the routes: what the entry point
-// was given, the lazy header, the route walk and the clean-up.
-#ifndef ZEL_SRC_SVC_PRINT_CALL_H
-#define ZEL_SRC_SVC_PRINT_CALL_H
+// was given, and what is made once for all its routes (the header, the time
+// text, the record text in both code sets, the XML parameter values).
+#ifndef ZEL_SRC_SVC_RECORD_PRINT_CALL_H
+#define ZEL_SRC_SVC_RECORD_PRINT_CALL_H
 
+#include <zel/fmt.h>
 #include <zel/msg.h>
 #include <zel/svc.h>
 
 #include <stdarg.h>
+#include <stdio.h>
+
+#include "svc/record/record.h"
+#include "svc/record/record_text.h"
 
 namespace zel {
 
-// Which writer and terminator each route kind gets.
+// The code set a call's text comes in, which decides what each route kind
+// gets as it is and what converted.
 enum class Road {
     plain,         // plain messages and local-code-page traces
     context,       // cs messages and zel_svc__debug_utf8
-    utf8_withfile  // zel_svc__debug_utf8_withfile
+    utf8_withfile  // zel_svc__debug_utf8_withfile: like context, lines end each record
 };
 
 struct PrintCall {
-    Road road;
-    bool trace;
-    zel_svc_handle *handle;
-    int cs;
-    const char *file;
-    int line;
-    const char *argtypes;
-    unsigned32 index;
-    unsigned32 attributes;  // traces: the level
-    unsigned32 msgid;
-    const char *format;     // traces only
-    zel_svc_msgctx ctx;
+    // Most calls go nowhere: only what is read before the header is built is
+    // cleared, the rest is filled when it is built.
+    PrintCall() {
+        ctx.header.built = 0;
+        ctx.header.format = nullptr;
+    }
+    PrintCall(const PrintCall &) = delete;
+    PrintCall &operator=(const PrintCall &) = delete;
+
+    // What the entry point was given.
+    Road road = Road::plain;
+    bool trace = false;
+    zel_svc_handle *handle = nullptr;
+    int cs = 0;
+    const char *file = nullptr;
+    int line = 0;
+    const char *argtypes = nullptr;
+    unsigned32 index = 0;
+    unsigned32 attributes = 0;  // traces: the level
+    unsigned32 msgid = 0;
+    const char *format = nullptr;  // traces only
+    va_list *args = nullptr;       // read through copies, never consumed
+    const zel_utc_t *at = nullptr;  // a fixed time stamp (null: now)
+
+    // Made once, when the first route (or the filter) needs it.
+    zel_svc_msgctx ctx;  // the header and the code-set pair
+    char time[kTimeTextSize];
+    bool text_made = false;
+    bool converted_made = false;
+    bool params_made = false;
+    bool parsed = false;  // fmt holds a parse of the text's format
+    zel_fmt_ctx fmt;
+    RecordText text;       // in the call's code set (ctx.source_cs)
+    RecordText converted;  // in ctx.target_cs
+    RecordText params;     // XML parameter values, each a length and its bytes
 };
 
-// Builds the header unless it is built.
+// Builds the header and the time text unless they are built.
 void ensure_header(PrintCall *call);
+// The record text in the call's own code set, and converted to the other
+// one; made once per call.
+const RecordText &call_text(PrintCall *call);
+const RecordText &converted_text(PrintCall *call);
+// The values of the XML parameter lines of a message (what each conversion
+// of its text contributes to it), in the code set of its XML records.
+const RecordText &param_values(PrintCall *call);
+
+// Writes the record in the form, code set and line end of a route kind;
+// whether it reached the stream (false: errno tells why).
+bool write_call_record(PrintCall *call, int kind, FILE *stream);
+
 // Writes the record to every route of the list, following GOESTO routes; a
 // list is never walked twice for one record.
-void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count, va_list args);
+void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count);
 // Cancellation clean-up and end of every call: frees what the call made and
 // releases the serviceability mutex.
 void cleanup_wrapper(void *call);
+// Frees what the call made (the message text and the parse).
+void release_call(PrintCall *call);
 
-// Clears what a call reads of its context before the header is built; the
-// rest is filled when it is built, so the whole context is not cleared at
-// every call (most records go nowhere).
-inline void clear_call_context(zel_svc_msgctx *ctx) {
-    ctx->header.built = 0;
-    ctx->header.format = nullptr;
-    ctx->conv = nullptr;
-    ctx->conv_len = 0;
-    ctx->text = nullptr;
-    ctx->text_len = 0;
+// The code set of a call's text for the engine's %C and %S: the call's own
+// for UTF-8 calls, the services' default for plain ones.
+inline lyr_cs_t engine_code_set(const PrintCall *call) {
+    return call->road == Road::plain ? nullptr : call->ctx.source_cs;
 }
 
 // The code-set pair of a call: UTF-8 text goes to the local code page where a

@@ -1,5 +1,5 @@
 // The bytes around a record's text: the text and XML prefixes of messages and
-// traces, and their endings. The XML parameter lines are in record_params.cc.
+// traces, and their endings.
 #include <zel/msg.h>
 #include <zel/svc.h>
 #include <zel/utc.h>
@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "svc/record/record.h"
+#include "svc/record/record_text.h"
 #include "svc/record/xml_text.h"
 
 namespace zel {
@@ -167,8 +168,24 @@ void write_source_to_thread(FILE *stream, const zel_svc_prolog *header) {
     std::fprintf(stream, "</Process>\n <Thread>0x%8.8lx</Thread>\n", thread_number(header));
 }
 
+// One line per parameter value: each a length and its bytes.
+void write_param_lines(FILE *stream, const RecordText &params) {
+    const char *p = params.data();
+    const char *end = p + params.size();
+    unsigned32 len;
+    while (static_cast<size_t>(end - p) >= sizeof len) {
+        std::memcpy(&len, p, sizeof len);
+        p += sizeof len;
+        if (len > static_cast<size_t>(end - p)) break;
+        std::fputs("  <Param><![CDATA[", stream);
+        write_cdata(stream, p, len);
+        std::fputs("]]></Param>\n", stream);
+        p += len;
+    }
+}
+
 void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const char *time,
-                              bool convert_params, va_list args) {
+                              const RecordText *params) {
     const char *text = header->format ? header->format : "";
     size_t len = std::strlen(text);
     const char *severity = "INFO";
@@ -193,7 +210,7 @@ void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const 
     write_escaped(stream, dce ? "vrb" : tech);
     write_escaped(stream, comp);
     std::fprintf(stream, ".cat\" SetId=\"1\" MsgKey=\"%lx\">\n", msgid);
-    write_param_lines(stream, text, convert_params, args);
+    if (params) write_param_lines(stream, *params);
     std::fputs(" </TranslationInfo>\n <LogText><![CDATA[", stream);
 }
 
@@ -222,29 +239,25 @@ void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]) {
     if (zel_utc_asclocaltime(text, kTimeTextSize - 1, &header->time) != 0) text[0] = '\0';
 }
 
-void write_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term,
-                  bool convert_params, va_list args) {
-    if (!header->xml) {
-        write_text_prefix(stream, header, time, term);
+void write_prefix(FILE *stream, const RecordBytes &record, int term, bool xml) {
+    const zel_svc_prolog *header = record.header;
+    if (!xml) {
+        write_text_prefix(stream, header, record.time, term);
     } else if (is_trace(header)) {
-        write_xml_trace_prefix(stream, header, time);
+        write_xml_trace_prefix(stream, header, record.time);
     } else {
-        write_xml_message_prefix(stream, header, time, convert_params, args);
+        write_xml_message_prefix(stream, header, record.time, record.params);
     }
 }
 
-void write_ending(FILE *stream, const zel_svc_prolog *header) {
-    if (!header->xml) {
+void write_ending(FILE *stream, const zel_svc_prolog *header, bool xml) {
+    if (!xml) {
         putc_unlocked('\n', stream);
     } else {
         std::fputs(is_trace(header) ? " ]]></LogText>\n</Trace>\n\n"
                                     : " ]]></LogText>\n</Message>\n\n",
                    stream);
     }
-}
-
-void write_unknown(FILE *stream, const zel_svc_prolog *header) {
-    std::fprintf(stream, "Unknown message 0x%8.8x", static_cast<unsigned>(header->msgid));
 }
 
 }  // namespace zel

@@ -35,36 +35,27 @@ void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 inde
 
 }  // namespace
 
-void _build_prolog(zel_svc_msgctx *ctx, zel_svc_handle *handle, int cs, const char * /*locale*/,
-                   const char *file, int line, const char *argtypes, unsigned32 index,
-                   unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at) {
-    std::memset(ctx, 0, sizeof *ctx);
-    zel_svc_prolog *header = &ctx->header;
-    lyr_cs_t local = zelsvc_get_local_code_page();
+void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool utf8,
+                          const char *file, int line, const char *argtypes, unsigned32 index,
+                          unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at) {
+    std::memset(header, 0, sizeof *header);
     // The text is formatted with the caller's arguments: a catalog's text
     // is taken only when it reads the arguments that argtypes (or the
     // compiled text) says were passed.
-    header->format = checked_message_text(msgid, argtypes, cs != 0);
-    if (cs) {
-        ctx->source_cs = zel_svc_cs_utf8;
-        ctx->target_cs = local;
-    } else {
-        ctx->source_cs = local;
-        ctx->target_cs = zel_svc_cs_utf8;
-    }
+    header->format = checked_message_text(msgid, argtypes, utf8);
     fill_common(header, handle, index, at);
     header->argtypes = argtypes;
     header->attributes = attributes;
     header->msgid = msgid;
     if (!file) file = "?";
-    const char *slash = lyr_strrchr(local, file, '/');
+    const char *slash = lyr_strrchr(zelsvc_get_local_code_page(), file, '/');
     header->file = slash ? slash + 1 : file;
     header->line = line;
 }
 
-void debug_fill_prolog(zel_svc_prolog *header, zel_svc_handle *handle, const char *file,
-                       int line, unsigned32 index, unsigned32 level, const char *format,
-                       const zel_utc_t *at) {
+void build_trace_header(zel_svc_prolog *header, zel_svc_handle *handle, const char *file,
+                        int line, unsigned32 index, unsigned32 level, const char *format,
+                        const zel_utc_t *at) {
     std::memset(header, 0, sizeof *header);
     fill_common(header, handle, index, at);
     header->argtypes = "?";

@@ -1,12 +1,9 @@
-// A record's text, formatted once and bounded: the engine with the record
-// limits (widths and precisions capped), the platform printf for the formats
-// only it knows, the format itself when neither takes it; cut at a character.
+// The bytes of a record's text: rendered by the engine with the record
+// limits, converted between code sets, cut at a whole character.
 #include "svc/record/record_text.h"
 
-#include <zel/fmt.h>
 #include <zel/msg.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,66 +16,7 @@ namespace {
 // whole when the cut is decided.
 constexpr size_t kSlack = 16;
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// A copy of format with every width and precision above the cap written as
-// the cap, for the platform printf, which has no cap of its own. Null when
-// the format takes a width or precision from the arguments ("*"): their
-// values cannot be checked without the engine's parse, which refused it.
-char *capped_format(const char *format) {
-    char *out = static_cast<char *>(std::malloc(std::strlen(format) + 1));
-    if (!out) return nullptr;
-    const char *p = format;
-    char *o = out;
-    while (*p) {
-        if (*p != '%') {
-            *o++ = *p++;
-            continue;
-        }
-        *o++ = *p++;
-        if (*p == '%') {
-            *o++ = *p++;
-            continue;
-        }
-        while (*p && std::strchr("0123456789$.-+ #'*", *p)) {
-            if (*p == '*') {
-                std::free(out);
-                return nullptr;
-            }
-            if (!is_digit(*p)) {
-                *o++ = *p++;
-                continue;
-            }
-            while (*p == '0') *o++ = *p++;  // the zero flag, or leading zeros
-            const char *q = p;
-            while (is_digit(*q)) ++q;
-            if (*q == '$') {  // an argument number, not a field size
-                std::memcpy(o, p, static_cast<size_t>(q - p));
-                o += q - p;
-                p = q;
-            } else {
-                p = copy_capped_number(p, q, &o);
-            }
-        }
-    }
-    *o = '\0';
-    return out;
-}
-
 }  // namespace
-
-const char *copy_capped_number(const char *text, const char *end, char **out) {
-    const char *q = text;
-    long value = 0;
-    for (; q < end && is_digit(*q); ++q) value = value > kRecordWidthCap ? value : value * 10 + (*q - '0');
-    if (value > kRecordWidthCap) {
-        *out += std::snprintf(*out, 5, "%d", static_cast<int>(kRecordWidthCap));
-    } else {
-        std::memcpy(*out, text, static_cast<size_t>(q - text));
-        *out += q - text;
-    }
-    return q;
-}
 
 size_t cut_utf8(const char *text, size_t len, size_t max) {
     if (len <= max) return len;
@@ -102,88 +40,73 @@ size_t cut_at_character(lyr_cs_t cs, const char *text, size_t len, size_t max) {
 RecordText::~RecordText() { std::free(heap_); }
 
 char *RecordText::room(size_t size) {
+    if (size <= sizeof local_) return local_;
+    if (heap_ && size <= heap_size_) return heap_;
+    char *grown = static_cast<char *>(std::malloc(size));
+    if (!grown) return nullptr;
     std::free(heap_);
-    heap_ = static_cast<char *>(std::malloc(size));
-    return heap_;
+    heap_ = grown;
+    heap_size_ = size;
+    return grown;
 }
 
-void RecordText::take_heap(char *text, size_t len) {
-    std::free(heap_);
-    heap_ = text;
+void RecordText::refer(const char *text, size_t len) {
     data_ = text;
     size_ = len;
 }
 
-void RecordText::keep_bounded(lyr_cs_t cs, const char *text, size_t len) {
-    data_ = text;
-    size_ = cut_at_character(cs, text, len, kRecordTextMax);
-}
-
-void RecordText::format(lyr_cs_t cs, const char *format, va_list args) {
-    data_ = "";
-    size_ = 0;
-    if (!format) return;
-    zel_fmt_ctx ctx;
-    if (fmt_parse(&ctx, cs, format, args) == 0) {
-        int n = fmt_render_record(&ctx, local_, sizeof local_);
-        size_t len = static_cast<size_t>(n);
-        if (n >= 0 && len >= sizeof local_) {
-            size_t want = len < kRecordTextMax + kSlack ? len : kRecordTextMax + kSlack;
-            char *buf = room(want + 1);
-            if (buf) {
-                fmt_render_record(&ctx, buf, static_cast<int>(want + 1));
-                keep_bounded(cs, buf, want);
-            } else {  // what the stack buffer holds, whole characters only
-                data_ = local_;
-                size_ = cut_at_character(cs, local_, sizeof local_ - 1, sizeof local_ - 1 - kSlack);
-            }
-        } else if (n >= 0) {
-            data_ = local_;
-            size_ = len;
-        }
-        fmt_release(&ctx);
-        if (n >= 0) return;
-    } else if (char *capped = capped_format(format)) {
-        char *text = nullptr;
-        size_t size = 0;
-        FILE *memory = open_memstream(&text, &size);
-        int n = -1;
-        if (memory) {
-            va_list ap;
-            va_copy(ap, args);
-            n = lyr_vfprintf(cs, 0, memory, capped, ap);
-            va_end(ap);
-            std::fclose(memory);
-        }
-        std::free(capped);
-        if (n >= 0 && text) {
-            take_heap(text, cut_at_character(cs, text, size, kRecordTextMax));
-            return;
-        }
-        std::free(text);
-    }
-    keep_bounded(cs, format, std::strlen(format));
-}
-
-void RecordText::to_utf8(lyr_cs_t cs, const char *text, size_t len) {
-    data_ = text;
+bool RecordText::render(zel_fmt_ctx *ctx, lyr_cs_t cs) {
+    int n = fmt_render_record(ctx, local_, sizeof local_);
+    if (n < 0) return false;
+    size_t len = static_cast<size_t>(n);
+    data_ = local_;
     size_ = len;
-    if (len == 0) return;
-    size_t size = 3 * len + 1 + 4;
-    char *buf = size <= sizeof local_ ? local_ : room(size);
-    int n = buf ? lyr_to_utf8(cs, text, len, buf, size) : -1;
-    if (n > 0) {
+    if (len < sizeof local_) return true;
+    // Longer than the stack buffer: rendered again into the heap, up to the
+    // limit and a little more.
+    size_t want = len < kRecordTextMax + kSlack ? len : kRecordTextMax + kSlack;
+    char *buf = room(want + 1);
+    if (buf) {
+        fmt_render_record(ctx, buf, static_cast<int>(want + 1));
         data_ = buf;
-        size_ = cut_utf8(buf, static_cast<size_t>(n), kRecordTextMax);
+        size_ = cut_at_character(cs, buf, want, kRecordTextMax);
+    } else {  // what the stack buffer holds, whole characters only
+        size_ = cut_at_character(cs, local_, sizeof local_ - 1, sizeof local_ - 1 - kSlack);
     }
+    return true;
 }
 
-char *RecordText::copy() const {
-    char *out = static_cast<char *>(std::malloc(size_ + 1));
-    if (!out) return nullptr;
-    std::memcpy(out, data_, size_);
-    out[size_] = '\0';
-    return out;
+void RecordText::convert(lyr_cs_t from, lyr_cs_t to, const char *text, size_t len) {
+    refer(text, len);
+    if (from == to || len == 0) return;
+    bool from_utf8 = from == zel_svc_cs_utf8;
+    size_t size = (from_utf8 ? 2 * len : 3 * len) + 1 + 4;
+    char *buf = room(size);
+    if (!buf) return;
+    int n = from_utf8 ? lyr_from_utf8(to, text, len, buf, size) : lyr_to_utf8(from, text, len, buf, size);
+    if (n < 1) return;
+    data_ = buf;
+    size_ = cut_at_character(to, buf, static_cast<size_t>(n), kRecordTextMax);
+}
+
+char *RecordText::extend(size_t len) {
+    bool own = data_ == local_ || (heap_ && data_ == heap_);
+    size_t held = own && data_ == heap_ ? heap_size_ : sizeof local_;
+    if (!own || size_ + len > held) {  // a buffer of its own, with room to grow
+        size_t want = size_ + len > sizeof local_ ? 2 * (size_ + len) : sizeof local_;
+        char *buf = want <= sizeof local_ && data_ != local_ ? local_ : static_cast<char *>(std::malloc(want));
+        if (!buf) return nullptr;
+        std::memmove(buf, data_, size_);
+        if (buf != local_) {
+            std::free(heap_);
+            heap_ = buf;
+            heap_size_ = want;
+        }
+        data_ = buf;
+    }
+    char *end = const_cast<char *>(data_) + size_;
+    size_ += len;
+    return end;
 }
 
 }  // namespace zel

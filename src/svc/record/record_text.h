@@ -1,19 +1,20 @@
-// A record's text, formatted once and bounded: no width, precision or
-// argument makes it longer than kRecordTextMax bytes, and a cut never splits
-// a character of the text's code set.
-#ifndef ZEL_SRC_SVC_RECORD_TEXT_H
-#define ZEL_SRC_SVC_RECORD_TEXT_H
+// The bytes of a record's text, made once per call and bounded: no width,
+// precision or argument makes a text longer than kRecordTextMax bytes, and a
+// cut never splits a character of the text's code set.
+#ifndef ZEL_SRC_SVC_RECORD_RECORD_TEXT_H
+#define ZEL_SRC_SVC_RECORD_RECORD_TEXT_H
 
 #include <jrnmsg/lyr.h>
+#include <zel/fmt.h>
 
-#include <stdarg.h>
 #include <stddef.h>
 
 namespace zel {
 
 constexpr size_t kRecordTextMax = 64 * 1024;
 
-// The bytes of one text: on the stack while short, else in the heap.
+// Bytes on the stack while short, else in the heap; or the bytes of another
+// text that lives as long as the call.
 class RecordText {
 public:
     RecordText() = default;
@@ -24,32 +25,29 @@ public:
     const char *data() const { return data_; }
     size_t size() const { return size_; }
 
-    // The text of format with args in code set cs (null: the services'
-    // default), formatted by the engine with the record limits. A format the
-    // engine refuses goes to the platform printf with its widths capped; one
-    // that neither takes (or whose "*" could not be checked) is the text.
-    void format(lyr_cs_t cs, const char *format, va_list args);
-    // The text converted from the local code page cs to UTF-8; the bytes
-    // as they are when they do not convert.
-    void to_utf8(lyr_cs_t cs, const char *text, size_t len);
-    // A copy in the heap (the caller frees it), or null.
-    char *copy() const;
+    // The bytes of text, not copied.
+    void refer(const char *text, size_t len);
+    // The text of a parsed format with the record limits, cut at a whole
+    // character of cs. False when the engine cannot render it.
+    bool render(zel_fmt_ctx *ctx, lyr_cs_t cs);
+    // text converted from code set `from` to `to`; the bytes as they are
+    // (not copied) when the sets are the same or the text does not convert.
+    void convert(lyr_cs_t from, lyr_cs_t to, const char *text, size_t len);
+    // Adds len bytes at the end, for the caller to fill; null when memory
+    // ran out (nothing is added).
+    char *extend(size_t len);
 
 private:
+    // A buffer of at least size bytes that this text owns, for bytes that
+    // replace what it held; null when memory ran out.
     char *room(size_t size);
-    void take_heap(char *text, size_t len);
-    void keep_bounded(lyr_cs_t cs, const char *text, size_t len);
 
     char local_[1024];
     char *heap_ = nullptr;
+    size_t heap_size_ = 0;
     const char *data_ = "";
     size_t size_ = 0;
 };
-
-// Copies the decimal number at text (digits up to end) to *out and moves
-// both past it; a number above the record cap on widths and precisions is
-// written as the cap. Returns the end of the number in text.
-const char *copy_capped_number(const char *text, const char *end, char **out);
 
 // Length of the longest start of text (len bytes) that has at most max bytes
 // and ends on a whole character of cs.

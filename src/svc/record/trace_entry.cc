@@ -30,14 +30,17 @@ void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsign
     call.index = index;
     call.attributes = level;
     call.format = format;
-    clear_call_context(&call.ctx);
+    va_list ap;
+    va_copy(ap, args);
+    call.args = &ap;
     choose_code_sets(&call.ctx, road != Road::plain);
     svc_lock();
     pthread_cleanup_push(cleanup_wrapper, &call);
     if (debug_test_level(handle, index, level)) {
-        walk_routes(&call, handle->debug_routes.routes, handle->debug_routes.count, args);
+        walk_routes(&call, handle->debug_routes.routes, handle->debug_routes.count);
     }
     pthread_cleanup_pop(1);
+    va_end(ap);
 }
 
 }  // namespace

@@ -24,22 +24,22 @@ int set_whole_file_lock(int fd, short type) {
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 0;  // to the end, however far it grows
-    return zel__file_set_lock(fd, &lock, 1);
+    return set_file_lock(fd, &lock, true);
 }
 
 }  // namespace
 
-int zel__file_set_lock(int fd, struct flock *lock, int wait) {
+int set_file_lock(int fd, struct flock *lock, bool wait) {
     return fcntl(fd, wait ? F_SETLKW : F_SETLK, lock);
 }
 
-void zel_svc__lock_for_write(FILE *stream, int *old_cancel_state) {
+void lock_for_write(FILE *stream, int *old_cancel_state) {
     if (fileno(stream) != t_held_fd) set_whole_file_lock(fileno(stream), F_WRLCK);
     errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
 // errno is kept: it tells why the record just written failed.
-void zel_svc__unlock_for_write(FILE *stream, int old_cancel_state) {
+void unlock_for_write(FILE *stream, int old_cancel_state) {
     int saved = errno;
     set_whole_file_lock(fileno(stream), F_UNLCK);
     if (fileno(stream) == t_held_fd) t_held_fd = -1;

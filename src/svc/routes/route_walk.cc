@@ -4,12 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "svc/core/core_state.h"
 #include "svc/routes/log_file.h"
 #include "svc/record/print_call.h"
-#include "svc/record/record.h"
 #include "svc/routes/routes.h"
 
 namespace zel {
@@ -35,49 +33,26 @@ FILE *route_stream(const zel_svc_route_t *route) {
     }
 }
 
-// Writes the record in the form of the kind; whether it reached the stream.
-bool write_kind(PrintCall *call, int kind, FILE *stream, va_list args) {
-    zel_svc_msgctx *ctx = &call->ctx;
-    bool file_kind = kind == ZEL_SVC_ROUTE_FILE;
-    bool std_kind = kind == ZEL_SVC_ROUTE_STDOUT || kind == ZEL_SVC_ROUTE_STDERR;
-    bool withfile = call->road == Road::utf8_withfile;
-    if (file_kind || std_kind) {
-        int term = std_kind || withfile ? '\n' : ' ';
-        if (call->road == Road::plain) return zel_svc__vfprintf(stream, &ctx->header, term, args);
-        return zel_svc__vfprintf2(stream, ctx, term, 1, args);
-    }
-    if (kind == ZEL_SVC_ROUTE_UTF8FILE) {
-        int term = withfile ? '\n' : ' ';
-        return zel_svc__vfprintf2(stream, ctx, term, call->road == Road::plain, args);
-    }
-    ctx->header.xml = 1;
-    if (call->road == Road::plain) return zel_svc__vfprintf(stream, &ctx->header, ' ', args);
-    return zel_svc__vfprintf2(stream, ctx, ' ', 0, args);
-}
-
-void write_route(PrintCall *call, zel_svc_route_t *route, va_list args) {
+void write_route(PrintCall *call, zel_svc_route_t *route) {
     FILE *stream = route_stream(route);
     if (!stream) return;
-    ensure_header(call);
-    if (write_kind(call, route->kind, stream, args) || !is_file_kind(route->kind)) return;
+    if (write_call_record(call, route->kind, stream) || !is_file_kind(route->kind)) return;
     file_write_failed(route, errno);
     // The record that missed its file goes where the route falls back to.
     if (route->fallback == ZEL_SVC_ROUTE_STDERR) {
-        call->ctx.header.xml = 0;
-        write_kind(call, ZEL_SVC_ROUTE_STDERR, stderr, args);
+        write_call_record(call, ZEL_SVC_ROUTE_STDERR, stderr);
     }
 }
 
 }  // namespace
 
-void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count, va_list args) {
+void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count) {
     zel_svc_route_t **walked[kMaxLists];
     int lists = 0;
     walked[lists++] = routes;
     for (int i = 0; i < count; ++i) {
         zel_svc_route_t *route = routes[i];
         zel_svc__check_open(route);
-        call->ctx.header.xml = 0;
         switch (route->kind) {
         case ZEL_SVC_ROUTE_GOESTO: {
             int target_count = 0;
@@ -97,35 +72,10 @@ void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count, va_list a
         case ZEL_SVC_ROUTE_DYNAMIC:  // dynamic routes are not connected yet
             break;
         default:
-            write_route(call, route, args);
+            write_route(call, route);
             break;
         }
     }
-}
-
-void ensure_header(PrintCall *call) {
-    zel_svc_msgctx *ctx = &call->ctx;
-    if (ctx->header.built) return;
-    if (call->trace) {
-        debug_fill_prolog(&ctx->header, call->handle, call->file, call->line, call->index,
-                          call->attributes, call->format);
-    } else {
-        _build_prolog(ctx, call->handle, call->cs, nullptr, call->file, call->line,
-                      call->argtypes, call->index, call->attributes, call->msgid);
-    }
-}
-
-void cleanup_wrapper(void *arg) {
-    auto *call = static_cast<PrintCall *>(arg);
-    zel_svc_msgctx *ctx = &call->ctx;
-    if (ctx->header.built && !call->trace) std::free(ctx->header.format);
-    ctx->header.format = nullptr;
-    std::free(ctx->conv);
-    std::free(ctx->text);
-    ctx->conv = nullptr;
-    ctx->text = nullptr;
-    release_held_lock();  // cancelled between readying a file and writing to it
-    svc_unlock();
 }
 
 }  // namespace zel

@@ -1,0 +1,53 @@
+// A call's text, formatted once by the engine with the record limits. A
+// format the engine rejects is not formatted at all: the record carries the
+// format itself, so that what was meant still shows.
+#include <cstdio>
+#include <cstring>
+
+#include "fmt/fmt_internal.h"
+#include "svc/record/print_call.h"
+
+namespace zel {
+namespace {
+
+void make_text(PrintCall *call) {
+    const zel_svc_prolog *header = &call->ctx.header;
+    lyr_cs_t cs = call->ctx.source_cs;
+    const char *format = header->format;
+    if (!format) {  // a message whose text was not found
+        char unknown[40];
+        int n = std::snprintf(unknown, sizeof unknown, "Unknown message 0x%8.8x",
+                              static_cast<unsigned>(header->msgid));
+        if (char *room = call->text.extend(static_cast<size_t>(n))) std::memcpy(room, unknown, static_cast<size_t>(n));
+        return;
+    }
+    va_list ap;
+    va_copy(ap, *call->args);
+    call->parsed = fmt_parse(&call->fmt, engine_code_set(call), format, ap) == 0;
+    va_end(ap);
+    if (call->parsed && call->text.render(&call->fmt, cs)) return;
+    call->text.refer(format, cut_at_character(cs, format, std::strlen(format), kRecordTextMax));
+}
+
+}  // namespace
+
+const RecordText &call_text(PrintCall *call) {
+    if (!call->text_made) {
+        ensure_header(call);
+        make_text(call);
+        call->text_made = true;
+    }
+    return call->text;
+}
+
+const RecordText &converted_text(PrintCall *call) {
+    if (!call->converted_made) {
+        const RecordText &text = call_text(call);
+        call->converted.convert(call->ctx.source_cs, call->ctx.target_cs, text.data(),
+                                text.size());
+        call->converted_made = true;
+    }
+    return call->converted;
+}
+
+}  // namespace zel

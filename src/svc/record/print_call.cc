@@ -1,0 +1,60 @@
+// A call's record made once and handed to each route: the header and time
+// text on first need, the form, code set and line end of each route kind,
+// and the clean-up that ends every call.
+#include "svc/record/print_call.h"
+
+#include <cstdlib>
+
+#include "fmt/fmt_internal.h"
+#include "svc/core/core_state.h"
+#include "svc/routes/log_file.h"
+
+namespace zel {
+
+void ensure_header(PrintCall *call) {
+    zel_svc_prolog *header = &call->ctx.header;
+    if (header->built) return;
+    if (call->trace) {
+        build_trace_header(header, call->handle, call->file, call->line, call->index,
+                           call->attributes, call->format, call->at);
+    } else {
+        build_message_header(header, call->handle, call->cs != 0, call->file, call->line,
+                             call->argtypes, call->index, call->attributes, call->msgid,
+                             call->at);
+    }
+    time_text(header, call->time);
+}
+
+bool write_call_record(PrintCall *call, int kind, FILE *stream) {
+    ensure_header(call);
+    bool xml = kind == ZEL_SVC_ROUTE_XMLFILE || kind == ZEL_SVC_ROUTE_XMLSTDOUT ||
+               kind == ZEL_SVC_ROUTE_XMLSTDERR;
+    bool utf8_kind = xml || kind == ZEL_SVC_ROUTE_UTF8FILE;
+    bool console = kind == ZEL_SVC_ROUTE_STDOUT || kind == ZEL_SVC_ROUTE_STDERR;
+    // Local text goes as it is to text files and the console and converted to
+    // UTF-8 files and XML; UTF-8 text the other way round.
+    bool convert = (call->road == Road::plain) == utf8_kind;
+    int term = console || call->road == Road::utf8_withfile ? '\n' : ' ';
+    RecordBytes record;
+    record.header = &call->ctx.header;
+    record.time = call->time;
+    record.text = convert ? &converted_text(call) : &call_text(call);
+    record.params = xml && !call->trace ? &param_values(call) : nullptr;
+    return write_record(stream, record, term, xml);
+}
+
+void release_call(PrintCall *call) {
+    zel_svc_prolog *header = &call->ctx.header;
+    if (header->built && !call->trace) std::free(header->format);
+    header->format = nullptr;
+    if (call->parsed) fmt_release(&call->fmt);
+    call->parsed = false;
+}
+
+void cleanup_wrapper(void *arg) {
+    release_call(static_cast<PrintCall *>(arg));
+    release_held_lock();  // cancelled between readying a file and writing to it
+    svc_unlock();
+}
+
+}  // namespace zel
