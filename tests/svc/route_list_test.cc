@@ -18,7 +18,7 @@ protected:
         unsigned32 st = 12345;
         block = block ? block : &block_;
         zel_svc__close_routes(block);
-        zel_svc__open_routes(block, fallback, list.c_str(), &st);
+        zel::open_routes(block, fallback, list.c_str(), &st);
         return st;
     }
     zel_svc_route_t *route(int i) { return block_.routes[i]; }
@@ -144,12 +144,12 @@ TEST_F(RouteList, GoestoAndUnknownKeywords) {
 
 TEST(RememberedTexts, KeyedByTheTextBeforeTheFirstColon) {
     unsigned32 st = 1;
-    for (const char *text : {"WARNING:STDERR:", "NOTICE_VERBOSE:STDOUT:", "qpc:*.9:FILE:/tmp/x"}) zel_svc__store(text, &st);
+    for (const char *text : {"WARNING:STDERR:", "NOTICE_VERBOSE:STDOUT:", "qpc:*.9:FILE:/tmp/x"}) zel::remember_spec(text, &st);
     EXPECT_EQ(0u, st);
     int size = zel_svc_g_memory_size;
-    auto get = [](const char *key) { const char *t = zel_svc__get(key); return std::string(t ? t : "(none)"); };
+    auto get = [](const char *key) { const char *t = zel::remembered_spec(key); return std::string(t ? t : "(none)"); };
     EXPECT_EQ("STDERR:|(none)|(none)|*.9:FILE:/tmp/x", get("WARNING") + "|" + get("WARN") + "|" + get("NOTICE") + "|" + get("qpc"));
-    zel_svc__store("WARNING:DISCARD:", &st);  // replaced in place
+    zel::remember_spec("WARNING:DISCARD:", &st);  // replaced in place
     EXPECT_EQ(size, zel_svc_g_memory_size);
     EXPECT_EQ("DISCARD:", get("WARNING"));
 }
@@ -157,10 +157,10 @@ TEST(RememberedTexts, KeyedByTheTextBeforeTheFirstColon) {
 // Texts without a separator and routes of unknown kinds are internal faults.
 TEST(RouteListDeathTest, InternalFaultsAbort) {
     unsigned32 st = 1;
-    zel_svc__store("WARNING:STDERR:", &st);
-    EXPECT_DEATH(zel_svc__store("WARNING", &st), "");
+    zel::remember_spec("WARNING:STDERR:", &st);
+    EXPECT_DEATH(zel::remember_spec("WARNING", &st), "");
     zel_svc_routes_t block{};
-    zel_svc__open_routes(&block, ZEL_SVC_ROUTE_STDERR, "DISCARD:", &st);
+    zel::open_routes(&block, ZEL_SVC_ROUTE_STDERR, "DISCARD:", &st);
     ASSERT_EQ(1, block.count);
     block.routes[0]->kind = 42;
     EXPECT_DEATH(zel_svc__close_routes(&block), "");

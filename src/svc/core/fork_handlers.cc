@@ -50,7 +50,7 @@ void rename_in_child(zel_svc_route_t *route) {
     if (!file->pattern) return;
     std::string name;
     try {
-        name = zel::expand_file_pattern(file->pattern, zel_svc__pid);
+        name = zel::expand_file_pattern(file->pattern, zel::g_cached_pid);
     } catch (const std::bad_alloc &) {
         return;  // the child keeps writing to the inherited file
     }
@@ -80,7 +80,7 @@ void zel_svc__fork_prepare(void) {
 void zel_svc__fork_parent(void) { zel::svc_unlock(); }
 
 void zel_svc__fork_child(void) {
-    zel_svc__pid = static_cast<int>(getpid());
+    zel::g_cached_pid = static_cast<int>(getpid());
     zel::for_each_block([](zel_svc_routes_t *block, bool) {
         for (int i = 0; i < block->count; ++i) rename_in_child(block->routes[i]);
     });

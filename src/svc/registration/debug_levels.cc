@@ -31,7 +31,7 @@ void set_levels(const char *text, unsigned32 *status, bool tell) {
     }
     zel::svc_lock();
     pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
-    zel_svc__store(copy, status);
+    zel::remember_spec(copy, status);
     *colon = '\0';
     // A component not registered yet reads the remembered text at its set-up.
     zel_svc_handle *handle = zel_svc__component_to_handle(copy);
@@ -55,7 +55,7 @@ void debug_routing(const char *text, unsigned32 *status, bool tell) {
     zel_svc_handle *handle = nullptr;
     zel::svc_lock();
     pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
-    zel_svc__store(copy, status);
+    zel::remember_spec(copy, status);
     *colon = '\0';
     handle = zel_svc__component_to_handle(copy);
     pthread_cleanup_pop(1);
@@ -70,7 +70,7 @@ void debug_routing(const char *text, unsigned32 *status, bool tell) {
             zel::svc_lock();
             pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
             zel_svc__close_routes(&handle->debug_routes);
-            zel_svc__open_routes(&handle->debug_routes, ZEL_SVC_ROUTE_DISCARD, routes, status);
+            zel::open_routes(&handle->debug_routes, ZEL_SVC_ROUTE_DISCARD, routes, status);
             handle->debug_filled = 1;
             pthread_cleanup_pop(1);
         }
@@ -115,7 +115,7 @@ int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
     handle->debug_filled = 1;
     zel_svc__close_routes(&handle->debug_routes);
 
-    const char *remembered = zel_svc__get(handle->component_name);
+    const char *remembered = zel::remembered_spec(handle->component_name);
     const char *text = remembered;
     if (!text) {
         const char *value = environment_value(handle->component_name);
@@ -142,7 +142,7 @@ int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
     } else {
         *routes++ = '\0';
         if (zel::apply_debug_levels(handle, copy, true) == 0) {
-            zel_svc__open_routes(&handle->debug_routes, ZEL_SVC_ROUTE_STDERR, routes, status);
+            zel::open_routes(&handle->debug_routes, ZEL_SVC_ROUTE_STDERR, routes, status);
             ok = 1;
         }
     }

@@ -2,16 +2,16 @@
 // route that names one waits at its fallback until it is announced.
 #include "svc/routes/routes.h"
 
-extern "C" {
+namespace zel {
 
-void zel__svc_dyn_route_open(const char *, const char *, void **entry, void **route_data,
-                             unsigned32 *status) {
+void open_dynamic_route(const char *, const char *, void **entry, void **route_data,
+                        unsigned32 *status) {
     *entry = nullptr;
     *route_data = nullptr;
     *status = ZEL_SVC_S_INVALID;
 }
 
 // No route is ever connected to an entry while no name can be registered.
-void zel__svc_dyn_route_close(void *, void *) {}
+void close_dynamic_route(void *, void *) {}
 
-}  // extern "C"
+}  // namespace zel

@@ -20,13 +20,10 @@
 #include "svc/routes/log_file.h"
 #include "svc/routes/routes.h"
 
-extern "C" {
-
-int zel_svc__pid = 0;
-
-}  // extern "C"
-
 namespace zel {
+
+int g_cached_pid = 0;
+
 namespace {
 
 constexpr int kTries = 8;
@@ -206,8 +203,8 @@ int file_route_kind(const zel_svc_route_t *route) {
 extern "C" {
 
 int zel_svc__get_pid(void) {
-    if (zel_svc__pid == 0) zel_svc__pid = static_cast<int>(getpid());
-    return zel_svc__pid;
+    if (zel::g_cached_pid == 0) zel::g_cached_pid = static_cast<int>(getpid());
+    return zel::g_cached_pid;
 }
 
 void zel_svc__check_open(zel_svc_route_t *route) {

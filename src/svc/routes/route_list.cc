@@ -293,7 +293,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
         *status = ZEL_SVC_S_NO_MEMORY;
         return false;
     }
-    zel__svc_dyn_route_open(route->keyword, route->parameter, &route->target, &route->route_data,
+    open_dynamic_route(route->keyword, route->parameter, &route->target, &route->route_data,
                             status);
     if (*status == 0) {
         route->kind = ZEL_SVC_ROUTE_DYNAMIC;
@@ -309,13 +309,9 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
 }
 
 }  // namespace
-}  // namespace zel
 
-extern "C" {
-
-void zel_svc__open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
-                          unsigned32 *status) {
-    using namespace zel;
+void open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
+                 unsigned32 *status) {
     zel_svc__register_fork_handler_once();
     block->count = 0;
     if (!route_list || !*route_list) return;
@@ -352,4 +348,4 @@ void zel_svc__open_routes(zel_svc_routes_t *block, int fallback, const char *rou
     std::free(list);
 }
 
-}  // extern "C"
+}  // namespace zel

@@ -24,9 +24,9 @@ size_t key_length(const char *text) {
 
 }  // namespace
 
-extern "C" {
+namespace zel {
 
-void zel_svc__store(const char *text, unsigned32 *status) {
+void remember_spec(const char *text, unsigned32 *status) {
     char *copy = strdup(text);
     if (!copy) {
         *status = ZEL_SVC_S_NO_MEMORY;
@@ -57,7 +57,7 @@ void zel_svc__store(const char *text, unsigned32 *status) {
     *status = 0;
 }
 
-const char *zel_svc__get(const char *key) {
+const char *remembered_spec(const char *key) {
     size_t length = std::strlen(key);
     for (int i = 0; i < zel_svc_g_memory_size; ++i) {
         const char *entry = zel_svc_g_memory[i];
@@ -67,4 +67,4 @@ const char *zel_svc__get(const char *key) {
     return nullptr;
 }
 
-}  // extern "C"
+}  // namespace zel

@@ -16,31 +16,28 @@
 // The character that ends a key and separates the fields of a route.
 #define SVC_SEP_CHAR ':'
 
-extern "C" {
+namespace zel {
 
 // Builds a block from a route list; the caller has closed the block's routes.
 // An empty list leaves the block empty and the status untouched. The status is
 // that of the last route built, or of the first fault, which stops the build.
-void zel_svc__open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
-                          unsigned32 *status);
+void open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
+                 unsigned32 *status);
 // Remembers a whole specification under the key before its first ':'; an
 // entry with the same key is replaced.
-void zel_svc__store(const char *text, unsigned32 *status);
+void remember_spec(const char *text, unsigned32 *status);
 // The remembered text after "key:", or null. Points into the table.
-const char *zel_svc__get(const char *key);
+const char *remembered_spec(const char *key);
 
 // The cached process id; 0 until first asked for.
-extern int zel_svc__pid;
+extern int g_cached_pid;
 
 // Dynamic routes. Until the registry exists every name is unknown: opening
 // answers 0x106521F7 and the route waits at its fallback.
-void zel__svc_dyn_route_open(const char *name, const char *parameter, void **entry,
-                             void **route_data, unsigned32 *status);
-void zel__svc_dyn_route_close(void *entry, void *route_data);
+void open_dynamic_route(const char *name, const char *parameter, void **entry,
+                        void **route_data, unsigned32 *status);
+void close_dynamic_route(void *entry, void *route_data);
 
-}  // extern "C"
-
-namespace zel {
 
 inline bool is_file_kind(int kind) {
     return kind == ZEL_SVC_ROUTE_FILE || kind == ZEL_SVC_ROUTE_UTF8FILE ||

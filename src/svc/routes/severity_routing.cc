@@ -27,7 +27,7 @@ int severity_by_prefix(const char *key, size_t length) {
 
 void set_severity_routes(int index, const char *route_list, unsigned32 *status) {
     zel_svc__close_routes(&zel_svc_g_routes[index]);
-    zel_svc__open_routes(&zel_svc_g_routes[index], ZEL_SVC_ROUTE_STDERR, route_list, status);
+    zel::open_routes(&zel_svc_g_routes[index], ZEL_SVC_ROUTE_STDERR, route_list, status);
 }
 
 void routing_locked(char *text, unsigned32 *status) {
@@ -40,7 +40,7 @@ void routing_locked(char *text, unsigned32 *status) {
         const char *rest = text + 1;  // ":" and the route list
         for (int i = 0; i < kSeverities; ++i) {
             std::string entry = std::string(zel_svc_g_code_table[i]) + rest;
-            zel_svc__store(entry.c_str(), status);
+            zel::remember_spec(entry.c_str(), status);
             if (*status != 0) return;
         }
         for (int i = 0; i < kSeverities; ++i) {
@@ -51,7 +51,7 @@ void routing_locked(char *text, unsigned32 *status) {
     }
     int index = severity_by_prefix(text, key_length);
     if (index < 0) return;
-    zel_svc__store(text, status);
+    zel::remember_spec(text, status);
     if (*status != 0) return;
     set_severity_routes(index, route_list, status);
 }
@@ -86,7 +86,7 @@ void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
         return;
     }
     const char *name = zel_svc_g_code_table[index];
-    const char *route_list = zel_svc__get(name);
+    const char *route_list = zel::remembered_spec(name);
     char variable[32];  // the longest is SVC_NOTICE_VERBOSE
     bool from_environment = false;
     if (!route_list) {
@@ -98,7 +98,7 @@ void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
     *status = 0;
     zel_svc_routes_t *block = &zel_svc_g_routes[index];
     zel_svc__close_routes(block);
-    zel_svc__open_routes(block, ZEL_SVC_ROUTE_DISCARD, route_list, status);
+    zel::open_routes(block, ZEL_SVC_ROUTE_DISCARD, route_list, status);
     // An unreadable variable is told once; its block may be filled again at every record.
     static bool told[kSeverities];
     if (from_environment && *status == ZEL_SVC_S_INVALID && !told[index]) {
