@@ -4,15 +4,20 @@
 # Included from src/CMakeLists.txt.
 set(svc ${CMAKE_CURRENT_LIST_DIR})
 target_sources(zel_obj PRIVATE
+  # core/: the mutex and once-only set-up, the library's own components,
+  # fork handlers, assertions
   ${svc}/core/core_state.cc
   ${svc}/core/compiled_components.cc
   ${svc}/core/library_reports.cc
   ${svc}/core/fork_handlers.cc
   ${svc}/core/assert.cc
+  # registration/: the component table, translated descriptions, debug levels
   ${svc}/registration/registration.cc
   ${svc}/registration/translate.cc
   ${svc}/registration/debug_level_grammar.cc
   ${svc}/registration/debug_levels.cc
+  # record/: the entry points, the call whose header and text are made once,
+  # the prefixes, the XML parameter values and the record writer
   ${svc}/record/message_entry.cc
   ${svc}/record/trace_entry.cc
   ${svc}/record/message_save.cc
@@ -24,6 +29,8 @@ target_sources(zel_obj PRIVATE
   ${svc}/record/call_text.cc
   ${svc}/record/record_text.cc
   ${svc}/record/xml_text.cc
+  # routes/: route lists and remembered specifications, severity routes, the
+  # walk, dynamic routes, and log files (open, rotate, report, lock)
   ${svc}/routes/route_list.cc
   ${svc}/routes/route_memory.cc
   ${svc}/routes/route_close.cc
