@@ -2,8 +2,8 @@
 # Builds and runs every test in each lane: x86_64 optimised with assertions,
 # x86_64 with AddressSanitizer and UndefinedBehaviorSanitizer, x86_64 with
 # ThreadSanitizer, and i386 under qemu-i386; then a short smoke run of every
-# fuzz target.
-# Usage: scripts/test-all.sh [LANE...]   (lanes: release sanitize tsan i386 fuzz)
+# fuzz target. The format lane checks the layout of every source first.
+# Usage: scripts/test-all.sh [LANE...]   (lanes: format release sanitize tsan i386 fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -20,6 +20,9 @@ for lane in "${lanes[@]}"; do
       cmake --preset "$lane" >/dev/null
       cmake --build --preset "$lane" -j "$jobs"
       ctest --preset "$lane" -j "$jobs"
+      ;;
+    format)
+      scripts/check-format.sh
       ;;
     fuzz)
       cmake --preset fuzz >/dev/null
