@@ -37,7 +37,7 @@ size_t cut_at_character(lyr_cs_t cs, const char *text, size_t len, size_t max) {
     return i;
 }
 
-RecordText::~RecordText() { std::free(heap_); }
+void RecordText::release() { std::free(heap_); }
 
 char *RecordText::room(size_t size) {
     if (size <= sizeof local_) return local_;

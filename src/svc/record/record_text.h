@@ -18,7 +18,10 @@ constexpr size_t kRecordTextMax = 64 * 1024;
 class RecordText {
 public:
     RecordText() = default;
-    ~RecordText();
+    // Most calls go nowhere and never make a text: nothing to free then.
+    ~RecordText() {
+        if (heap_) release();
+    }
     RecordText(const RecordText &) = delete;
     RecordText &operator=(const RecordText &) = delete;
 
@@ -38,6 +41,7 @@ public:
     char *extend(size_t len);
 
 private:
+    void release();
     // A buffer of at least size bytes that this text owns, for bytes that
     // replace what it held; null when memory ran out.
     char *room(size_t size);
