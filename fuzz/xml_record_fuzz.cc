@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // "KVXSC0156E   The %s ... code: %d"
-
 // Whether s[i..] starts with a whole UTF-8 character that XML 1.0 allows;
 // its length in *len.
 bool xml_char(const std::string &s, size_t i, size_t *len) {
@@ -164,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     zel_svc_msgctx ctx;
     bool utf8 = choice & 1;
     zel::_build_prolog(&ctx, zelmox_client_svc_handle, utf8, nullptr, piece[2].c_str(), 7, "%s%d", 0,
-                       ZEL_SVC_SEV_ERROR, kSystemCall);
+                       ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
     ctx.header.xml = 1;
     snprintf(ctx.header.procname, sizeof ctx.header.procname, "%s", piece[3].c_str());
     if (utf8) {

@@ -33,11 +33,11 @@ TEST(StatusCodeNames, TechnologyAndComponent) {
 // Present rows, the empty deploy texts among them, are all checked below.
 TEST(DefaultLookup, BoundsAndAbsence) {
     // Inside the interface table's bounds but without a row; code 0 stands
-    // for 0x10652209, which no compiled table holds.
+    // for ZEL_S_MSG_SUCCESS, which no compiled table holds.
     for (unsigned32 code : {0x36660FD3u, 0u}) {
         unsigned32 st = 0;
         EXPECT_EQ(nullptr, zel_msg_get_default_msg(code, &st));
-        EXPECT_EQ(0x10652204u, st);
+        EXPECT_EQ(ZEL_S_MSG_NOT_IN_TABLES, st);
     }
     unsigned32 st;
     // The gap between two ranges of one table.
@@ -59,7 +59,7 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
     // Unsorted, with a duplicate (the first row wins) and a code that a
     // compiled table already holds (the compiled text wins).
     static const zel_msg_row added[] = {
-        {0x44440010, "ten"}, {0x44440002, "two"}, {0x44440010, "ten again"}, {0x3665A097, "mine"}};
+        {0x44440010, "ten"}, {0x44440002, "two"}, {0x44440010, "ten again"}, {ZEL_S_NO_MEMORY, "mine"}};
     static const zel_msg_row later[] = {{0x44440002, "shadowed"}, {0x44440003, "three"}};
     unsigned32 st = 1;
     zel_msg_define_msg_table(added, 4, &st);
@@ -68,20 +68,20 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
     zel_msg_define_msg_table(nullptr, 5, &st);  // no rows to read: appended, never matches
     EXPECT_EQ(0u, st);
     ASSERT_EQ(6u, zel_msg_g_table_size);
-    EXPECT_EQ(0x3665A097u, zel_msg_g_curr_table[3].low);
+    EXPECT_EQ(ZEL_S_NO_MEMORY, zel_msg_g_curr_table[3].low);
     EXPECT_EQ(0x44440010u, zel_msg_g_curr_table[3].high);
     EXPECT_STREQ("ten", zel_msg_get_default_msg(0x44440010, &st));
     EXPECT_STREQ("two", zel_msg_get_default_msg(0x44440002, &st));
     EXPECT_STREQ("three", zel_msg_get_default_msg(0x44440003, &st));
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zel_msg_get_default_msg(0x3665A097, &st));
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zel_msg_get_default_msg(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x44440004, &st));
-    EXPECT_EQ(0x10652204u, st);
+    EXPECT_EQ(ZEL_S_MSG_NOT_IN_TABLES, st);
     EXPECT_EQ(zel_msg_g_compiled_table[0].table, zel_msg_g_curr_table[0].table);
 }
 
 TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
     int st = 5;
-    EXPECT_EQ("KVXSC0151E   Memory could not be allocated. (vr / qpc)", describe(0x3665A097, &st));
+    EXPECT_EQ("KVXSC0151E   Memory could not be allocated. (vr / qpc)", describe(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(0, st);
     EXPECT_EQ("status 0x3665a0c8 (vr / qpc)", describe(0x3665A0C8, &st));
     EXPECT_EQ(-1, st);
