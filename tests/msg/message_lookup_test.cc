@@ -1,5 +1,8 @@
 // Status names, default texts, getters, error texts and the compiled tables.
 #include <cctype>
+#include <fstream>
+#include <map>
+#include <regex>
 
 #include "conversions.h"
 #include "support/test_support.h"
@@ -95,6 +98,31 @@ TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
     EXPECT_EQ("status 0x40000123", describe(0x40000123, &st));
     EXPECT_EQ(-1, st);
     EXPECT_EQ("status 0x5fffffff", describe(0x5FFFFFFF, &st, true));
+}
+
+// Each name of <zel/status.h> stands for a code of its own that has a text: a
+// compiled one, or for the codes of other components one in the library's own
+// catalogs; a message identifier beside a name is the one its text begins with.
+TEST(StatusNames, EachNamesItsOwnCodeAndTheCodeHasItsText) {
+    setenv("ZEL_CATALOG_DIR", ZEL_BUILT_CATALOGS, 1);
+    unsetenv("NLSPATH");
+    std::ifstream header(ZEL_STATUS_HEADER);
+    ASSERT_TRUE(header.is_open());
+    const std::regex define(R"(^#define (ZEL_S_\w+) 0x([0-9A-F]{8})u +/\* (KVX\w{7})?)");
+    std::map<unsigned32, std::string> names;
+    for (std::string line; std::getline(header, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, define)) continue;
+        const unsigned32 code = std::stoul(m[2], nullptr, 16);
+        EXPECT_TRUE(names.emplace(code, m[1]).second) << m[1] << " and " << names[code];
+        unsigned32 st;
+        const char *text = zel_msg_get_default_msg(code, &st);
+        if (!text) text = zel_msg_get_cat_msg(code, &st);
+        ASSERT_TRUE(text && *text) << m[1];
+        EXPECT_EQ(m[3], std::string(text).substr(0, m[3].length())) << m[1];
+    }
+    EXPECT_EQ("ZEL_S_MSG_SUCCESS", names[ZEL_S_MSG_SUCCESS]);  // the header read is the one compiled in
+    EXPECT_GT(names.size(), 50u);
 }
 
 constexpr unsigned32 kFirstDescription = 4050;  // rows from here name sub-components
