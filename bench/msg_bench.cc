@@ -46,7 +46,7 @@ BENCHMARK(BM_DefaultLookupAbsentInBounds);
 
 void BM_DefaultLookupAbsentOutside(benchmark::State &state) {
     unsigned32 status;
-    for (auto _ : state) benchmark::DoNotOptimize(zel_msg_get_default_msg(0x10652204, &status));
+    for (auto _ : state) benchmark::DoNotOptimize(zel_msg_get_default_msg(ZEL_S_MSG_NOT_IN_TABLES, &status));
 }
 BENCHMARK(BM_DefaultLookupAbsentOutside);
 
@@ -59,7 +59,7 @@ void BM_ErrorText(benchmark::State &state) {
     char text[ZEL_ERROR_TEXT_MAX];
     int status;
     for (auto _ : state) {
-        zel_error_inq_text(0x3665A0A2, text, &status);
+        zel_error_inq_text(ZEL_S_STZ_FILE_OPEN_ERROR, text, &status);
         benchmark::DoNotOptimize(text);
     }
 }

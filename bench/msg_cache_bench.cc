@@ -17,8 +17,8 @@
 namespace {
 
 // In the benchmark's catalog (vrqpc.cat): 151 and 152 only.
-const unsigned32 kInCatalog = 0x3665A097;
-const unsigned32 kCatalogLacks = 0x3665A0A2;  // compiled qpc text 162
+const unsigned32 kInCatalog = ZEL_S_NO_MEMORY;
+const unsigned32 kCatalogLacks = ZEL_S_STZ_FILE_OPEN_ERROR;  // compiled qpc text 162
 const unsigned32 kNoCatalog = 0x3665B096;     // qpd: no vrqpd.cat anywhere
 std::string g_catalog_path;
 

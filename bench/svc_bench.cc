@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // two arguments: %s and %d
 // Every writer logs into the same folder: ZEL_BENCH_DIR, else /tmp. A
 // memory file system (/dev/shm) takes the disk's noise out of the comparison.
 std::string bench_file(const char *name) {
@@ -66,7 +65,7 @@ void BM_ZelFileRecord(benchmark::State &state) {
     int i = 0;
     for (auto _ : state) {
         zel_svc_printf_withfile(zelmox_client_svc_handle, "svc_bench.cc", 42, "%s%d", 0,
-                                ZEL_SVC_SEV_ERROR, kSystemCall, "open", ++i);
+                                ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR, "open", ++i);
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -148,7 +147,7 @@ void BM_MessageToDiscard(benchmark::State &state) {
     int i = 0;
     for (auto _ : state) {
         zel_svc_printf_withfile(zelmox_client_svc_handle, "svc_bench.cc", 42, "%s%d", 0,
-                                ZEL_SVC_SEV_NOTICE, kSystemCall, "open", ++i);
+                                ZEL_SVC_SEV_NOTICE, ZEL_S_SYSTEM_ROUTINE_ERROR, "open", ++i);
     }
 }
 BENCHMARK(BM_MessageToDiscard);

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // "KVXSC0156E   The %s ... code: %d"
-
 // Whether s[i..] starts with a whole UTF-8 character that XML 1.0 allows;
 // its length in *len.
 bool xml_char(const std::string &s, size_t i, size_t *len) {
@@ -169,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     zel_svc_prolog message;
     bool utf8 = choice & 1;
     zel::build_message_header(&message, zelmox_client_svc_handle, utf8, piece[2].c_str(), 7, "%s%d", 0,
-                              ZEL_SVC_SEV_ERROR, kSystemCall);
+                              ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
     snprintf(message.procname, sizeof message.procname, "%s", piece[3].c_str());
     write_xml(stream, message, false, utf8 ? 1 : 0, piece[0].c_str(), width);
 

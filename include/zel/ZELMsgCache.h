@@ -7,6 +7,7 @@
 #include <pthread.h>
 
 #include <zel/base.h>
+#include <zel/status.h>
 
 // Safe for any number of threads at once: lookups share a read lock, additions
 // take the write lock. Texts are never removed before the cache is destroyed,
@@ -32,7 +33,7 @@ public:
 
     // Adds `code` with `*text`, a malloc'd text whose ownership passes to the
     // cache. When the code is already cached, the passed text is freed and
-    // *text is set to the cached one. Returns 0; 0x3665A097 when out of memory
+    // *text is set to the cached one. Returns 0; ZEL_S_NO_MEMORY when out of memory
     // or the write lock's error number (the text stays the caller's); or the
     // unlock's error number (the text was taken as on success).
     unsigned long addToHashTable(unsigned long code, const char **text);

@@ -34,13 +34,13 @@ ZEL_EXPORT extern unsigned32 zel_msg_g_table_size;
 
 /* Appends a table to the list in use. The table is referenced, not copied: it
  * must stay valid for the life of the process. Add tables at start-up, before
- * other threads look texts up. Status 0, or 0x10652203 when out of memory. */
+ * other threads look texts up. Status 0, or ZEL_S_MSG_NO_MEMORY. */
 ZEL_EXPORT void zel_msg_define_msg_table(const zel_msg_row *table, unsigned32 count,
                                          unsigned32 *status);
 
-/* The compiled default text of a code (code 0 stands for 0x10652209): the text
+/* The compiled default text of a code (code 0 stands for ZEL_S_MSG_SUCCESS): the text
  * of the first row that holds it, searching the list from its first entry.
- * Points into the table; never freed. Status 0, or 0x10652204 with null. */
+ * Points into the table; never freed. Status 0, or ZEL_S_MSG_NOT_IN_TABLES with null. */
 ZEL_EXPORT const char *zel_msg_get_default_msg(unsigned32 code, unsigned32 *status);
 
 /* Technology name of a code into a 4-byte buffer: "dce", "dfs", "vr" or "???". */
@@ -52,7 +52,7 @@ ZEL_EXPORT void zel_msg__inq_comp(unsigned32 code, char name[4]);
 /* The message text of a code: from the catalog of its component in the process
  * locale, else the compiled tables, else "Unknown message number 0x%8.8lx".
  * The caller frees the result (free or zelmsg_free). Status 0 when a text was
- * found, 0x10652204 when the fallback text is returned, 0x10652203 with null
+ * found, ZEL_S_MSG_NOT_IN_TABLES when the fallback text is returned, ZEL_S_MSG_NO_MEMORY with null
  * when out of memory. */
 ZEL_EXPORT char *zel_msg_get_msg(unsigned32 code, unsigned32 *status);
 /* As zel_msg_get_msg, with the catalog text converted to UTF-8. */
@@ -75,22 +75,22 @@ typedef struct zel_msg_catalog zel_msg_catalog;
 
 /* The catalog of a code's component in the process locale, from the cache or
  * opened into it. The result belongs to the cache; do not free it. Status 0,
- * 0x10652203 (no memory), 0x10652206 (not opened), 0x10652207 (not
- * permitted) or 0x10652208 (no such catalog). */
+ * ZEL_S_MSG_NO_MEMORY, ZEL_S_CAT_NOT_OPENED, ZEL_S_CAT_NOT_PERMITTED or
+ * ZEL_S_CAT_NOT_FOUND. */
 ZEL_EXPORT zel_msg_catalog *zel_msg_cat_open(unsigned32 code, unsigned32 *status);
 /* A message of an open catalog, unconverted; points into the catalog and
- * stays valid while the catalog is cached. Absent: null and 0x10652205 (the
+ * stays valid while the catalog is cached. Absent: null and ZEL_S_CAT_NO_MESSAGE (the
  * status is left alone on success). */
 ZEL_EXPORT const char *zel_msg_cat_get_msg(zel_msg_catalog *cat, unsigned32 code,
                                            unsigned32 *status);
 /* Sets the status to 0; the catalog stays cached. */
 ZEL_EXPORT void zel_msg_cat_close(zel_msg_catalog *cat, unsigned32 *status);
-/* Opens and fetches in one step (code 0 stands for 0x10652209); 0x10652205
+/* Opens and fetches in one step (code 0 stands for ZEL_S_MSG_SUCCESS); ZEL_S_CAT_NO_MESSAGE
  * when SVC_NOXPGCAT switches plain catalog lookups off. */
 ZEL_EXPORT const char *zel_msg_get_cat_msg(unsigned32 code, unsigned32 *status);
 /* The message in a locale (null: the process locale), converted into the
  * named code set (null: unconverted), as a copy the caller frees. mode 0..4
- * chooses how the catalog is opened; above 4: 0x106521FA. */
+ * chooses how the catalog is opened; above 4: ZEL_S_INTERNAL_CHECK_FAILED. */
 ZEL_EXPORT char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeName,
                                             const char *codeSetName, unsigned32 mode,
                                             unsigned32 *status);
@@ -135,7 +135,7 @@ ZEL_EXPORT void zelmsg_shutdown(void);
 ZEL_EXPORT void zelmsg_free(void *text);
 /* The text of a code in a named locale, in UTF-8: a catalog copy (*allocated
  * 1, free it with zelmsg_free) or a compiled text (*allocated 0, never
- * freed); null with status 0x10652204 when neither has it. The locale "C"
+ * freed); null with status ZEL_S_MSG_NOT_IN_TABLES when neither has it. The locale "C"
  * never opens a catalog. */
 ZEL_EXPORT const char *zelmsg_get_utf8_locale_msg(unsigned32 code, const char *localeName,
                                                   int *allocated, unsigned32 *status);

@@ -176,7 +176,7 @@ ZEL_EXPORT extern int zel_svc_g_memory_size;
  * ZEL_SVC_REGISTER_UNLOCKED the caller holds the serviceability mutex. */
 ZEL_EXPORT void zel_svc_init(int flag, unsigned32 *status);
 /* Registers a component: a new handle (freed by zel_svc_unregister), or null
- * with status 0x106521F4. The table is referenced, not copied. */
+ * with status ZEL_S_SVC_NO_MEMORY. The table is referenced, not copied. */
 ZEL_EXPORT zel_svc_handle *zel_svc_register(zel_svc_subcomp *table, const char *component,
                                             unsigned32 *status);
 /* As zel_svc_register, for a caller that holds the serviceability mutex. */
@@ -190,7 +190,7 @@ ZEL_EXPORT int zel_svc__add_to_table(zel_svc_handle *handle, unsigned32 *status)
 /* First handle in the component table with this table or name (mutex held). */
 ZEL_EXPORT zel_svc_handle *zel_svc__table_to_handle(zel_svc_subcomp *table);
 ZEL_EXPORT zel_svc_handle *zel_svc__component_to_handle(const char *component);
-/* Adds or removes a callback triple; removal of an unknown triple: 0x106521F9. */
+/* Adds or removes a callback triple; removal of an unknown triple: ZEL_S_SVC_CALLBACKS_NOT_REGISTERED. */
 ZEL_EXPORT void zel_svc_register_callbacks(zel_svc_register_fn on_register,
                                            zel_svc_register_fn on_unregister,
                                            zel_svc_level_fn on_level, unsigned32 *status);
@@ -217,7 +217,7 @@ ZEL_EXPORT int zel_svc__get_pid(void);
  * key selects the first severity whose name begins with it ("WARN": WARNING,
  * "": FATAL) and "*" selects all five. The text is remembered and takes
  * precedence over SVC_<SEVERITY>. Routes that cannot be used fall back to
- * standard error. Status 0, 0x106521F7 (not valid), 0x106521F4 (no memory)
+ * standard error. Status 0, ZEL_S_SVC_BAD_ROUTE_SPEC, ZEL_S_SVC_NO_MEMORY
  * or a dynamic route's status. Takes the serviceability mutex. */
 ZEL_EXPORT void zel_svc_routing(const char *text, unsigned32 *status);
 /* Connect (announce) or disconnect (denounce) every route that names the
@@ -239,8 +239,8 @@ ZEL_EXPORT void zel_svc__fork_child(void);
 
 /* Debug levels: "component:name.level,..." (name a sub-component or "*",
  * level 0..9). The text is remembered for a component not registered yet.
- * The _nocb forms do not tell the level callbacks. Status 0, 0x106521F7
- * (not valid; items before the bad one stay applied) or 0x106521F4. */
+ * The _nocb forms do not tell the level callbacks. Status 0, ZEL_S_SVC_BAD_ROUTE_SPEC
+ * (items before the bad one stay applied) or ZEL_S_SVC_NO_MEMORY. */
 ZEL_EXPORT void zel_svc_debug_set_levels(const char *text, unsigned32 *status);
 ZEL_EXPORT void zel_svc_debug_set_levels_nocb(const char *text, unsigned32 *status);
 /* Levels and trace routes: "component:levels:route-list". An empty route

@@ -3,6 +3,7 @@
 #define ZEL_ZEL_H
 
 #include <zel/base.h>
+#include <zel/status.h>
 #include <zel/msg.h>
 #include <zel/fmt.h>
 #include <zel/svc.h>

@@ -7,14 +7,9 @@
 #include <new>
 
 #include <zel/msg.h>
+#include <zel/status.h>
 
 #include "msg/failure_report.h"
-
-namespace {
-
-constexpr unsigned long kNoMemory = 0x3665A097;  // KVXSC0151E
-
-}  // namespace
 
 ZELMsgCache::ZELMsgCache() {
     pthread_rwlock_init(&lock, nullptr);
@@ -48,8 +43,8 @@ unsigned long ZELMsgCache::add(unsigned long code, const char **text, bool *take
     *taken = false;
     Node *node = new (std::nothrow) Node{code, const_cast<char *>(*text), nullptr};
     if (!node) {
-        zel::report_failure(kNoMemory, "core/ZELMsgCache", __LINE__);
-        return kNoMemory;
+        zel::report_failure(ZEL_S_NO_MEMORY, "core/ZELMsgCache", __LINE__);
+        return ZEL_S_NO_MEMORY;
     }
     int rc = pthread_rwlock_wrlock(&lock);
     if (rc != 0) {

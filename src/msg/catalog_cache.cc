@@ -116,9 +116,9 @@ Opened open_file(const CatalogName &name, lyr_loc_t locale, int flags) {
 }
 
 unsigned32 status_from_errno(int error) {
-    if (error == EPERM) return kMsgCatalogNotPermitted;
-    if (error == ENOENT) return kMsgCatalogNotFound;
-    return kMsgCatalogNotOpened;
+    if (error == EPERM) return ZEL_S_CAT_NOT_PERMITTED;
+    if (error == ENOENT) return ZEL_S_CAT_NOT_FOUND;
+    return ZEL_S_CAT_NOT_OPENED;
 }
 
 // Opens the catalog and puts it at the front of its class, evicting the
@@ -131,7 +131,7 @@ zel_msg_catalog *open_into_cache(zel_msg_catalog **slots, unsigned32 code, const
     if (locale) {
         made = handle = lyr_loc_new(locale);
         if (!handle) {
-            *status = kMsgCatalogNotFound;
+            *status = ZEL_S_CAT_NOT_FOUND;
             return nullptr;
         }
     } else {
@@ -153,7 +153,7 @@ zel_msg_catalog *open_into_cache(zel_msg_catalog **slots, unsigned32 code, const
         std::free(entry);
         std::free(locale_copy);
         std::free(file_copy);
-        *status = kMsgNoMemory;
+        *status = ZEL_S_MSG_NO_MEMORY;
         return nullptr;
     }
     *entry = {code & ~name.mask, name.mask, opened.xpg, opened.lyr, locale_copy, file_copy};
@@ -183,7 +183,7 @@ zel_msg_catalog *catalog_open(unsigned32 code, const char *locale, int flags, un
     entry = find_cached(slots, code, locale);
     if (!entry && (*status = recent_catalog_miss(cls, code, locale)) == 0) {
         entry = open_into_cache(slots, code, locale, flags, status);
-        if (!entry && *status != kMsgNoMemory) remember_catalog_miss(cls, code, locale, *status);
+        if (!entry && *status != ZEL_S_MSG_NO_MEMORY) remember_catalog_miss(cls, code, locale, *status);
     }
     ZEL_MSGCAT_UNLOCK();
     if (std::getenv("VRSVC_DEBUG_MSG")) print_diagnostics(catalog_name(code), *status);
@@ -209,17 +209,17 @@ zel_msg_catalog *zel_msg_cat_open(unsigned32 code, unsigned32 *status) {
 
 const char *zel_msg_cat_get_msg(zel_msg_catalog *cat, unsigned32 code, unsigned32 *status) {
     const char *text = cat ? zel::catalog_fetch(cat, code, nullptr) : nullptr;
-    if (!text) zel::set_status(status, zel::kMsgNotInCatalog);
+    if (!text) zel::set_status(status, ZEL_S_CAT_NO_MESSAGE);
     return text;
 }
 
 void zel_msg_cat_close(zel_msg_catalog *, unsigned32 *status) { zel::set_status(status, 0); }
 
 const char *zel_msg_get_cat_msg(unsigned32 code, unsigned32 *status) {
-    if (code == 0) code = zel::kMsgSuccess;
+    if (code == 0) code = ZEL_S_MSG_SUCCESS;
     zel::msg_layer_setup();
     if (zel::g_msg_noxpgcat) {
-        zel::set_status(status, zel::kMsgNotInCatalog);
+        zel::set_status(status, ZEL_S_CAT_NO_MESSAGE);
         return nullptr;
     }
     unsigned32 st;

@@ -39,7 +39,7 @@ bool describe_facility_code(unsigned32 code, char *text) {
 
 void describe(unsigned32 code, char *text, int *status, MessageGetter get, bool dce_as_vr) {
     if (status) *status = -1;
-    if (code == 0) code = zel::kMsgSuccess;
+    if (code == 0) code = ZEL_S_MSG_SUCCESS;
     if (is_facility_code(code)) {
         if (describe_facility_code(code, text) && status) *status = 0;
         return;

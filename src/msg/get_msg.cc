@@ -16,7 +16,7 @@ char *copy_text(const char *text, unsigned32 *status) {
     size_t size = std::strlen(text) + 1;
     char *copy = static_cast<char *>(std::malloc(size));
     if (!copy) {
-        zel::set_status(status, zel::kMsgNoMemory);
+        zel::set_status(status, ZEL_S_MSG_NO_MEMORY);
         return nullptr;
     }
     std::memcpy(copy, text, size);

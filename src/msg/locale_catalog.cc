@@ -29,12 +29,12 @@ extern "C" char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeN
     } else if (codeSetName) {
         cs = owned = lyr_cs_new(codeSetName);
         if (!cs) {
-            zel::set_status(status, zel::kMsgCatalogNotOpened);
+            zel::set_status(status, ZEL_S_CAT_NOT_OPENED);
             return nullptr;
         }
     }
     if (mode > 4) {
-        zel::set_status(status, zel::kInternalCheckFailed);
+        zel::set_status(status, ZEL_S_INTERNAL_CHECK_FAILED);
         if (owned) lyr_cs_free(owned);
         return nullptr;
     }
@@ -47,9 +47,9 @@ extern "C" char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeN
         // A catalog that only the system could open is read unconverted.
         const char *text = zel::catalog_fetch(cat, code, cs);
         if (!text) {
-            st = zel::kMsgNotInCatalog;
+            st = ZEL_S_CAT_NO_MESSAGE;
         } else if (!(copy = strdup(text))) {
-            st = zel::kMsgNoMemory;
+            st = ZEL_S_MSG_NO_MEMORY;
         }
     }
     ZEL_MSG_UNLOCK();

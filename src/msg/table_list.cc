@@ -52,7 +52,7 @@ void zel_msg_define_msg_table(const zel_msg_row *table, unsigned32 count, unsign
     unsigned32 size = zel_msg_g_table_size;
     auto *list = static_cast<zel_msg_table *>(std::malloc((size + 1) * sizeof(zel_msg_table)));
     if (!list) {
-        zel::set_status(status, zel::kMsgNoMemory);
+        zel::set_status(status, ZEL_S_MSG_NO_MEMORY);
     } else {
         std::copy(zel_msg_g_curr_table, zel_msg_g_curr_table + size, list);
         zel_msg_table &added = list[size];
@@ -76,7 +76,7 @@ void zel_msg_define_msg_table(const zel_msg_row *table, unsigned32 count, unsign
 }
 
 const char *zel_msg_get_default_msg(unsigned32 code, unsigned32 *status) {
-    if (code == 0) code = zel::kMsgSuccess;
+    if (code == 0) code = ZEL_S_MSG_SUCCESS;
     const zel_msg_table *list = zel_msg_g_curr_table;
     for (unsigned32 i = 0, size = zel_msg_g_table_size; i < size; ++i) {
         const zel_msg_table &entry = list[i];
@@ -89,7 +89,7 @@ const char *zel_msg_get_default_msg(unsigned32 code, unsigned32 *status) {
             return text;
         }
     }
-    zel::set_status(status, zel::kMsgNotInTables);
+    zel::set_status(status, ZEL_S_MSG_NOT_IN_TABLES);
     return nullptr;
 }
 

@@ -109,7 +109,7 @@ const char *zelsvc_get_locale_name(void) { return g_locale_name; }
 lyr_cs_t zelsvc_get_local_code_page(void) {
     pthread_once(&g_local_cs_once, init_local_cs_key);
     if (g_failure_pending.load() && g_failure_pending.exchange(false)) {
-        zel::report_failure(zel::kQpcSystemRoutineFailed, "core/zelmsg", g_pending.line,
+        zel::report_failure(ZEL_S_SYSTEM_ROUTINE_ERROR, "core/zelmsg", g_pending.line,
                             g_pending.routine, g_pending.value);
     }
     auto *cell = static_cast<CodeSetCell *>(pthread_getspecific(g_local_cs_key));
@@ -122,7 +122,7 @@ lyr_cs_t zelsvc_get_local_code_page(void) {
         if (!cell->cs) {
             char routine[45];
             code_set_routine(g_local_cs_name ? g_local_cs_name : "", routine);
-            zel::report_failure(zel::kQpcSystemRoutineFailed, "core/zelmsg", __LINE__, routine, 0);
+            zel::report_failure(ZEL_S_SYSTEM_ROUTINE_ERROR, "core/zelmsg", __LINE__, routine, 0);
         }
     }
     return cell->cs;

@@ -10,7 +10,6 @@ namespace {
 
 using namespace zeltest;
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // "... The %s system routine failed: ... %d"
 constexpr unsigned32 kNoRow = 0x3665A0C8;       // qpc 200: no compiled text
 const std::string kCompiled = "KVXSC0156E   The open system routine failed: system error code: 12";
 
@@ -51,8 +50,8 @@ void start_with_catalogs(const std::string &dir) {
 void system_call_records() {
     for (int cs : {0, 1})
         for (const char *argtypes : {"%s%d", ""})
-            zel_svc_printf_cs_withfile(zelmox_client_svc_handle, cs, "src/t.cc", 9, argtypes, 0,
-                                       ZEL_SVC_SEV_ERROR, kSystemCall, "open", 12);
+            zel_svc_printf_cs_withfile(zelmox_client_svc_handle, cs, "src/t.cc", 9, argtypes, 0, ZEL_SVC_SEV_ERROR,
+                                       ZEL_S_SYSTEM_ROUTINE_ERROR, "open", 12);
 }
 
 TEST(CatalogRecords, TranslationIsUsedOnlyWhereItReadsTheCallsArguments) {
@@ -108,8 +107,8 @@ TEST(CatalogRecords, RefusedTranslationIsReportedWhenAskedFor) {
     setenv("VRSVC_DEBUG_MSG", "1", 1);
     start_with_catalogs(dir.path());
     testing::internal::CaptureStderr();
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, ZEL_SVC_SEV_ERROR, kSystemCall,
-                            "open", 12);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                            ZEL_S_SYSTEM_ROUTINE_ERROR, "open", 12);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos,
               err.find("catalog text of message 0x3665a09c not used: it reads %d %s, the call passes %s %d\n"))

@@ -39,13 +39,13 @@ TEST_F(CatalogTest, GermanCatalogWinsOverCompiledTextInBothCodeSets) {
     ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.ISO-8859-1"));
     unsigned32 st = 1;
     EXPECT_EQ(kGermanLatin1 + "|" + kGermanUtf8,
-              taken(zel_msg_get_msg(0x3665A097, &st)) + "|" + taken(zel_msg_get_msg_utf8(0x3665A097, &st)));
+              taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)) + "|" + taken(zel_msg_get_msg_utf8(ZEL_S_NO_MEMORY, &st)));
     EXPECT_EQ(0u, st);
     // A code the catalog lacks falls back to the compiled text.
     EXPECT_EQ("KVXSC0152E   No more entries were found in the specified list.",
-              taken(zel_msg_get_msg(0x3665A098, &st)));
+              taken(zel_msg_get_msg(ZEL_S_NO_MORE_ENTRIES, &st)));
     // A named locale converted into a named code set.
-    EXPECT_EQ(kGermanUtf8, taken(zel_msg_get_locale_cat_msg(0x3665A097, "de_DE.ISO-8859-1", "UTF8", 0, &st)));
+    EXPECT_EQ(kGermanUtf8, taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, "de_DE.ISO-8859-1", "UTF8", 0, &st)));
 }
 
 // A missing catalog is remembered, but a new search path is searched at once.
@@ -53,33 +53,35 @@ TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
     setenv("VRSVC_DEBUG_MSG", "", 1);
     testing::internal::CaptureStderr();
     unsigned32 st = 0;
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
     std::string diagnostics = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(0x10652208u, st);
+    EXPECT_EQ(ZEL_S_CAT_NOT_FOUND, st);
     for (std::string part : {"NLSPATH=" + dir_.path() + "/%L/%N\n", std::string("LYRDIR="),
                              std::string("catopen(vrqpc.cat) status = 10652208\n")})
         EXPECT_NE(std::string::npos, diagnostics.find(part)) << diagnostics;
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("late"));
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
-    EXPECT_EQ(0x10652208u, st);
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
+    EXPECT_EQ(ZEL_S_CAT_NOT_FOUND, st);
     setenv("NLSPATH", (dir_.path() + "/%L/%N:").c_str(), 1);
-    EXPECT_STREQ("late", zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_STREQ("late", zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
 }
 
 TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
     unsigned32 st = 1;
-    EXPECT_STREQ("catalog text", zel_msg_get_cat_msg(0x3665A097, &st));
+    EXPECT_STREQ("catalog text", zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(0u, st);
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A098, &st));
-    EXPECT_EQ(0x10652205u, st);
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MORE_ENTRIES, &st));
+    EXPECT_EQ(ZEL_S_CAT_NO_MESSAGE, st);
     zel_msg_catalog *cat = zel_msg_cat_open(0x3665A000, &st);
     ASSERT_NE(nullptr, cat);
     EXPECT_EQ(cat, zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
     zel_msg_cat_close(cat, &st);
     EXPECT_EQ(0u, st);
     const struct { unsigned32 code; const char *cs; int form; unsigned32 status; } failing[] = {
-        {0x3665A097, nullptr, 5, 0x106521FA}, {0x3665A097, "NO-SUCH-SET", 0, 0x10652206}, {0, nullptr, 0, 0}};
+        {ZEL_S_NO_MEMORY, nullptr, 5, ZEL_S_INTERNAL_CHECK_FAILED},
+        {ZEL_S_NO_MEMORY, "NO-SUCH-SET", 0, ZEL_S_CAT_NOT_OPENED},
+        {0, nullptr, 0, 0}};
     for (const auto &f : failing) {
         EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(f.code, nullptr, f.cs, f.form, &st));
         EXPECT_EQ(f.status, st) << f.form;
@@ -87,17 +89,17 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     // Null status pointers are accepted.
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));
     EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
-                 zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
+                 zelmsg_get_utf8_locale_msg(ZEL_S_NO_MEMORY, "C", nullptr, &st));
 }
 
 TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
     setenv("SVC_NOXPGCAT", "1", 1);
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
     unsigned32 st = 0;
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(0x3665A097, &st));
-    EXPECT_EQ(0x10652205u, st);
-    EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", taken(zel_msg_get_msg(0x3665A097, &st)));
-    EXPECT_EQ("catalog text", taken(zel_msg_get_locale_cat_msg(0x3665A097, nullptr, nullptr, 4, &st)));
+    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
+    EXPECT_EQ(ZEL_S_CAT_NO_MESSAGE, st);
+    EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)));
+    EXPECT_EQ("catalog text", taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, nullptr, 4, &st)));
 }
 
 TEST_F(CatalogTest, DceAndFacilityCatalogs) {
@@ -107,7 +109,7 @@ TEST_F(CatalogTest, DceAndFacilityCatalogs) {
     EXPECT_STREQ("from dce", zel_msg_get_cat_msg(0, &st));
     compile_catalog(dir_.file("C/vrbivc.cat"), catalog_source("from vrb", 456));
     compile_catalog(dir_.file("C/dceivc.cat"), catalog_source("from dce", 456));
-    EXPECT_STREQ("from vrb", zel_msg_get_cat_msg(0x1354A1C8, &st));
+    EXPECT_STREQ("from vrb", zel_msg_get_cat_msg(ZEL_S_SVC_LOCK_FAILED, &st));
     // Facility 0x40004005: dce010001.cat, message 5; message 1 names the facility.
     compile_catalog(dir_.file("C/dce010001.cat"), "$set 1\n$quote \"\n1 \"facility\"\n5 \"it broke\"\n");
     compile_catalog(dir_.file("C/dce010002.cat"), catalog_source("it broke", 5));
@@ -141,8 +143,9 @@ TEST_F(CatalogTest, OversizedSettingsFailCleanly) {
     unsigned32 st = 0;
     setenv("NLSPATH", (std::string(10000, 'x') + "/%N").c_str(), 1);
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B097, &st));
-    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(0x3665A097, std::string(600, 'l').c_str(), nullptr, 1, &st)));
-    EXPECT_EQ(0x10652208u, st);
+    EXPECT_EQ("(null)",
+              taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, std::string(600, 'l').c_str(), nullptr, 1, &st)));
+    EXPECT_EQ(ZEL_S_CAT_NOT_FOUND, st);
 }
 
 // Lookups from several threads while others open new catalogs into the cache.
@@ -170,8 +173,8 @@ TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
         for (;;) {
             unsigned32 st;
             // Plain frees: the cancelled thread unwinds through no C++ objects.
-            std::free(zel_msg_get_msg(0x3665A097, &st));
-            std::free(zel_msg_get_locale_cat_msg(0x3665A097, nullptr, "UTF8", 2, &st));
+            std::free(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st));
+            std::free(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "UTF8", 2, &st));
             pthread_testcancel();
         }
         return nullptr;
@@ -180,7 +183,7 @@ TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
     pthread_cancel(thread);
     pthread_join(thread, nullptr);
     unsigned32 st;
-    EXPECT_EQ("catalog text", taken(zel_msg_get_msg(0x3665A097, &st)));
+    EXPECT_EQ("catalog text", taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)));
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ TEST(DamagedCatalogs, NeverCrashAndNeverReachTheSystemReader) {
             std::free(zel_msg_get_msg(code_of(i), &st));
             std::free(zel_msg_get_locale_cat_msg(code_of(i), nullptr, "UTF8", 4, &st));
             zel_msg_cat_open(code_of(i), &st);
-            if (st != 0 && st != 0x10652206) {  // damaged, not "not found"
+            if (st != 0 && st != ZEL_S_CAT_NOT_OPENED) {  // damaged, not "not found"
                 std::fprintf(stderr, "variant %d: status %8.8x\n", i, st);
                 _exit(3);
             }
@@ -78,7 +78,7 @@ TEST(DamagedCatalogs, NeverCrashAndNeverReachTheSystemReader) {
         // A catalog that is not there at all is still asked of the system.
         unsigned32 st;
         zel_msg_cat_open(code_of(count), &st);
-        _exit(g_system_opens > 0 && st == 0x10652208 ? 0 : 5);
+        _exit(g_system_opens > 0 && st == ZEL_S_CAT_NOT_FOUND ? 0 : 5);
     }));
 }
 
@@ -93,7 +93,7 @@ TEST(DamagedCatalogs, SpecialFilesAreRefused) {
         alarm(10);
         for (int n : {0, 1}) {
             unsigned32 st;
-            if (zel_msg_cat_open(code_of(n), &st) || st != 0x10652206) _exit(3);
+            if (zel_msg_cat_open(code_of(n), &st) || st != ZEL_S_CAT_NOT_OPENED) _exit(3);
         }
         _exit(g_system_opens == 0 ? 0 : 4);
     }));

@@ -1,5 +1,8 @@
 // Status names, default texts, getters, error texts and the compiled tables.
 #include <cctype>
+#include <fstream>
+#include <map>
+#include <regex>
 
 #include "conversions.h"
 #include "support/test_support.h"
@@ -33,11 +36,11 @@ TEST(StatusCodeNames, TechnologyAndComponent) {
 // Present rows, the empty deploy texts among them, are all checked below.
 TEST(DefaultLookup, BoundsAndAbsence) {
     // Inside the interface table's bounds but without a row; code 0 stands
-    // for 0x10652209, which no compiled table holds.
+    // for ZEL_S_MSG_SUCCESS, which no compiled table holds.
     for (unsigned32 code : {0x36660FD3u, 0u}) {
         unsigned32 st = 0;
         EXPECT_EQ(nullptr, zel_msg_get_default_msg(code, &st));
-        EXPECT_EQ(0x10652204u, st);
+        EXPECT_EQ(ZEL_S_MSG_NOT_IN_TABLES, st);
     }
     unsigned32 st;
     // The gap between two ranges of one table.
@@ -59,7 +62,7 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
     // Unsorted, with a duplicate (the first row wins) and a code that a
     // compiled table already holds (the compiled text wins).
     static const zel_msg_row added[] = {
-        {0x44440010, "ten"}, {0x44440002, "two"}, {0x44440010, "ten again"}, {0x3665A097, "mine"}};
+        {0x44440010, "ten"}, {0x44440002, "two"}, {0x44440010, "ten again"}, {ZEL_S_NO_MEMORY, "mine"}};
     static const zel_msg_row later[] = {{0x44440002, "shadowed"}, {0x44440003, "three"}};
     unsigned32 st = 1;
     zel_msg_define_msg_table(added, 4, &st);
@@ -68,20 +71,20 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
     zel_msg_define_msg_table(nullptr, 5, &st);  // no rows to read: appended, never matches
     EXPECT_EQ(0u, st);
     ASSERT_EQ(6u, zel_msg_g_table_size);
-    EXPECT_EQ(0x3665A097u, zel_msg_g_curr_table[3].low);
+    EXPECT_EQ(ZEL_S_NO_MEMORY, zel_msg_g_curr_table[3].low);
     EXPECT_EQ(0x44440010u, zel_msg_g_curr_table[3].high);
     EXPECT_STREQ("ten", zel_msg_get_default_msg(0x44440010, &st));
     EXPECT_STREQ("two", zel_msg_get_default_msg(0x44440002, &st));
     EXPECT_STREQ("three", zel_msg_get_default_msg(0x44440003, &st));
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zel_msg_get_default_msg(0x3665A097, &st));
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zel_msg_get_default_msg(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x44440004, &st));
-    EXPECT_EQ(0x10652204u, st);
+    EXPECT_EQ(ZEL_S_MSG_NOT_IN_TABLES, st);
     EXPECT_EQ(zel_msg_g_compiled_table[0].table, zel_msg_g_curr_table[0].table);
 }
 
 TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
     int st = 5;
-    EXPECT_EQ("KVXSC0151E   Memory could not be allocated. (vr / qpc)", describe(0x3665A097, &st));
+    EXPECT_EQ("KVXSC0151E   Memory could not be allocated. (vr / qpc)", describe(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(0, st);
     EXPECT_EQ("status 0x3665a0c8 (vr / qpc)", describe(0x3665A0C8, &st));
     EXPECT_EQ(-1, st);
@@ -95,6 +98,31 @@ TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
     EXPECT_EQ("status 0x40000123", describe(0x40000123, &st));
     EXPECT_EQ(-1, st);
     EXPECT_EQ("status 0x5fffffff", describe(0x5FFFFFFF, &st, true));
+}
+
+// Each name of <zel/status.h> stands for a code of its own that has a text: a
+// compiled one, or for the codes of other components one in the library's own
+// catalogs; a message identifier beside a name is the one its text begins with.
+TEST(StatusNames, EachNamesItsOwnCodeAndTheCodeHasItsText) {
+    setenv("ZEL_CATALOG_DIR", ZEL_BUILT_CATALOGS, 1);
+    unsetenv("NLSPATH");
+    std::ifstream header(ZEL_STATUS_HEADER);
+    ASSERT_TRUE(header.is_open());
+    const std::regex define(R"(^#define (ZEL_S_\w+) 0x([0-9A-F]{8})u +/\* (KVX\w{7})?)");
+    std::map<unsigned32, std::string> names;
+    for (std::string line; std::getline(header, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, define)) continue;
+        const unsigned32 code = std::stoul(m[2], nullptr, 16);
+        EXPECT_TRUE(names.emplace(code, m[1]).second) << m[1] << " and " << names[code];
+        unsigned32 st;
+        const char *text = zel_msg_get_default_msg(code, &st);
+        if (!text) text = zel_msg_get_cat_msg(code, &st);
+        ASSERT_TRUE(text && *text) << m[1];
+        EXPECT_EQ(m[3], std::string(text).substr(0, m[3].length())) << m[1];
+    }
+    EXPECT_EQ("ZEL_S_MSG_SUCCESS", names[ZEL_S_MSG_SUCCESS]);  // the header read is the one compiled in
+    EXPECT_GT(names.size(), 50u);
 }
 
 constexpr unsigned32 kFirstDescription = 4050;  // rows from here name sub-components

@@ -46,13 +46,13 @@ TEST(MsgCache, LooksUpOnceThenReturnsAndKeepsTheCachedText) {
     EXPECT_EQ(unknown, cache.searchHashTable(0x3665A0C8));
     EXPECT_EQ(unknown, cache.getMessage(0x3665A0C8));
 
-    const char *known = cache.getMessage(0x3665A097);
-    EXPECT_STREQ(looked_up(0x3665A097).c_str(), known);
+    const char *known = cache.getMessage(ZEL_S_NO_MEMORY);
+    EXPECT_STREQ(looked_up(ZEL_S_NO_MEMORY).c_str(), known);
     // A second text for a cached code is freed; the cached one is handed back.
     const char *text = strdup("another text");
-    EXPECT_EQ(0u, cache.addToHashTable(0x3665A097, &text));
+    EXPECT_EQ(0u, cache.addToHashTable(ZEL_S_NO_MEMORY, &text));
     EXPECT_EQ(known, text);
-    EXPECT_EQ(known, cache.getMessage(0x3665A097));
+    EXPECT_EQ(known, cache.getMessage(ZEL_S_NO_MEMORY));
 }
 
 TEST(MsgCache, NodeAllocationFailureIsReportedAndCachesNothing) {
@@ -62,16 +62,16 @@ TEST(MsgCache, NodeAllocationFailureIsReportedAndCachesNothing) {
     const char *text = strdup("still the caller's");
     testing::internal::CaptureStderr();
     g_fail_nothrow_new = true;
-    unsigned long rc = cache.addToHashTable(0x3665A099, &text);
-    const char *got = cache.getMessage(0x3665A09A);
+    unsigned long rc = cache.addToHashTable(ZEL_S_DATA_NOT_AVAILABLE, &text);
+    const char *got = cache.getMessage(ZEL_S_ACCESS_DENIED);
     g_fail_nothrow_new = false;
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(0x3665A097u, rc);
+    EXPECT_EQ(ZEL_S_NO_MEMORY, rc);
     EXPECT_STREQ("still the caller's", text);
     std::free(const_cast<char *>(text));
-    EXPECT_TRUE(got == nullptr && cache.searchHashTable(0x3665A099) == nullptr);
+    EXPECT_TRUE(got == nullptr && cache.searchHashTable(ZEL_S_DATA_NOT_AVAILABLE) == nullptr);
     EXPECT_NE(std::string::npos, err.find("KVXSC0151E")) << err;
-    EXPECT_NE(nullptr, cache.getMessage(0x3665A09A));  // looked up again
+    EXPECT_NE(nullptr, cache.getMessage(ZEL_S_ACCESS_DENIED));  // looked up again
 }
 
 // Readers and writers walk overlapping codes both ways, starting together.

@@ -3,8 +3,6 @@
 
 namespace {
 
-using zeltest::kInvalid;
-
 std::vector<std::string> g_told;
 void on_level(const char *component, const char *subcomp, unsigned32 msgid, unsigned32 level) {
     g_told.push_back(std::string(component) + "/" + subcomp + "/" + std::to_string(msgid) + "=" + std::to_string(level));
@@ -51,16 +49,16 @@ TEST_F(DebugLevels, GrammarAndCallbacks) {
     EXPECT_EQ((std::vector<std::string>{"tst/core/17=9", "tst/admin/18=9", "tst/azn/0=9"}), g_told);
     g_told.clear();
     for (const char *bad : {"tst:core.10", "tst:core.x", "tst:core", "tst:core.99999999999999999999", "tst"})
-        EXPECT_EQ(kInvalid, set(bad)) << bad;
+        EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, set(bad)) << bad;
     EXPECT_EQ("999", levels());
     EXPECT_TRUE(g_told.empty());
     EXPECT_EQ(0u, set("tst:"));
-    EXPECT_EQ(kInvalid, set("tst:core.3,nosuch.2,admin.4"));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, set("tst:core.3,nosuch.2,admin.4"));
     EXPECT_EQ("399", levels());
     EXPECT_EQ((std::vector<std::string>{"tst/core/17=3"}), g_told);
     EXPECT_EQ(0u, set("tst:admin.07xyz,azn.0,"));  // text after the digits is ignored
     EXPECT_EQ("370", levels());
-    EXPECT_EQ(kInvalid, set("tst:core.1,,azn.2"));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, set("tst:core.1,,azn.2"));
     EXPECT_EQ("170", levels());
     // The forms without callbacks change the same levels.
     g_told.clear();
@@ -84,9 +82,9 @@ TEST_F(DebugLevels, RoutingSetsLevelsAndRoutes) {
     // Levels without routes are only remembered; a bad level keeps the routes.
     EXPECT_EQ(0u, routing("tst:core.7"));
     EXPECT_EQ("500", levels());
-    EXPECT_EQ(kInvalid, routing("tst:core.x:STDERR:"));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, routing("tst:core.x:STDERR:"));
     EXPECT_EQ(2, handle_->debug_routes.count);
-    EXPECT_EQ(kInvalid, routing("nocolon"));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, routing("nocolon"));
 }
 
 TEST_F(DebugLevels, RememberedTextsWinOverEnvironmentAndWaitForRegistration) {
@@ -137,7 +135,7 @@ TEST_F(DebugLevels, EnvironmentReadOnce) {
     setenv("SVC_TST_DBG", "TST:admin.7:STDERR:;FILE", 1);
     handle_->debug_filled = 0;
     EXPECT_TRUE(zel_svc__debug_fillin(handle_, &st));
-    EXPECT_EQ(kInvalid, st);
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, st);
     EXPECT_EQ("070", levels());
     ASSERT_EQ(1, handle_->debug_routes.count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route_kind(0));
@@ -173,11 +171,11 @@ TEST(SeverityRouting, KeysSelectTheFirstSeverityTheyBegin) {
 TEST(SeverityRouting, InvalidTextsAndBadRoutes) {
     ASSERT_EQ(0u, route("WARNING:STDOUT:"));
     for (const char *text : {"WARNING:STDERR", "WARNING", "FOO:STDERR:", "WARNINGS:STDERR:", "warning:STDERR:", ""})
-        EXPECT_EQ(kInvalid, route(text)) << text;
-    EXPECT_EQ(kInvalid, route(nullptr));
+        EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, route(text)) << text;
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, route(nullptr));
     ASSERT_EQ(1, zel_svc_g_routes[2].count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(2));
-    EXPECT_EQ(kInvalid, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, route("ERROR:STDOUT:;FILE.2:x;STDERR:"));
     ASSERT_EQ(1, zel_svc_g_routes[1].count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, kind_of(1));
 }
@@ -230,7 +228,7 @@ TEST(SeverityFillin, DefaultsAndEnvironmentLists) {
     ASSERT_EQ(1, zel_svc_g_routes[0].count);
     EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, kind_of(0));  // unknown route: the fill-in fallback
     zel_svc__fillin(0x7, &st);  // no severity: nothing to fill
-    EXPECT_EQ(kInvalid, st);
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, st);
 }
 
 TEST(Goesto, NamesAreExactAndCyclesStillBuild) {

@@ -15,7 +15,8 @@ namespace {
 using namespace zeltest;
 
 void say(int i) {
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "atk.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR, kSystemCall, "rec", i);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "atk.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                            ZEL_S_SYSTEM_ROUTINE_ERROR, "rec", i);
 }
 
 // Sets routes in a child, which ends at once when they do not parse.
@@ -260,8 +261,8 @@ TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
         setenv("SVC_NOTICE", "garbage", 1);
         setenv("SVC_WARNING", ("FILE:" + missing).c_str(), 1);
         for (int i = 0; i < 3; ++i) {
-            zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, kNoMemory);
-            zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_WARNING, kNoMemory);
+            zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, ZEL_S_NO_MEMORY);
+            zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_WARNING, ZEL_S_NO_MEMORY);
         }
     });
     EXPECT_EQ(std::vector<int>{2}, numbers_of(log));

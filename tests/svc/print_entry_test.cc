@@ -9,8 +9,8 @@ namespace {
 using namespace zeltest;
 
 void error_message(unsigned32 attributes, const char *word, int number, zel_svc_handle *h = nullptr) {
-    zel_svc_printf_withfile(h ? h : zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, attributes, kSystemCall,
-                            word, number);
+    zel_svc_printf_withfile(h ? h : zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, attributes,
+                            ZEL_S_SYSTEM_ROUTINE_ERROR, word, number);
 }
 bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
@@ -41,8 +41,8 @@ TEST_F(MessageRoutes, FileRecordIsOneLineStderrRecordTwo) {
 // parameter lines keep up to 10000 bytes.
 TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     set_routes("ERROR:FILE:" + file("a.log") + ";XMLFILE:" + file("a.xml"));
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR, kSystemCall,
-                            "x", 1);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR,
+                            ZEL_S_SYSTEM_ROUTINE_ERROR, "x", 1);
     EXPECT_TRUE(has(text_of("a.log"), " ERROR qpc  t.cc 9 ")) << text_of("a.log");
     set_trace_routes("qpc:*.9:STDERR:");
     testing::internal::CaptureStderr();
@@ -84,7 +84,7 @@ TEST_F(MessageRoutes, AbortAndExitAfterTheWrites) {
     EXPECT_EXIT(error_message(notice | success | failure, "z", 3), testing::ExitedWithCode(1), "");
     EXPECT_EXIT(error_message(notice | failure | ZEL_SVC_ATTR_ABORT, "z", 3), testing::KilledBySignal(SIGABRT), "");
     // A null handle returns at once, whatever the attribute word asks.
-    zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, kNoMemory);
+    zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, ZEL_S_NO_MEMORY);
 }
 
 int g_filter_calls;
@@ -104,7 +104,7 @@ TEST_F(MessageRoutes, FilterDropsMessageAndItsAbort) {
     handle->filter = drop_all;
     error_message(0x1020, "a", 1, handle);  // abort asked, but dropped
     EXPECT_EQ(1, g_filter_calls);
-    EXPECT_EQ(kSystemCall, g_filter_msgid);
+    EXPECT_EQ(ZEL_S_SYSTEM_ROUTINE_ERROR, g_filter_msgid);
     EXPECT_EQ("", text_of("a.log"));
     handle->filter = nullptr;
     error_message(0x20, "a", 1, handle);
@@ -124,12 +124,12 @@ TEST_F(Traces, LevelsDecideAndBriefDropsThePrefix) {
     EXPECT_TRUE(has(text, " DEBUG5 qpc core ? 0 0x")) << text;
     EXPECT_FALSE(has(text, "admin"));
     // A message with a level takes the debug routes whatever the level.
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 1, 9, kNoMemory);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 1, 9, ZEL_S_NO_MEMORY);
     EXPECT_TRUE(has(read_file(log), "DEBUG9 qpc admin m.cc 3"));
 
     zel_svc_g_brief = 1;
     zel_svc__debug_withfile(zelmox_client_svc_handle, "x.cc", 7, 0, 1, "%s", "bare");
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 0, 1, kNoMemory);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 0, 1, ZEL_S_NO_MEMORY);
     zel_svc_g_brief = 0;
     text = read_file(log);
     EXPECT_TRUE(has(text, "\nbare\n")) << text;
@@ -154,8 +154,9 @@ void code_set_pairs() {
     std::string routes = "FILE:" + dir.file("l.log") + ";UTF8FILE:" + dir.file("u.log");
     unsigned32 st;
     zel_svc_routing(("ERROR:" + routes).c_str(), &st);
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "%s%d", 0, 0x20, kSystemCall, "\xE9", 1);
-    zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20, kSystemCall, "\xC3\xA8", 2);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR, "\xE9", 1);
+    zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR,
+                               "\xC3\xA8", 2);
     zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
     zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");

@@ -99,7 +99,7 @@ protected:
     }
     // The parameter lines of an XML message with this text.
     std::string params(const char *text, ...) {
-        message(ZEL_SVC_SEV_ERROR, kSystemCall, true, text);
+        message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR, true, text);
         va_list args;
         va_start(args, text);
         write(zel::Road::plain, ' ', true, args);
@@ -125,7 +125,7 @@ protected:
 };
 
 TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
-    message(ZEL_SVC_SEV_ERROR, kSystemCall);
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
     std::string prefix = message_prefix("0x3665A09C");
     direct(' ', "open", 2);
     EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
@@ -153,7 +153,7 @@ TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
 }
 
 TEST_F(RecordFormat, NoPrefixBriefAndMissingText) {
-    message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, kNoMemory);
+    message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, ZEL_S_NO_MEMORY);
     direct('\n');
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated.\n", contents());
     std::free(header_.format);
@@ -170,7 +170,7 @@ TEST_F(RecordFormat, NoPrefixBriefAndMissingText) {
     trace(2, "bare %s");
     direct('\n', "text");
     EXPECT_EQ("bare text\n", contents());
-    message(ZEL_SVC_SEV_ERROR, kNoMemory);  // messages keep their prefix
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_NO_MEMORY);  // messages keep their prefix
     direct(' ');
     EXPECT_EQ(message_prefix("0x3665A097") + " KVXSC0151E   Memory could not be allocated.\n", contents());
     zel_svc_g_brief = 0;
@@ -186,7 +186,7 @@ std::string xml_common(const std::string &thread) {
 }
 
 TEST_F(RecordFormat, XmlMessages) {
-    message(ZEL_SVC_SEV_ERROR, kSystemCall, true);
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR, true);
     direct(' ', "open", 2);
     std::string expected =
         "<Message Id=\"KVXSC0156E\" Severity=\"ERROR\">\n" + xml_common(thread_) +
@@ -198,20 +198,20 @@ TEST_F(RecordFormat, XmlMessages) {
     EXPECT_EQ(expected, contents());
 
     // A code of technology "dce" names a "vrb" catalog; a short text is INFO.
-    message(ZEL_SVC_SEV_ERROR, 0x106521FA, true, "short");
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_INTERNAL_CHECK_FAILED, true, "short");
     direct(' ');
     std::string out = contents();
     EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;
     EXPECT_NE(std::string::npos, out.find("Catalog=\"vrbbas.cat\" SetId=\"1\" MsgKey=\"106521fa\"")) << out;
 
     // The XML text comes from the same printf as the text form's.
-    message(ZEL_SVC_SEV_ERROR, kSystemCall, true);
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR, true);
     direct(' ', static_cast<const char *>(nullptr), 2);
     out = contents();
     EXPECT_NE(std::string::npos, out.find("[CDATA[KVXSC0156E   The (null) system routine failed: "
                                           "system error code: 2 ]]></LogText>")) << out;
     // A format the engine rejects is the text, unformatted.
-    message(ZEL_SVC_SEV_ERROR, kSystemCall, true, "size %zu");
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR, true, "size %zu");
     direct(' ', static_cast<size_t>(7));
     out = contents();
     EXPECT_NE(std::string::npos, out.find("<LogText><![CDATA[size %zu ]]>")) << out;
@@ -281,7 +281,7 @@ TEST_F(RecordFormat, XmlValuesAreSplitEscapedAndCleaned) {
     }
 
     // Through a whole record: text, parameters, file name and process name.
-    message(ZEL_SVC_SEV_ERROR, kSystemCall, true, "KVXSC0156\"E x]]>%s\x01 %d");
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR, true, "KVXSC0156\"E x]]>%s\x01 %d");
     std::strcpy(header_.procname, "p<&\x02");
     header_.file = const_cast<char *>("f\"<.cc");
     direct(' ', "v]]>\xFF", 5);
@@ -355,7 +355,8 @@ void bounded_on_every_route() {
         }
     }
     // A message: its text is bounded, and so is each XML parameter.
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "b.cc", 1, "%s%d", 0, 0x20, kSystemCall, big.c_str(), 3);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "b.cc", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR,
+                            big.c_str(), 3);
     std::fflush(stdout);
     for (const char *name : {"f", "u", "x", "stdout"}) {
         size_t size = next_record(name).size();
@@ -441,7 +442,7 @@ void hostile_xml_records(const char *xml_out, const char *want_out, unsigned see
         case 0:
         case 1:
             zel_svc_printf_cs_withfile(zelmox_client_svc_handle, i % 2, file.c_str(), i, "%s%d", 0, ZEL_SVC_SEV_ERROR,
-                                       kSystemCall, arg.c_str(), i);
+                                       ZEL_S_SYSTEM_ROUTINE_ERROR, arg.c_str(), i);
             want += "M " + hex(file) + " " + hex(arg) + " " + std::to_string(i) + "\n";
             break;
         default:

@@ -79,13 +79,13 @@ TEST(Callbacks, NotifiedOnlyForLaterRegistrationsAndRemovedOnce) {
     zel_svc_unregister(after, &st);
     EXPECT_EQ((std::vector<std::string>{"+post", "B+post", "-pre", "-post"}), g_events);
 
-    for (unsigned32 want : {0u, 0x106521F9u}) {
+    for (unsigned32 want : {0u, ZEL_S_SVC_CALLBACKS_NOT_REGISTERED}) {
         zel_svc_unregister_callbacks(on_register, on_unregister, nullptr, &st);
         EXPECT_EQ(want, st);
     }
     // The third member takes part in the comparison.
     zel_svc_unregister_callbacks(on_register_b, nullptr, on_level, &st);
-    EXPECT_EQ(0x106521F9u, st);
+    EXPECT_EQ(ZEL_S_SVC_CALLBACKS_NOT_REGISTERED, st);
     EXPECT_EQ(1, zel_svc_g_n_callbacks);
 }
 

@@ -15,8 +15,8 @@ int scaled(int count) {
 
 void write_records(const std::string &writer, int count) {
     for (int i = 0; i < count; ++i)
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR, kSystemCall,
-                                writer.c_str(), i);
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                ZEL_S_SYSTEM_ROUTINE_ERROR, writer.c_str(), i);
 }
 
 // Every line one whole record, none twice, writers * count lines in all.
@@ -126,7 +126,9 @@ TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     zel_svc_handle *handle = component("*.9:FILE:" + dir.file("p_%ld.log") + ";FILE:" + shared);
     start_svctest();
     set_routes("NOTICE:FILE:" + dir.file("n_%ld.log"));
-    auto notice = [] { zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, kNoMemory); };
+    auto notice = [] {
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, ZEL_S_NO_MEMORY);
+    };
     zel_svc__debug(handle, 0, 1, "tok=parent.first");
     notice();
     std::thread busy([handle] {
@@ -202,7 +204,8 @@ TEST(RouteReliability, GoestoCyclesAndLongListsEnd) {
 
 void *log_forever(void *) {
     for (int i = 0;; ++i)
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR, kSystemCall, "w0", i);
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                ZEL_S_SYSTEM_ROUTINE_ERROR, "w0", i);
     return nullptr;
 }
 

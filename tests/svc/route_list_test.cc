@@ -55,14 +55,14 @@ TEST_F(RouteList, SeparatorsAndStreamKinds) {
 }
 
 TEST_F(RouteList, FaultsStopTheBuildAndKeepEarlierRoutes) {
-    EXPECT_EQ(kInvalid, build("STDERR"));  // ':' is required even without a parameter
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build("STDERR"));  // ':' is required even without a parameter
     EXPECT_EQ(0, block_.count);
-    EXPECT_EQ(kInvalid, build("STDOUT:;FILE.3:" + path("x") + ";STDERR:"));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build("STDOUT:;FILE.3:" + path("x") + ";STDERR:"));
     ASSERT_EQ(1, block_.count);
     EXPECT_EQ(ZEL_SVC_ROUTE_STDOUT, route(0)->kind);
-    EXPECT_EQ(kInvalid, build(";STDERR:"));  // a lone ';' first is an empty route
-    EXPECT_EQ(kInvalid, build("."));
-    EXPECT_EQ(kInvalid, build("FILE.:x"));  // one '.' and no second one
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build(";STDERR:"));  // a lone ';' first is an empty route
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build("."));
+    EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build("FILE.:x"));  // one '.' and no second one
     EXPECT_EQ(0u, build("STDERR.1.2:"));    // counts on a stream kind are ignored
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(0)->kind);
 }

@@ -12,9 +12,6 @@
 
 namespace zeltest {
 
-constexpr unsigned32 kSystemCall = 0x3665A09C;  // "KVXSC0156E   The %s system routine failed: ... %d"
-constexpr unsigned32 kNoMemory = 0x3665A097;    // "KVXSC0151E   Memory could not be allocated."
-constexpr unsigned32 kInvalid = 0x106521F7;     // a route or level text that does not parse
 
 inline void start_svctest() {
     unsigned32 st;

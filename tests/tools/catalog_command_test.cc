@@ -50,7 +50,7 @@ TEST(CatalogCommand, CheckListsOnlyConversionsThatDiffer) {
     zeltest::TempDir dir;
     unsigned32 st;
     ASSERT_STREQ("KVXSC0162E   Could not open file %s (system error code: %d).",
-                 zel_msg_get_default_msg(0x3665A0A2, &st));
+                 zel_msg_get_default_msg(ZEL_S_STZ_FILE_OPEN_ERROR, &st));
     std::string check = std::string(ZEL_TOOL) + " catalog check ";
     // Faithful, reordered by position, or missing: accepted.
     Outcome good = run(check + compiled_export(dir, "qpc", {{162, "162 \"%2$d: %1$s\""}, {170, ""}}) + " qpc");

@@ -1,6 +1,7 @@
 // Assertions: a broken internal invariant becomes a FATAL record through the
 // serviceability routes, after which the process aborts.
 #include <zel/msg.h>
+#include <zel/status.h>
 #include <zel/svc.h>
 
 #include <pthread.h>
@@ -16,17 +17,15 @@ zel_svc_subcomp g_assert_table[] = {{"assert", "DCE assertion failures", 0, 0},
                                     {nullptr, nullptr, 0, 0}};
 std::atomic<zel_svc_handle *> g_assert_handle{nullptr};
 
-constexpr unsigned32 kAssertMessage = 0x106521FA;
-
 // The message's text belongs to the message layer's catalogs; without them
 // the record must still name the expression, file and line, so a compiled
 // text stands behind the catalog's.
-const zel_msg_row kAssertText[] = {{kAssertMessage, "Assertion failed: \"%s\" in file %s at line %d."}};
+const zel_msg_row kAssertText[] = {{ZEL_S_INTERNAL_CHECK_FAILED, "Assertion failed: \"%s\" in file %s at line %d."}};
 pthread_once_t g_text_once = PTHREAD_ONCE_INIT;
 
 void define_text() {
     unsigned32 status;
-    if (!zel_msg_get_default_msg(kAssertMessage, &status)) {
+    if (!zel_msg_get_default_msg(ZEL_S_INTERNAL_CHECK_FAILED, &status)) {
         zel_msg_define_msg_table(kAssertText, 1, &status);
     }
 }
@@ -54,7 +53,7 @@ extern "C" void zel___assert(zel_svc_handle *handle, const char *expression, con
         }
     }
     zel_svc_printf_withfile(handle, "core/svcutl/dceassert", 54, "ssd", 0,
-                            ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, kAssertMessage, expression,
+                            ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, ZEL_S_INTERNAL_CHECK_FAILED, expression,
                             file, line);
     // Nothing was written and nothing aborted (no handle could be had, or the
     // message was held back): the failed check must still not go on.

@@ -67,7 +67,7 @@ unsigned32 apply_debug_levels(zel_svc_handle *handle, const char *levels, bool t
             next = item + std::strlen(item);
         }
         if (!apply_item(handle, item, tell_callbacks)) {
-            status = ZEL_SVC_S_INVALID;
+            status = ZEL_S_SVC_BAD_ROUTE_SPEC;
             break;
         }
     }

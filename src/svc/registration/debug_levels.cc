@@ -20,12 +20,12 @@ namespace {
 void set_levels(const char *text, unsigned32 *status, bool tell) {
     char *copy = text ? strdup(text) : nullptr;
     if (!copy) {
-        *status = text ? ZEL_SVC_S_NO_MEMORY : ZEL_SVC_S_INVALID;
+        *status = text ? ZEL_S_SVC_NO_MEMORY : ZEL_S_SVC_BAD_ROUTE_SPEC;
         return;
     }
     char *colon = zel::find_sep(copy, SVC_SEP_CHAR);
     if (!colon) {
-        *status = ZEL_SVC_S_INVALID;
+        *status = ZEL_S_SVC_BAD_ROUTE_SPEC;
         std::free(copy);
         return;
     }
@@ -41,10 +41,10 @@ void set_levels(const char *text, unsigned32 *status, bool tell) {
 }
 
 void debug_routing(const char *text, unsigned32 *status, bool tell) {
-    *status = ZEL_SVC_S_INVALID;
+    *status = ZEL_S_SVC_BAD_ROUTE_SPEC;
     char *copy = text ? strdup(text) : nullptr;
     if (!copy) {
-        if (text) *status = ZEL_SVC_S_NO_MEMORY;
+        if (text) *status = ZEL_S_SVC_NO_MEMORY;
         return;
     }
     char *colon = zel::find_sep(copy, SVC_SEP_CHAR);
@@ -130,7 +130,7 @@ int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
     }
     char *copy = strdup(text);
     if (!copy) {
-        *status = ZEL_SVC_S_NO_MEMORY;
+        *status = ZEL_S_SVC_NO_MEMORY;
         return 0;
     }
     char *routes = zel::find_sep(copy, SVC_SEP_CHAR);

@@ -73,7 +73,7 @@ int zel_svc__add_to_table(zel_svc_handle *handle, unsigned32 *status) {
     auto *grown = static_cast<zel_svc_handle **>(
         std::realloc(zel_svc_g_map, (zel_svc_g_map_size + 1) * sizeof *zel_svc_g_map));
     if (!grown) {
-        zel::set_status(status, zel::kSvcNoMemory);
+        zel::set_status(status, ZEL_S_SVC_NO_MEMORY);
         return 0;
     }
     zel_svc_g_map = grown;
@@ -87,13 +87,13 @@ zel_svc_handle *zel_svc_register2(zel_svc_subcomp *table, const char *component,
     zel::set_status(status, 0);
     zel_svc_handle *handle = alloc_handle(table, component);
     if (!handle) {
-        zel::set_status(status, zel::kSvcNoMemory);
+        zel::set_status(status, ZEL_S_SVC_NO_MEMORY);
         return nullptr;
     }
     if (!zel_svc__add_to_table(handle, status)) {
         std::free(handle->component_name);
         std::free(handle);
-        zel::set_status(status, zel::kSvcNoMemory);
+        zel::set_status(status, ZEL_S_SVC_NO_MEMORY);
         return nullptr;
     }
     notify(&zel_svc_callback::on_register, handle);
@@ -149,7 +149,7 @@ void zel_svc_register_callbacks(zel_svc_register_fn on_register, zel_svc_registe
     auto *grown = static_cast<zel_svc_callback *>(std::realloc(
         zel_svc_g_callbacks, (zel_svc_g_n_callbacks + 1) * sizeof *zel_svc_g_callbacks));
     if (!grown) {
-        zel::set_status(status, zel::kSvcNoMemory);
+        zel::set_status(status, ZEL_S_SVC_NO_MEMORY);
     } else {
         zel_svc_g_callbacks = grown;
         zel_svc_g_callbacks[zel_svc_g_n_callbacks++] = {on_register, on_unregister, on_level};
@@ -161,7 +161,7 @@ void zel_svc_register_callbacks(zel_svc_register_fn on_register, zel_svc_registe
 void zel_svc_unregister_callbacks(zel_svc_register_fn on_register,
                                   zel_svc_register_fn on_unregister, zel_svc_level_fn on_level,
                                   unsigned32 *status) {
-    zel::set_status(status, zel::kSvcCallbacksNotRegistered);
+    zel::set_status(status, ZEL_S_SVC_CALLBACKS_NOT_REGISTERED);
     zel::svc_lock();
     for (int i = 0; i < zel_svc_g_n_callbacks; ++i) {
         if (!same_triple(zel_svc_g_callbacks[i], on_register, on_unregister, on_level)) continue;

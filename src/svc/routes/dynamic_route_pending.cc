@@ -8,7 +8,7 @@ void open_dynamic_route(const char *, const char *, void **entry, void **route_d
                         unsigned32 *status) {
     *entry = nullptr;
     *route_data = nullptr;
-    *status = ZEL_SVC_S_INVALID;
+    *status = ZEL_S_SVC_BAD_ROUTE_SPEC;
 }
 
 // No route is ever connected to an entry while no name can be registered.

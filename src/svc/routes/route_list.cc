@@ -258,7 +258,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
     if (std::strcmp(text.keyword, "GOESTO") == 0) {
         route->target = strdup(text.parameter);
         if (!route->target) {
-            *status = ZEL_SVC_S_NO_MEMORY;
+            *status = ZEL_S_SVC_NO_MEMORY;
             return false;
         }
         route->kind = ZEL_SVC_ROUTE_GOESTO;
@@ -273,14 +273,14 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
             // reported below as no memory, like a failed allocation of the record
         }
         if (!file) {
-            *status = ZEL_SVC_S_NO_MEMORY;
+            *status = ZEL_S_SVC_NO_MEMORY;
             return false;
         }
         route->kind = kind;
         route->target = file;
         mark_file_route(route, kind);
         if (file->references == 1 && !set_up_file(file, text)) {
-            *status = ZEL_SVC_S_NO_MEMORY;
+            *status = ZEL_S_SVC_NO_MEMORY;
             return false;
         }
         return true;  // opened when the first record is written
@@ -290,7 +290,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
     route->keyword = strdup(text.keyword);
     route->parameter = strdup(text.parameter);
     if (!route->keyword || !route->parameter) {
-        *status = ZEL_SVC_S_NO_MEMORY;
+        *status = ZEL_S_SVC_NO_MEMORY;
         return false;
     }
     open_dynamic_route(route->keyword, route->parameter, &route->target, &route->route_data,
@@ -298,7 +298,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
     if (*status == 0) {
         route->kind = ZEL_SVC_ROUTE_DYNAMIC;
         route->open = 1;
-    } else if (*status == ZEL_SVC_S_INVALID) {
+    } else if (*status == ZEL_S_SVC_BAD_ROUTE_SPEC) {
         *status = 0;  // not registered yet: wait at the fallback
         route->target = nullptr;
         route->open = 1;
@@ -331,13 +331,13 @@ void open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
         }
         RouteText text;
         if (!cut_route(route_text, &text)) {
-            *status = ZEL_SVC_S_INVALID;
+            *status = ZEL_S_SVC_BAD_ROUTE_SPEC;
             break;
         }
         auto *route = static_cast<zel_svc_route_t *>(std::calloc(1, sizeof(zel_svc_route_t)));
         if (!route || !append_route(block, route)) {
             std::free(route);
-            *status = ZEL_SVC_S_NO_MEMORY;
+            *status = ZEL_S_SVC_NO_MEMORY;
             break;
         }
         route->kind = fallback;

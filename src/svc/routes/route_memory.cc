@@ -29,7 +29,7 @@ namespace zel {
 void remember_spec(const char *text, unsigned32 *status) {
     char *copy = strdup(text);
     if (!copy) {
-        *status = ZEL_SVC_S_NO_MEMORY;
+        *status = ZEL_S_SVC_NO_MEMORY;
         return;
     }
     if (zel_svc_g_memory_size > 0 && !zel::find_sep(copy, SVC_SEP_CHAR)) {
@@ -49,7 +49,7 @@ void remember_spec(const char *text, unsigned32 *status) {
         std::realloc(zel_svc_g_memory, sizeof(char *) * (zel_svc_g_memory_size + 1)));
     if (!grown) {
         std::free(copy);
-        *status = ZEL_SVC_S_NO_MEMORY;
+        *status = ZEL_S_SVC_NO_MEMORY;
         return;
     }
     zel_svc_g_memory = grown;

@@ -4,14 +4,10 @@
 #ifndef ZEL_SRC_SVC_ROUTES_H
 #define ZEL_SRC_SVC_ROUTES_H
 
+#include <zel/status.h>
 #include <zel/svc.h>
 
 #include <string>
-
-// Status codes of the routing code.
-#define ZEL_SVC_S_NO_MEMORY 0x106521F4u
-#define ZEL_SVC_S_INVALID 0x106521F7u
-#define ZEL_SVC_S_ROUTE_REFUSED 0x106521F8u
 
 // The character that ends a key and separates the fields of a route.
 #define SVC_SEP_CHAR ':'
@@ -33,7 +29,7 @@ const char *remembered_spec(const char *key);
 extern int g_cached_pid;
 
 // Dynamic routes. Until the registry exists every name is unknown: opening
-// answers 0x106521F7 and the route waits at its fallback.
+// answers ZEL_S_SVC_BAD_ROUTE_SPEC and the route waits at its fallback.
 void open_dynamic_route(const char *name, const char *parameter, void **entry,
                         void **route_data, unsigned32 *status);
 void close_dynamic_route(void *entry, void *route_data);
@@ -60,8 +56,8 @@ void for_each_block(Fn fn) {
 char *find_sep(const char *text, int c);
 
 // Applies "name.level,..." to a component's sub-components, telling the
-// level callbacks when asked. 0, or 0x106521F7 at the first bad item (the
-// items before it stay applied).
+// level callbacks when asked. 0, or ZEL_S_SVC_BAD_ROUTE_SPEC at the first bad
+// item (the items before it stay applied).
 unsigned32 apply_debug_levels(zel_svc_handle *handle, const char *levels, bool tell_callbacks);
 
 }  // namespace zel

@@ -61,18 +61,18 @@ void routing_locked(char *text, unsigned32 *status) {
 extern "C" {
 
 void zel_svc_routing(const char *text, unsigned32 *status) {
-    *status = ZEL_SVC_S_INVALID;
+    *status = ZEL_S_SVC_BAD_ROUTE_SPEC;
     if (!text) return;
     zel::svc_lock();
     pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
     char *copy = strdup(text);
     if (!copy) {
-        *status = ZEL_SVC_S_NO_MEMORY;
+        *status = ZEL_S_SVC_NO_MEMORY;
     } else {
         try {
             routing_locked(copy, status);
         } catch (const std::bad_alloc &) {
-            *status = ZEL_SVC_S_NO_MEMORY;
+            *status = ZEL_S_SVC_NO_MEMORY;
         }
         std::free(copy);
     }
@@ -82,7 +82,7 @@ void zel_svc_routing(const char *text, unsigned32 *status) {
 void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
     int index = static_cast<int>((attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4) - 1;
     if (index < 0 || index >= kSeverities) {
-        *status = ZEL_SVC_S_INVALID;
+        *status = ZEL_S_SVC_BAD_ROUTE_SPEC;
         return;
     }
     const char *name = zel_svc_g_code_table[index];
@@ -101,7 +101,7 @@ void zel_svc__fillin(unsigned32 attributes, unsigned32 *status) {
     zel::open_routes(block, ZEL_SVC_ROUTE_DISCARD, route_list, status);
     // An unreadable variable is told once; its block may be filled again at every record.
     static bool told[kSeverities];
-    if (from_environment && *status == ZEL_SVC_S_INVALID && !told[index]) {
+    if (from_environment && *status == ZEL_S_SVC_BAD_ROUTE_SPEC && !told[index]) {
         told[index] = true;
         zel::report_variable(variable, block->count > 0);
     }

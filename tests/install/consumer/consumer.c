@@ -6,7 +6,7 @@
 int main(void) {
     char text[ZEL_ERROR_TEXT_MAX];
     int status;
-    zel_error_inq_text(0x3665A097, text, &status);
+    zel_error_inq_text(ZEL_S_NO_MEMORY, text, &status);
     if (status != 0 || strstr(text, "KVXSC0151E") != text) {
         fprintf(stderr, "unexpected: %s\n", text);
         return 1;
