@@ -17,81 +17,69 @@ bool read_number(const char *&p, int *value) {
     int n = 0;
     for (; is_digit(*p); ++p) {
         int d = *p - '0';
-        if (n > (INT_MAX - d) / 10) return false;
+        if (n >= INT_MAX / 10 && (n > INT_MAX / 10 || d > INT_MAX % 10)) return false;
         n = n * 10 + d;
     }
     *value = n;
     return true;
 }
 
-// What a conversion character is, without length modifiers: its type, the
-// flags it adds, and how a length modifier changes the type.
-enum LetterKind : unsigned char {
-    kNoConversion,
-    kAnyLength,  // c C s S p %: the length changes nothing
-    kInteger,    // d i o u x X: "h", "l", "ll" pick the size
-    kFloating,   // e E f g G: "ll" means long double; "h" or "l" is an error
-};
+enum Length { kNone, kShort, kLong, kLongLong };
+
+// A conversion character: its type after each length modifier (-1: an
+// error) and the flags it adds.
 struct Letter {
-    LetterKind kind;
-    signed char type;  // at int size for integers
+    signed char type[4];  // by Length
     unsigned32 flags;
 };
 
-constexpr Letter letter(char ch) {
+constexpr signed char as_type(int type) { return static_cast<signed char>(type); }
+
+constexpr Letter any_length(int type, unsigned32 flags = 0) {
+    return {{as_type(type), as_type(type), as_type(type), as_type(type)}, flags};
+}
+// Integer types come in pairs (signed, unsigned): short, int, long, long long.
+constexpr Letter integer(int int_type, unsigned32 flags = 0) {
+    return {{as_type(int_type), as_type(int_type + kTypeShort - kTypeInt),
+             as_type(int_type + kTypeLong - kTypeInt), as_type(int_type + kTypeLongLong - kTypeInt)},
+            flags};
+}
+// "ll" means long double; "h" or "l" is an error ("%lf" is not ours).
+constexpr Letter floating(int type, unsigned32 flags = 0) {
+    return {{as_type(type), -1, -1, as_type(type + kTypeLongExp - kTypeExp)}, flags};
+}
+
+// The letter-to-type map.
+constexpr Letter letter(int ch) {
     switch (ch) {
-    case 'c': return {kAnyLength, kTypeChar, 0};
-    case 'C': return {kAnyLength, kTypeWideChar, 0};
-    case 's': return {kAnyLength, kTypeString, 0};
-    case 'S': return {kAnyLength, kTypeWideString, 0};
-    case 'p': return {kAnyLength, kTypePointer, kFlagHexLower | kFlagAlt};
-    case '%': return {kAnyLength, kTypePercent, kFlagPercent};
-    case 'd': case 'i': return {kInteger, kTypeInt, 0};
-    case 'o': return {kInteger, kTypeUInt, kFlagOctal};
-    case 'u': return {kInteger, kTypeUInt, 0};
-    case 'x': return {kInteger, kTypeUInt, kFlagHexLower};
-    case 'X': return {kInteger, kTypeUInt, kFlagHexUpper};
-    case 'e': return {kFloating, kTypeExp, 0};
-    case 'E': return {kFloating, kTypeExp, kFlagUpperFloat};
-    case 'f': return {kFloating, kTypeFixed, 0};
-    case 'g': return {kFloating, kTypeGeneral, 0};
-    case 'G': return {kFloating, kTypeGeneral, kFlagUpperFloat};
-    default: return {kNoConversion, -1, 0};  // "n", "a", "F", the end of the format...
+    case 'c': return any_length(kTypeChar);
+    case 'C': return any_length(kTypeWideChar);
+    case 's': return any_length(kTypeString);
+    case 'S': return any_length(kTypeWideString);
+    case 'p': return any_length(kTypePointer, kFlagHexLower | kFlagAlt);
+    case '%': return any_length(kTypePercent, kFlagPercent);
+    case 'd': case 'i': return integer(kTypeInt);
+    case 'o': return integer(kTypeUInt, kFlagOctal);
+    case 'u': return integer(kTypeUInt);
+    case 'x': return integer(kTypeUInt, kFlagHexLower);
+    case 'X': return integer(kTypeUInt, kFlagHexUpper);
+    case 'e': return floating(kTypeExp);
+    case 'E': return floating(kTypeExp, kFlagUpperFloat);
+    case 'f': return floating(kTypeFixed);
+    case 'g': return floating(kTypeGeneral);
+    case 'G': return floating(kTypeGeneral, kFlagUpperFloat);
+    default: return {{-1, -1, -1, -1}, 0};  // "n", "a", "F", the end of the format...
     }
 }
 
 struct LetterTable {
-    Letter entry[128];
+    Letter entry[256];
     constexpr LetterTable() : entry() {
-        for (int ch = 0; ch < 128; ++ch) entry[ch] = letter(static_cast<char>(ch));
+        for (int ch = 0; ch < 256; ++ch) entry[ch] = letter(ch);
     }
-    const Letter &operator[](char ch) const {
-        unsigned char u = static_cast<unsigned char>(ch);
-        return entry[u < 128 ? u : 0];
-    }
+    const Letter &operator[](char ch) const { return entry[static_cast<unsigned char>(ch)]; }
 };
 constexpr LetterTable kLetters;
-
-enum Length { kNone, kShort, kLong, kLongLong };
-
-// The type of a conversion character after length modifiers; -1 when the
-// pair is not a conversion ("%lf" is not ours).
-int type_with_length(const Letter &l, Length len) {
-    // Integer types come in pairs (signed, unsigned): short, int, long, long long.
-    static const int kIntegerStep[] = {0, kTypeShort - kTypeInt, kTypeLong - kTypeInt,
-                                       kTypeLongLong - kTypeInt};
-    switch (l.kind) {
-    case kAnyLength:
-        return l.type;
-    case kInteger:
-        return l.type + kIntegerStep[len];
-    case kFloating:
-        if (len == kShort || len == kLong) return -1;
-        return len == kLongLong ? l.type + (kTypeLongExp - kTypeExp) : l.type;
-    default:
-        return -1;
-    }
-}
 
 // "n$" names the value's argument; digits without "$" are really flags and
 // width, and are read again as those.
@@ -165,14 +153,15 @@ bool read_precision(const char *&p, zel_fmt_conv *c, unsigned32 &flags) {
 bool read_length(const char *&p, Length &len, unsigned32 &flags) {
     for (;; ++p) {
         char ch = *p;
-        if (ch == 'h' && len == kNone) {
+        if (ch == 'h') {
+            if (len != kNone) return false;
             len = kShort;
-        } else if (ch == 'l' && (len == kNone || len == kLong)) {
+        } else if (ch == 'l') {
+            if (len == kShort || len == kLongLong) return false;
             len = len == kNone ? kLong : kLongLong;
-        } else if ((ch == 'L' || ch == 'q') && len == kNone) {
+        } else if (ch == 'L' || ch == 'q') {
+            if (len != kNone) return false;
             len = kLongLong;
-        } else if (ch == 'h' || ch == 'l' || ch == 'L' || ch == 'q') {
-            return false;
         } else {
             break;
         }
@@ -184,7 +173,7 @@ bool read_length(const char *&p, Length &len, unsigned32 &flags) {
 
 bool read_conversion_character(const char *&p, Length len, zel_fmt_conv *c, unsigned32 &flags) {
     const Letter &l = kLetters[*p];
-    int type = type_with_length(l, len);
+    int type = l.type[len];
     if (type < 0) return false;
     c->type = type;
     c->flags = flags | l.flags;
@@ -199,18 +188,18 @@ const char *read_conversion(const char *p, zel_fmt_conv *c) {
     c->width = 0;
     c->precision = 0;
 
-    // Most conversions are a bare letter ("%s", "%d"), or "l" and an integer
-    // letter ("%ld"): no steps needed.
+    // Most conversions are a bare letter ("%s", "%d"), or "l" and a letter
+    // ("%ld"): no steps needed.
     const Letter &first = kLetters[*p];
-    if (first.kind != kNoConversion) {
-        c->type = first.type;
+    if (first.type[kNone] >= 0) {
+        c->type = first.type[kNone];
         c->flags = first.flags;
         return p + 1;
     }
     if (*p == 'l') {
         const Letter &second = kLetters[p[1]];
-        if (second.kind == kInteger) {
-            c->type = type_with_length(second, kLong);
+        if (second.type[kLong] >= 0) {
+            c->type = second.type[kLong];
             c->flags = second.flags | kFlagLong;
             return p + 2;
         }
