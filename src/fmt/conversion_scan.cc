@@ -171,7 +171,7 @@ bool read_length(const char *&p, Length &len, unsigned32 &flags) {
     return true;
 }
 
-bool read_conversion_character(const char *&p, Length len, zel_fmt_conv *c, unsigned32 &flags) {
+bool read_conversion_character(const char *&p, Length len, zel_fmt_conv *c, unsigned32 flags) {
     const Letter &l = kLetters[*p];
     int type = l.type[len];
     if (type < 0) return false;
