@@ -1,6 +1,7 @@
 # The formatting engine: parse, argument numbering and fetching, the render
 # pass and its renderers, and the exported families.
 target_sources(zel_obj PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/conversion_scan.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_parse.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_arguments.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_render.cc
@@ -12,6 +13,7 @@ target_sources(zel_obj PRIVATE
 # The parse and render passes are the hot path of every record; they gain
 # measurably from the wider inlining and unrolling of -O3.
 set_source_files_properties(
+  ${CMAKE_CURRENT_LIST_DIR}/conversion_scan.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_parse.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_render.cc
   ${CMAKE_CURRENT_LIST_DIR}/render_text.cc

@@ -1,9 +1,11 @@
-// zel catalog export and check run as a program, and their conversion lists.
+// zel catalog export and check run as a program, and the tool's readers of
+// conversions: the lists it compares and the words zel log matches.
 #include <nl_types.h>
 
 #include <sstream>
 
 #include "conversions.h"
+#include "log_args.h"
 #include "tool_run.h"
 
 namespace {
@@ -92,16 +94,47 @@ std::string list(const char *text) { return format_conversions(printf_conversion
 
 TEST(Conversions, KindsInArgumentOrderOrByPosition) {
     const std::pair<const char *, const char *> lists[] = {
-        {"open %s failed: %d", "%s %d"}, {"100%% done, %m", "-"}, {"%-10.3s%%", "%s"}, {"%*d %*.*s", "* %d * * %s"},
+        {"open %s failed: %d", "%s %d"}, {"100%% done, %5%", "-"}, {"%-10.3s%%", "%s"}, {"%*d %*.*s", "* %d * * %s"},
         // Positional arguments compare by position; malformed ones never match.
         {"%1$s and again %1$s", "%s"}, {"%2$s", "? %s"}, {"%2$.*1$s", "* %s"}, {"%1$s %1$d", "%s|d"},
-        {"%s 100%", "%s !%"}, {"%y", "!%y"}, {"%99999$s", "!%99999$"}};
+        {"%s 100%", "%s !%"}, {"%y", "!%y"}, {"%4097$s", "!%4097$s"},
+        // What the engine refuses is malformed here too.
+        {"%m %n %lf %hhu %zu %*1$d", "!%m !%n !%lf !%hhu !%zu !%*1$d"}};
     for (const auto &[text, want] : lists) EXPECT_EQ(want, list(text)) << text;
-    EXPECT_EQ("%ld %lld %hhu %Lf %qd %jd %zu %td %S %C %p", list("%ld %lld %hhu %Lf %qd %jd %zu %td %S %C %p"));
+    EXPECT_EQ("%ld %lld %Lf %qd %S %C %p", list("%ld %lld %Lf %qd %S %C %p"));
     EXPECT_NE(list("%d"), list("%ld"));
     EXPECT_NE(list("%s %d"), list("%d %s"));
 
     EXPECT_EQ(list("%s ... %d"), list("%2$d ... %1$s"));
+}
+
+// The words of zel log: what each conversion takes, or why the text is refused.
+TEST(LogArguments, WordsMatchTheConversions) {
+    struct Case {
+        const char *text;
+        std::vector<const char *> words;
+        const char *result;  // the argument types, or the reason
+    } cases[] = {
+        {"%-20s|%lu|%hx|%c", {"a", "7", "ff", "z"}, "%s%lu%hx%c"},
+        {"100%% %5%", {}, ""},
+        {"%d %1$s", {"1", "a"}, "positional conversions are not supported"},
+        {"%.*s", {"1", "a"}, "conversion '%.*s' takes more than one value"},
+        {"%lf", {"1"}, "conversion '%lf' is not supported"},
+        {"%s %n", {"a", "1"}, "conversion '%n' is not supported"},
+        {"%hhd", {"1"}, "conversion '%hhd' is not supported"},
+        {"%ls", {"a"}, "conversion '%ls' is not supported"},
+        {"%hd", {"32768"}, "argument 1 ('32768') is not a value of %hd"},
+        {"%s %d", {"a"}, "the message takes 2 argument(s), 1 given"},
+    };
+    for (const Case &c : cases) {
+        std::vector<zeltool::LogArg> args;
+        std::string argtypes, why;
+        std::vector<char *> words;
+        for (const char *w : c.words) words.push_back(const_cast<char *>(w));
+        bool ok = zeltool::match_log_args(c.text, static_cast<int>(words.size()), words.data(), &args,
+                                          &argtypes, &why);
+        EXPECT_EQ(c.result, ok ? argtypes : why) << c.text;
+    }
 }
 
 }  // namespace

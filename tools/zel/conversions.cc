@@ -1,13 +1,18 @@
-// Lists the arguments a printf format consumes, by position, reading
-// conversions the way the C library's printf does.
+// Lists the arguments a printf format consumes, by position, reading each
+// conversion with the formatting engine's own scanner.
 #include "conversions.h"
 
 #include <cstring>
 
+#include "fmt/conversion_scan.h"
+#include "fmt/fmt_internal.h"
+
 namespace zeltool {
 namespace {
 
-constexpr size_t kMaxPosition = 4096;  // the C library's NL_ARGMAX
+// Higher argument numbers are refused, so that a damaged text cannot make
+// the list huge.
+constexpr size_t kMaxPosition = 4096;
 
 class Collector {
 public:
@@ -36,40 +41,20 @@ private:
     size_t next_ = 0;
 };
 
-// Reads "N$" at p; returns N (1..kMaxPosition) and moves p past it, or
-// returns 0 and leaves p alone.
-size_t read_position(const char *&p) {
-    const char *q = p;
-    size_t n = 0;
-    while (*q >= '0' && *q <= '9' && n <= kMaxPosition) n = n * 10 + (*q++ - '0');
-    if (q == p || *q != '$' || n == 0 || n > kMaxPosition) return 0;
-    p = q + 1;
-    return n;
+// The length modifiers and letter as written: "ld", "Lf", "s".
+std::string kind_of(const zel_fmt_conv &conv) {
+    const char *p = conv.end - 1;
+    while (std::strchr("hlLq", p[-1])) --p;
+    return std::string(p, conv.end);
 }
 
-void skip_digits(const char *&p) {
-    while (*p >= '0' && *p <= '9') ++p;
-}
-
-// A '*' width or precision at p consumes an int argument.
-void read_star(const char *&p, Collector &out) {
-    if (*p == '*') {
-        ++p;
-        out.add(read_position(p), "*");
-    } else {
-        skip_digits(p);
-    }
-}
-
-std::string read_length(const char *&p) {
-    for (const char *modifier : {"hh", "ll", "h", "l", "L", "q", "j", "z", "t"}) {
-        size_t n = std::strlen(modifier);
-        if (std::strncmp(p, modifier, n) == 0) {
-            p += n;
-            return modifier;
-        }
-    }
-    return "";
+// Positions of the value and of its "*" arguments; 0 for the next in order.
+bool read_positions(const zel_fmt_conv &conv, size_t *width, size_t *precision, size_t *value) {
+    auto position = [](bool given, int number) { return given ? static_cast<size_t>(number) : 0; };
+    *width = position(conv.flags & zel::kFlagWidthArgNum, conv.width);
+    *precision = position(conv.flags & zel::kFlagPrecArgNum, conv.precision);
+    *value = position(conv.flags & zel::kFlagValueNum, conv.argnum);
+    return *width <= kMaxPosition && *precision <= kMaxPosition && *value <= kMaxPosition;
 }
 
 }  // namespace
@@ -78,29 +63,27 @@ std::vector<std::string> printf_conversions(const char *text) {
     Collector out;
     const char *p = text;
     while ((p = std::strchr(p, '%')) != nullptr) {
-        const char *start = p++;
-        if (*p == '%') {
-            ++p;
+        const char *start = p;
+        zel_fmt_conv conv;
+        size_t width, precision, value;
+        if (!zel::scan_conversion(start, &conv) || !read_positions(conv, &width, &precision, &value)) {
+            p = conv.end ? conv.end : rejected_end(start);
+            out.add(0, "!" + std::string(start, p));
             continue;
         }
-        size_t position = read_position(p);
-        while (*p && std::strchr("-+ #0'I", *p)) ++p;
-        read_star(p, out);
-        if (*p == '.') {
-            ++p;
-            read_star(p, out);
-        }
-        std::string kind = read_length(p);
-        if (*p == 'm') {
-            ++p;  // the text of errno: no argument
-        } else if (*p && std::strchr("diouxXeEfFgGaAcspnCS", *p)) {
-            out.add(position, kind + *p++);
-        } else {
-            if (*p) ++p;
-            out.add(position, "!" + std::string(start, p));
-        }
+        p = conv.end;
+        if (conv.type == zel::kTypePercent) continue;  // consumes nothing
+        if (conv.flags & zel::kFlagWidthArg) out.add(width, "*");
+        if (conv.flags & zel::kFlagPrecArg) out.add(precision, "*");
+        out.add(value, kind_of(conv));
     }
     return out.finish();
+}
+
+const char *rejected_end(const char *percent) {
+    const char *p = percent + 1;
+    p += std::strspn(p, "0123456789$.*-+ #'hlLqjzt");
+    return *p ? p + 1 : p;
 }
 
 std::string format_conversions(const std::vector<std::string> &list) {

@@ -1,5 +1,5 @@
-// Reads the conversions of a message text the way printf does and turns the
-// command's words into values of the matching types.
+// Reads the conversions of a message text with the formatting engine's own
+// scanner and turns the command's words into values of the matching types.
 #include "log_args.h"
 
 #include <cerrno>
@@ -7,51 +7,63 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "conversions.h"
+#include "fmt/conversion_scan.h"
+#include "fmt/fmt_internal.h"
+
 namespace zeltool {
 namespace {
 
 struct Conversion {
-    std::string length;  // "", "hh", "h" or "l"
+    std::string length;  // "", "h" or "l"
     char letter;
 };
 
-// The conversions of text in order; false with a reason at one the command
-// cannot fill from a word.
+// The conversions of text in order, read as the formatting engine reads them;
+// false with a reason at one the command cannot fill from a word.
 bool read_conversions(const char *text, std::vector<Conversion> *out, std::string *why) {
-    // A "N$" anywhere means positional arguments, which are not supported.
-    for (const char *p = std::strchr(text, '%'); p; p = std::strchr(p + (p[1] == '%' ? 2 : 1), '%')) {
-        size_t digits = std::strspn(p + 1, "0123456789");
-        if (digits && p[1 + digits] == '$') {
+    std::vector<zel_fmt_conv> read;
+    const char *bad = nullptr;
+    for (const char *p = std::strchr(text, '%'); p; p = std::strchr(p, '%')) {
+        zel_fmt_conv conv;
+        if (!zel::scan_conversion(p, &conv)) {
+            if (!bad) bad = p;
+            ++p;
+            continue;
+        }
+        read.push_back(conv);
+        p = conv.end;
+    }
+    // Positional arguments are reported first: no word order could fill them.
+    for (const zel_fmt_conv &conv : read) {
+        if (conv.flags & (zel::kFlagValueNum | zel::kFlagWidthArgNum | zel::kFlagPrecArgNum)) {
             *why = "positional conversions are not supported";
             return false;
         }
     }
-    for (const char *p = std::strchr(text, '%'); p; p = std::strchr(p, '%')) {
-        const char *start = p++;
-        if (*p == '%') {
-            ++p;
-            continue;
+    if (bad) {
+        *why = "conversion '" + std::string(bad, rejected_end(bad)) + "' is not supported";
+        return false;
+    }
+    constexpr unsigned32 kAnyLength = zel::kFlagShort | zel::kFlagLong | zel::kFlagLongLong;
+    for (const zel_fmt_conv &conv : read) {
+        if (conv.type == zel::kTypePercent) continue;
+        std::string conversion(conv.start, conv.end);
+        if (conv.flags & (zel::kFlagWidthArg | zel::kFlagPrecArg)) {
+            *why = "conversion '" + conversion + "' takes more than one value";
+            return false;
         }
-        p += std::strspn(p, "-+ #0'");
-        p += std::strspn(p, "0123456789");
-        if (*p == '.') p += 1 + std::strspn(p + 1, "0123456789");
-        if (*p == '*') {
-            *why = "conversion '" + std::string(start, p + 1) + "' takes more than one value";
+        bool integer = conv.type >= zel::kTypeShort && conv.type <= zel::kTypeULong;
+        bool plain = (conv.type == zel::kTypeChar || conv.type == zel::kTypeString) &&
+                     !(conv.flags & kAnyLength);
+        if (!integer && !plain) {
+            *why = "conversion '" + conversion + "' is not supported";
             return false;
         }
         Conversion c;
-        if (p[0] == 'h' && p[1] == 'h') c.length = "hh";
-        else if (p[0] == 'h' || p[0] == 'l') c.length = std::string(1, p[0]);
-        p += c.length.size();
-        c.letter = *p;
-        bool integer = c.letter && std::strchr("diuxXo", c.letter);
-        bool plain = c.length.empty() && c.letter && std::strchr("sc", c.letter);
-        if (!integer && !plain) {
-            *why = "conversion '" + std::string(start, *p ? p + 1 : p) + "' is not supported";
-            return false;
-        }
+        c.length = conv.flags & zel::kFlagShort ? "h" : conv.flags & zel::kFlagLong ? "l" : "";
+        c.letter = conv.end[-1];
         out->push_back(c);
-        ++p;
     }
     return true;
 }
@@ -70,9 +82,6 @@ bool read_number(const char *word, const Conversion &c, LogArg *arg) {
     } else if (c.length == "h") {
         min = is_signed ? SHRT_MIN : 0;
         max = is_signed ? SHRT_MAX : USHRT_MAX;
-    } else if (c.length == "hh") {
-        min = is_signed ? SCHAR_MIN : 0;
-        max = is_signed ? SCHAR_MAX : UCHAR_MAX;
     } else {
         min = is_signed ? INT_MIN : 0;
         max = is_signed ? INT_MAX : UINT_MAX;

@@ -4,7 +4,6 @@
 #include <zel/msg.h>
 #include <zel/svc.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -18,6 +17,8 @@
 
 #include <jrnmsg/lyr.h>
 
+#include "fmt/conversion_scan.h"
+#include "fmt/fmt_internal.h"
 #include "svc/routes/log_file.h"
 #include "svc/routes/routes.h"
 
@@ -36,60 +37,58 @@ char *find_sep(const char *text, int c) {
 
 namespace {
 
-// Reads the digits of a width or precision; -1 past kMaxFieldWidth.
-constexpr long kMaxFieldWidth = 4096;
-long read_field_width(const char **p) {
-    long value = 0;
-    for (; **p >= '0' && **p <= '9'; ++*p) {
-        if (value <= kMaxFieldWidth) value = value * 10 + (**p - '0');
+// The text of one conversion of a file name pattern, rendered by the engine
+// with the process id as the pattern's only argument: any integer conversion
+// is the process id (whole, whatever its length modifier) and "%%" a percent
+// sign. False for any other conversion ("%s", "%2$d", "%*d"...): no argument
+// could fill it, and it is kept as written.
+bool render_pattern_conversion(zel_fmt_conv conv, long pid, std::string &out) {
+    zel_fmt_arg args[2] = {};
+    if (conv.type == kTypePercent) {
+        args[1].value.u = '%';
+    } else if (conv.type >= kTypeShort && conv.type <= kTypeULongLong) {
+        bool is_signed = conv.type == kTypeShort || conv.type == kTypeInt ||
+                         conv.type == kTypeLong || conv.type == kTypeLongLong;
+        conv.type = is_signed ? kTypeLongLong : kTypeULongLong;
+        args[1].value.u = static_cast<uint64_t>(static_cast<int64_t>(pid));
+    } else {
+        return false;
     }
-    return value <= kMaxFieldWidth ? value : -1;
-}
-
-// Expands one integer conversion starting after its '%' with the process id,
-// as printf would: flags, width, precision and any length modifier. Returns
-// the end of the conversion, or null when it is not one (then it is kept as
-// written).
-const char *expand_pid_conversion(const char *p, long pid, std::string &out) {
-    const char *flags = p;
-    while (*p && std::strchr("-+ #0", *p)) ++p;
-    std::string spec(flags, static_cast<size_t>(p - flags));
-    if (*p >= '0' && *p <= '9') {
-        long width = read_field_width(&p);
-        if (width < 0) return nullptr;
-        spec += std::to_string(width);
-    }
-    if (*p == '.') {
-        ++p;
-        long precision = read_field_width(&p);
-        if (precision < 0) return nullptr;
-        spec += '.' + std::to_string(precision);
-    }
-    while (*p && std::strchr("hljzt", *p)) ++p;  // the value is passed as a long
-    if (!*p || !std::strchr("diouxX", *p)) return nullptr;
-    std::string format = "%" + spec + "l" + *p;
-    char digits[2 * kMaxFieldWidth + 32];
-    int n = std::snprintf(digits, sizeof digits, format.c_str(), pid);
-    if (n < 0) return nullptr;
-    out.append(digits, std::min(static_cast<size_t>(n), sizeof digits - 1));
-    return p;
+    if (conv.argnum > 1 || (conv.flags & (kFlagWidthArg | kFlagPrecArg))) return false;
+    conv.argnum = 1;
+    // Widths and precisions are capped as in a record, so the text is never
+    // longer than the cap and a prefix and the digits.
+    size_t at = out.size();
+    out.resize(at + kRecordWidthCap + 32);
+    Sink sink{&out[at], out.size() - at};
+    sink.cap = kRecordWidthCap;
+    int64_t n = conv.type == kTypePercent ? render_char(nullptr, &conv, args, sink)
+                : conv.type == kTypeLongLong ? render_signed(&conv, args, sink)
+                                             : render_unsigned(&conv, args, sink);
+    out.resize(at + static_cast<size_t>(sink.pos - &out[at]));
+    return n >= 0;
 }
 
 }  // namespace
 
 std::string expand_file_pattern(const char *pattern, long pid) {
     std::string out;
-    for (const char *p = pattern; *p; ++p) {
-        if (*p != '%') {
-            out += *p;
-        } else if (p[1] == '%') {
-            out += '%';
-            ++p;
-        } else if (const char *end = expand_pid_conversion(p + 1, pid, out)) {
-            p = end;
-        } else {
-            out += '%';  // not a process-id conversion: kept as written
+    for (const char *p = pattern; *p;) {
+        const char *percent = std::strchr(p, '%');
+        if (!percent) {
+            out += p;
+            break;
         }
+        out.append(p, static_cast<size_t>(percent - p));
+        zel_fmt_conv conv;
+        const char *end = scan_conversion(percent, &conv);
+        if (!end) {
+            out += '%';  // the engine rejects it: kept as written
+            p = percent + 1;
+            continue;
+        }
+        if (!render_pattern_conversion(conv, pid, out)) out.append(percent, static_cast<size_t>(end - percent));
+        p = end;
     }
     return out;
 }

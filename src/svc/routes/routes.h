@@ -40,8 +40,10 @@ inline bool is_file_kind(int kind) {
            kind == ZEL_SVC_ROUTE_XMLFILE;
 }
 
-// A file name pattern with "%d"/"%ld" (and "%i", "%u", "%li", "%lu") replaced
-// by the process id and "%%" by "%"; any other '%' is kept as written.
+// A file name pattern with every integer conversion ("%ld", "%d", "%05x"...)
+// replaced by the process id and "%%" by "%", as the formatting engine reads
+// and renders them; any other conversion, or a '%' the engine rejects, is kept
+// as written.
 std::string expand_file_pattern(const char *pattern, long pid);
 
 // Calls fn(block, is_severity_block) for the five severity blocks in order,
