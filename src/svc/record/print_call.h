@@ -4,7 +4,7 @@
 #define ZEL_SRC_SVC_PRINT_CALL_H
 
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <stdarg.h>
 

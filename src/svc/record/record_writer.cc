@@ -1,7 +1,7 @@
 // The two record writers: the direct writer formats a local-code-page text
 // for each stream; the context writer writes the text converted once per call.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdio>
 #include <cstdlib>
