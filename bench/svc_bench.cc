@@ -2,6 +2,7 @@
 // unlock) and with spdlog's file sink, plain and under the same fcntl lock;
 // and the cost of records that go nowhere.
 #include <zel/zel.h>
+#include <zel/svc_internal.h>
 
 #include <benchmark/benchmark.h>
 #include <spdlog/sinks/basic_file_sink.h>

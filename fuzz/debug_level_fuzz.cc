@@ -1,11 +1,12 @@
 // Fuzz target of debug specifications: the first byte chooses the entry
 // (levels, levels and routes, or the SVC_<COMPONENT>_DBG set-up), the rest is
 // the text. Levels must stay 0..9; file routes land in a temporary directory.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <stdlib.h>
 
 #include "route_fuzz_support.h"
+#include "svc/core/core_state.h"
 
 namespace {
 
@@ -37,19 +38,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     case 3: zel_svc_debug_routing_nocb(text.c_str(), &st); break;
     default:
         setenv("SVC_FZ_DBG", ("fz:" + text).c_str(), 1);
-        pthread_mutex_lock(&zel_svc_g_mutex);
+        zel::svc_lock();
         g_handle->debug_filled = 0;
         zel_svc__debug_fillin(g_handle, &st);
-        pthread_mutex_unlock(&zel_svc_g_mutex);
+        zel::svc_unlock();
         break;
     }
     for (zel_svc_subcomp *row = g_table; row->name; ++row)
         if (row->level > 9) abort();
-    pthread_mutex_lock(&zel_svc_g_mutex);
+    zel::svc_lock();
     routefuzz::exercise(&g_handle->debug_routes);
     zel_svc__close_routes(&g_handle->debug_routes);
     g_handle->debug_filled = 0;
     routefuzz::reset_files();
-    pthread_mutex_unlock(&zel_svc_g_mutex);
+    zel::svc_unlock();
     return 0;
 }

@@ -4,7 +4,7 @@
 #ifndef ZEL_FUZZ_ROUTE_FUZZ_SUPPORT_H
 #define ZEL_FUZZ_ROUTE_FUZZ_SUPPORT_H
 
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <dirent.h>
 #include <stdint.h>

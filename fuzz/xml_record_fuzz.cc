@@ -6,6 +6,7 @@
 // Input: a byte of choices, four bytes of width, then NUL-separated pieces:
 // argument, second argument, file name, process name, literal trace text.
 #include <zel/zel.h>
+#include <zel/svc_internal.h>
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -4,7 +4,6 @@
 
 #include <jrnmsg/lyr.h>
 #include <zel/base.h>
-#include <zel/svc.h>
 
 ZEL_BEGIN_C
 
@@ -116,21 +115,6 @@ ZEL_EXPORT lyr_loc_t zelsvc_get_locale(void);
 /* The process locale name: empty until some thread has asked for its locale. */
 ZEL_EXPORT const char *zelsvc_get_locale_name(void);
 
-/* Start-up, once per program: brings up serviceability, sets the locale from
- * the environment, extends NLSPATH with the installation's message directory,
- * records `ident` as the program name and registers the components qpc, qpd
- * and qpi. useUtf8 chooses UTF-8 (non-zero) or the local code page as the
- * services' default code set. 1 on success or when already done, 0 when
- * serviceability could not be set up. */
-ZEL_EXPORT int zelmsg_init(const char *ident, int useUtf8);
-
-/* Adds `count` rows of a message table and registers the component's
- * sub-component table, storing its handle in *handle. */
-ZEL_EXPORT void zelmsg_init_catalog(const char *component, zel_svc_subcomp *svc_table,
-                                    const zel_msg_row *table, unsigned32 count,
-                                    zel_svc_handle **handle, unsigned32 *status);
-/* Does nothing: the message layer is never torn down. */
-ZEL_EXPORT void zelmsg_shutdown(void);
 /* Frees a text returned by the message getters. */
 ZEL_EXPORT void zelmsg_free(void *text);
 /* The text of a code in a named locale, in UTF-8: a catalog copy (*allocated

@@ -1,4 +1,5 @@
-/* Umbrella header: declares the whole C interface of libzel. */
+/* Umbrella header: declares the whole C interface of libzel that programs
+ * use. The serviceability core's internals are in <zel/svc_internal.h>. */
 #ifndef ZEL_ZEL_H
 #define ZEL_ZEL_H
 
@@ -7,6 +8,7 @@
 #include <zel/msg.h>
 #include <zel/fmt.h>
 #include <zel/svc.h>
+#include <zel/startup.h>
 #include <zel/file.h>
 #include <zel/utc.h>
 

@@ -2,8 +2,8 @@
 // serviceability, adopt the user's locale, make the product's catalogs
 // findable and register its three message components.
 #include <zel/file.h>
-#include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/startup.h>
+#include <zel/svc_internal.h>
 
 #include <syslog.h>
 

@@ -15,6 +15,7 @@ libdir=$(dirname "$(find "$prefix" -name 'libzel.so.1' | head -n 1)")
 for lib in libzel.so libjrnmsg.so libkmt7qcks.so; do
   test -L "$libdir/$lib" || { echo "missing link $lib"; exit 1; }
 done
+test -f "$prefix/include/zel/svc_internal.h" || { echo "svc_internal.h not installed"; exit 1; }
 
 # Every run path of an installed file is relative to the file itself; the
 # tool and libzel must have one.

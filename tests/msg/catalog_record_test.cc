@@ -1,5 +1,7 @@
 // Records of messages whose catalog texts do not read the arguments the
 // call passes: the compiled text stands in, in both code-set roads.
+#include <zel/svc_internal.h>
+
 #include <csignal>
 
 #include <sys/resource.h>

@@ -1,4 +1,6 @@
 // Registration, the component table, callbacks, program and severity names.
+#include <zel/svc_internal.h>
+
 #include "support/test_support.h"
 
 namespace {

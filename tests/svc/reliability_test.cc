@@ -1,6 +1,7 @@
 // Many writers of one log file: threads, processes, rotation, fork, cancellation.
 #include <regex>
 
+#include "svc/core/core_state.h"
 #include "svc_test_util.h"
 
 namespace {
@@ -226,8 +227,8 @@ TEST(Cancellation, CancelledLoggerLeavesTheMutexFree) {
         pthread_cancel(thread);
         ASSERT_EQ(0, pthread_join(thread, &result));
         EXPECT_EQ(PTHREAD_CANCELED, result);
-        ASSERT_EQ(0, pthread_mutex_trylock(&zel_svc_g_mutex)) << "round " << round;
-        pthread_mutex_unlock(&zel_svc_g_mutex);
+        ASSERT_TRUE(zel::svc_trylock()) << "round " << round;
+        zel::svc_unlock();
     }
     // The next record is written, and none of those before was torn.
     write_records("w1", 1);

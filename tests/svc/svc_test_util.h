@@ -3,6 +3,7 @@
 #define ZEL_TESTS_SVC_SVC_TEST_UTIL_H
 
 #include <zel/zel.h>
+#include <zel/svc_internal.h>
 
 #include <gtest/gtest.h>
 

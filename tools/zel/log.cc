@@ -1,6 +1,7 @@
 // zel log SEVERITY CODE [ARG...]: writes a message of component qpc through
 // the configured routes, as the product's programs do.
 #include <zel/zel.h>
+#include <zel/svc_internal.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // The library's own components qpc, qpd and qpi and their registration.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include "msg/failure_report.h"
 #include "msg/status_codes.h"

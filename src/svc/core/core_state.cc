@@ -1,7 +1,7 @@
 // The serviceability core's process-wide state: its mutex and once-only
 // initialisation, SVC_BRIEF, the program name, and the name tables.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -48,6 +48,13 @@ void svc_lock() {
     svc_setup();
     pthread_mutex_lock(&zel_svc_g_mutex);
     g_owner.store(pthread_self(), std::memory_order_relaxed);
+}
+
+bool svc_trylock() {
+    svc_setup();
+    if (pthread_mutex_trylock(&zel_svc_g_mutex) != 0) return false;
+    g_owner.store(pthread_self(), std::memory_order_relaxed);
+    return true;
 }
 
 bool svc_locked_by_this_thread() {

@@ -17,6 +17,8 @@ bool svc_is_setup();
 // Takes and releases zel_svc_g_mutex (initialising the core first).
 void svc_lock();
 void svc_unlock();
+// Takes the mutex only if no thread holds it; true when taken.
+bool svc_trylock();
 // True when the calling thread took the mutex with svc_lock and holds it.
 bool svc_locked_by_this_thread();
 

@@ -1,7 +1,7 @@
 // Keeping log files and the serviceability mutex consistent across fork: the
 // mutex is held and every stream flushed before the fork; the child renews its
 // process id and moves to its own files when their names hold the process id.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdio>
 #include <new>

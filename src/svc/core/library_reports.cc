@@ -2,7 +2,7 @@
 // library's own component qpc, through its routes. Installed when qpc is
 // registered.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 // the filter, the routes of its severity (or its component's debug routes),
 // the standard-error copy, and then the abort or exit its attribute word asks.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdio>
 #include <cstdlib>

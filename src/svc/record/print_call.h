@@ -6,7 +6,7 @@
 
 #include <zel/fmt.h>
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <stdarg.h>
 #include <stdio.h>

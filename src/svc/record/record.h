@@ -3,7 +3,7 @@
 #ifndef ZEL_SRC_SVC_RECORD_RECORD_H
 #define ZEL_SRC_SVC_RECORD_RECORD_H
 
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <stdio.h>
 

@@ -1,7 +1,7 @@
 // The bytes around a record's text: the text and XML prefixes of messages and
 // traces, and their endings.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 #include <zel/utc.h>
 
 #include <cstdio>

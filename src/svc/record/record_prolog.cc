@@ -1,7 +1,7 @@
 // The record header: built once per message or trace, at the first moment a
 // destination, the filter or the standard-error copy needs it.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 #include <zel/utc.h>
 
 #include <cstdio>

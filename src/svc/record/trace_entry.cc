@@ -2,7 +2,7 @@
 // through its component's debug routes when the sub-component's level is high
 // enough. No filter, no standard-error copy, no abort or exit.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include "svc/core/core_state.h"
 #include "svc/record/print_call.h"

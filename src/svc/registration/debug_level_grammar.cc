@@ -1,6 +1,6 @@
 // Debug level specifications: "name.level,..." where name is a sub-component
 // of the component or "*" for all of them, and level is 0 to 9.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cctype>
 #include <cstdlib>

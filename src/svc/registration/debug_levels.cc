@@ -2,7 +2,7 @@
 // (zel_svc_debug_set_levels, zel_svc_debug_routing) or, on first use, from a
 // remembered specification or SVC_<COMPONENT>_DBG.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cctype>
 #include <cstdlib>

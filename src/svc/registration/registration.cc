@@ -1,6 +1,6 @@
 // The component table and the callback registry: registering and removing
 // components, and notifying the callbacks of each.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdlib>
 #include <cstring>

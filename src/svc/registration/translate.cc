@@ -1,7 +1,7 @@
 // Sub-component descriptions in the user's language: the catalog texts of
 // their message ids replace the compiled descriptions, once per handle.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // to still be the file at their name, rotated after a fixed number of records
 // counted in the file itself (so that every process writing it agrees), and
 // sent to the route's fallback while they cannot be used, tried again each second.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cerrno>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #ifndef ZEL_SRC_SVC_LOG_FILE_H
 #define ZEL_SRC_SVC_LOG_FILE_H
 
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdint>
 

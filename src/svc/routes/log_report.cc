@@ -1,7 +1,7 @@
 // Faults of log files told once on standard error, and the records a failing
 // file lost counted into it when it works again. Every line has one shape:
 // "<program>: <what>: <cause>; records go <where>".
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Connecting and disconnecting the routes that name a dynamic route, when a
 // dynamic route of that name is added or removed.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // Releasing route blocks: each route gives back what it holds, and a log file
 // closes with the last route that uses it.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdio>
 #include <cstdlib>

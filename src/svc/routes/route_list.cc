@@ -2,7 +2,7 @@
 // separated by ';', turned into the route records of a block, and the log-file
 // records that routes naming the same expanded file share.
 #include <zel/msg.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 // Remembered specifications: every severity routing and debug specification
 // passed by the program is kept under its key (the text before the first ':')
 // and takes precedence over the environment when a block is filled later.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cstdlib>
 #include <cstring>

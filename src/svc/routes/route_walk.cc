@@ -1,6 +1,6 @@
 // Walking a route list for one record: each route is readied, then written in
 // the form and code set its kind asks for; GOESTO routes switch lists.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cerrno>
 #include <cstdio>

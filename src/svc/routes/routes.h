@@ -5,7 +5,7 @@
 #define ZEL_SRC_SVC_ROUTES_H
 
 #include <zel/status.h>
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <string>
 

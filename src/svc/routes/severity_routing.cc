@@ -1,7 +1,7 @@
 // The routes of the five severities: set by zel_svc_routing, filled on first
 // use from a remembered specification, SVC_<SEVERITY> or the default, and the
 // lookup by name that GOESTO routes and the printing code use.
-#include <zel/svc.h>
+#include <zel/svc_internal.h>
 
 #include <cctype>
 #include <cstdio>
