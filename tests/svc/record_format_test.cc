@@ -228,34 +228,6 @@ TEST_F(RecordFormat, ParameterLinesFollowTheConversions) {
     EXPECT_EQ("", params("no conversions %%"));
 }
 
-// What XML cannot carry, or what would end a section or an attribute early,
-// is written so that it reads back as it was (U+FFFD for the forbidden).
-TEST_F(RecordFormat, XmlValuesAreSplitEscapedAndCleaned) {
-    const std::string fffd = "\xEF\xBF\xBD";
-    const struct { const char *in, *cdata, *escaped; } cases[] = {
-        {"a]]>b", "a]]]]><![CDATA[>b", "a]]&gt;b"},
-        {"]]]>]]", "]]]]]><![CDATA[>]]", "]]]&gt;]]"},
-        {"<&\"'>", "<&\"'>", "&lt;&amp;&quot;&apos;&gt;"},
-        {"t\tn\nr\r", "t\tn\nr]]>&#13;<![CDATA[", "t&#9;n&#10;r&#13;"},
-        {"\x01\x1f\x7f", "@@\x7f", "@@\x7f"},                    // C0 controls; DEL is allowed
-        {"\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", "@@@", "@@@"},  // U+FFFE, U+FFFF, U+FFFD
-        {"\xED\xA0\x80", "@@@", "@@@"},                         // a surrogate
-        {"\xC0\xAF\xE2\x82", "@@@", "@@@"},                     // overlong, then a cut character
-        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x90\x80\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80@@@@",
-         "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80@@@@"},
-    };
-    auto with_fffd = [&](std::string text) {
-        for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, fffd);
-        return text;
-    };
-    for (const auto &c : cases) {
-        zel::write_cdata(stream_, c.in, std::strlen(c.in));
-        EXPECT_EQ(with_fffd(c.cdata), contents()) << c.in;
-        zel::write_escaped(stream_, c.in);
-        EXPECT_EQ(with_fffd(c.escaped), contents()) << c.in;
-    }
-}
-
 // One record's text: at most 64 KB, widths and precisions at most 4096, and
 // never a partial character, whatever the format or the arguments.
 constexpr size_t kTextMax = 64 * 1024;

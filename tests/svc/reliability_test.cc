@@ -1,4 +1,6 @@
 // Many writers of one log file: threads, processes, rotation, fork, cancellation.
+#include <regex>
+
 #include "svc_test_util.h"
 
 namespace {
