@@ -130,7 +130,7 @@ std::string archives_of(const std::string &base) {
 // first record without; without a record count a file only grows.
 TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
     const struct { const char *kind, *name, *file, *archives; } cases[] = {
-        {"FILE.3.2", "rot.log", "r5\n", "1=r3\nr4\n;2=r1\nr2\n;"},
+        {"FILE.4.2", "rot.log", "r5\n", "1=r3\nr4\n;2=r1\nr2\n;3=old\n;"},
         {"FILE.0.2", "trunc.log", "r5\n", ""},
         {"FILE", "plain.log", "old\nr1\nr2\nr3\nr4\nr5\n", ""},
         {"FILE.3.0", "once.log", "r1\nr2\nr3\nr4\nr5\n", "1=old\n;"},
