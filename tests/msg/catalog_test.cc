@@ -74,8 +74,7 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MORE_ENTRIES, &st));
     EXPECT_EQ(ZEL_S_CAT_NO_MESSAGE, st);
     zel_msg_catalog *cat = zel_msg_cat_open(0x3665A000, &st);
-    ASSERT_NE(nullptr, cat);
-    EXPECT_EQ(cat, zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
+    EXPECT_TRUE(cat && cat == zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
     zel_msg_cat_close(cat, &st);
     EXPECT_EQ(0u, st);
     const struct { unsigned32 code; const char *cs; int form; unsigned32 status; } failing[] = {
@@ -86,10 +85,8 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
         EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(f.code, nullptr, f.cs, f.form, &st));
         EXPECT_EQ(f.status, st) << f.form;
     }
-    // Null status pointers are accepted.
-    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
-                 zelmsg_get_utf8_locale_msg(ZEL_S_NO_MEMORY, "C", nullptr, &st));
+    EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));  // null status pointers are accepted
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
 }
 
 TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {

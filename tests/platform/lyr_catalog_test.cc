@@ -46,11 +46,10 @@ TEST_F(LyrCatalog, RoundTripInTwoCodeSets) {
     lyr_cat_t cat = open_for("de_DE.ISO-8859-1");
     ASSERT_NE(cat, nullptr);
     const char *u = lyr_catgets(cat, 1, 1, kNope, utf8);
-    EXPECT_STREQ(u, "Gr\xc3\xbc\xc3\x9f Gott");
     EXPECT_EQ(lyr_catgets(cat, 1, 1, kNope, utf8), u);  // cached, stays put
-    EXPECT_STREQ(lyr_catgets(cat, 1, 1, kNope, latin1), "Gr\xfc\xdf Gott");
-    EXPECT_EQ(std::string("plain %s|other"),
-              std::string(lyr_catgets(cat, 1, 2, kNope, nullptr)) + "|" + lyr_catgets(cat, 2, 5, kNope, utf8));
+    EXPECT_EQ(std::string("Gr\xc3\xbc\xc3\x9f Gott|Gr\xfc\xdf Gott|plain %s|other"),
+              std::string(u) + "|" + lyr_catgets(cat, 1, 1, kNope, latin1) + "|" + lyr_catgets(cat, 1, 2, kNope, nullptr) +
+                  "|" + lyr_catgets(cat, 2, 5, kNope, utf8));
     lyr_cs_t ascii = lyr_cs_new("ANSI_X3.4-1968");  // the last cannot be converted
     for (const char *missing : {lyr_catgets(cat, 1, 99, kNope, utf8), lyr_catgets(cat, 3, 1, kNope, utf8),
                                 lyr_catgets(cat, 1, 1, kNope, ascii)})
@@ -174,10 +173,6 @@ TEST(LyrLocale, HandlesAndCanonicalNames) {
     EXPECT_STREQ(buf, "fr");
     EXPECT_EQ(lyr_canonical_loc("de_DE.ISO-8859-1", buf, 8), -1);
     EXPECT_EQ(lyr_canonical_lang("a/b", buf, sizeof buf), -1);
-
-    EXPECT_STREQ(lyr_get_dir(), "");
-    ASSERT_EQ(lyr_set_dir("/opt/x"), 0);
-    EXPECT_STREQ(lyr_get_dir(), "/opt/x");
 }
 
 }  // namespace

@@ -17,13 +17,8 @@ std::string lyr(lyr_cs_t cs, const char *fmt, ...) {
     va_start(ap, fmt);
     int n = lyr_vsprintf(cs, 0, buf, fmt, ap);
     va_end(ap);
-    if (n < 0) {
-        EXPECT_EQ(buf[0], '\0');
-        EXPECT_EQ(buf[1], 'X');
-        return kFail;
-    }
-    EXPECT_EQ(buf[n], '\0');
-    EXPECT_EQ(buf[n + 1], 'X');  // nothing past what was reported
+    if (n < 0) return buf[0] == '\0' && buf[1] == 'X' ? kFail : "<fail, buffer written>";
+    EXPECT_EQ(std::string(1, '\0') + "X", std::string(buf + n, 2));  // nothing past what was reported
     return std::string(buf, static_cast<size_t>(n));
 }
 
@@ -38,42 +33,28 @@ __attribute__((format(printf, 1, 2))) std::string libc(const char *fmt, ...) {
 
 #define EXPECT_LIKE_LIBC(...) EXPECT_EQ(lyr(nullptr, __VA_ARGS__), libc(__VA_ARGS__))
 
-TEST(LyrPrintf, PlainConversionsMatchTheCLibrary) {
+TEST(LyrPrintf, ConversionsMatchTheCLibrary) {
     // Only bare conversions: the one-pass road of message texts.
     EXPECT_LIKE_LIBC("%d %i %u %x %X|%ld %li %lu %lx %lX|%s%%%s", INT_MIN, 0, UINT_MAX, 0u, 0xABCDEFu,
                      LONG_MIN, LONG_MAX, ULONG_MAX, 0x7fffUL, ULONG_MAX, "a", "");
     const char *none = nullptr;
     EXPECT_EQ("(null)/x -1 [|] 100%", lyr(nullptr, "%s/%s %d [%.3s|%.0s] 100%%", none, "x", -1, none, "y"));
     // Texts around the length that is formatted without allocating.
-    for (size_t len : {500u, 511u, 512u, 513u, 3000u}) {
+    for (size_t len : {511u, 512u, 513u, 3000u}) {
         std::string text(len, 'z');
         EXPECT_LIKE_LIBC("%s|%d", text.c_str(), 7);
-        EXPECT_LIKE_LIBC("%d|%s", 7, text.c_str());
     }
-    EXPECT_EQ(kFail, lyr(nullptr, "%s %n", "x", nullptr));
-    EXPECT_LIKE_LIBC("%d|%5d|%-5d|%05d|%+d|% d|%i|%u %x %X %#o %#x %.3d %.0d|%5.3d", 42, -42, 42, -42, 42, 42, INT_MIN,
-                     4000000000u, 0xbeefu, 0xbeefu, 8u, 0u, 7, 0, -7);
-    EXPECT_LIKE_LIBC("%hhd %hhu %hd %hu %ld %lu %lld %llu", 300, 300, 70000, 70000, LONG_MIN, ULONG_MAX, LLONG_MIN,
-                     ULLONG_MAX);
-    EXPECT_LIKE_LIBC("%jd %ju %zu %zd %td %tx", INTMAX_MIN, UINTMAX_MAX, SIZE_MAX, static_cast<ssize_t>(-3),
-                     static_cast<ptrdiff_t>(-5), static_cast<ptrdiff_t>(-1));
-    EXPECT_LIKE_LIBC("%e %f %g %.3e %10.4f %-10.2g| %a %G %E", 1234.5678, -0.5, 1e-10, 6.02e23, 3.14159, 2.5, 1.0,
-                     1e100, 0.0);
-    EXPECT_LIKE_LIBC("%Le %Lf %.20Lg [%c] [%5c] [%-3c] [%s] [%.2s] [%8s] [%-8s] [%.0s] [%s]", 1.5L, -2.25L, 1.0L / 3,
-                     'a', 'b', 'c', "abc", "abc", "abc", "abc", "abc", "");
-    EXPECT_LIKE_LIBC("%p %20p %-20p|", static_cast<void *>(&errno), static_cast<void *>(nullptr),
-                     static_cast<void *>(&errno));
+    EXPECT_LIKE_LIBC("%5d|%-5d|%05d|%+d|% d|%#o %#x %.3d %.0d|%5.3d|%hhd %hd %lld %llu|%jd %zu %td", 42, 42, -42, 42,
+                     42, 8u, 0u, 7, 0, -7, 300, 70000, LLONG_MIN, ULLONG_MAX, INTMAX_MIN, SIZE_MAX,
+                     static_cast<ptrdiff_t>(-5));
+    EXPECT_LIKE_LIBC("%e %f %g %.3e %10.4f %-10.2g| %a %G %E %Le %.20Lg", 1234.5678, -0.5, 1e-10, 6.02e23, 3.14159,
+                     2.5, 1.0, 1e100, 0.0, 1.5L, 1.0L / 3);
+    EXPECT_LIKE_LIBC("[%c] [%5c] [%-3c] [%.2s] [%8s] [%-8s] %p %-20p|", 'a', 'b', 'c', "abc", "abc", "abc",
+                     static_cast<void *>(&errno), static_cast<void *>(nullptr));
     EXPECT_LIKE_LIBC("[%*d] [%-*d] [%*d] [%.*f] [%*.*s] [%.*d]", 6, 1, 6, 2, -6, 3, 2, 3.14159, 8, 2, "abcdef", -1, 5);
-}
-
-TEST(LyrPrintf, PositionalArgumentsReorder) {
-    EXPECT_LIKE_LIBC("%2$s %1$s", "world", "hello");
-    EXPECT_LIKE_LIBC("%1$d %1$d %2$5.1f %3$lld", 7, 2.25, -9LL);
-    EXPECT_LIKE_LIBC("[%3$*1$.*2$d]", 8, 4, 42);
-    // Every argument up to the highest one used must be named.
-    EXPECT_EQ(lyr(nullptr, "%2$d", 1, 2), kFail);
-    EXPECT_EQ(lyr(nullptr, "%1$d %d", 1, 2), kFail);
-    EXPECT_EQ(lyr(nullptr, "%1$d %1$s", 1), kFail);
+    // Numbered arguments; every argument up to the highest one used must be named.
+    EXPECT_LIKE_LIBC("%2$s|%1$d %3$5.1f %4$lld|[%6$*5$.*1$d]", 4, "hello", 2.25, -9LL, 8, 42);
+    for (const char *bad : {"%2$d", "%1$d %d", "%1$d %1$s"}) EXPECT_EQ(kFail, lyr(nullptr, bad, 1, 2)) << bad;
 }
 
 TEST(LyrPrintf, WideTextIsConvertedIntoTheCodeSet) {
@@ -90,6 +71,14 @@ TEST(LyrPrintf, WideTextIsConvertedIntoTheCodeSet) {
     EXPECT_EQ(lyr(utf8, "<%S>", static_cast<const lyr_wchar_t *>(nullptr)), "<(null)>");
     EXPECT_EQ(lyr(utf8, "<%.2s>", "a\xc3\xa9"), "<a>");  // narrow text is not cut either
     lyr_cs_free(utf8), lyr_cs_free(latin1);
+}
+
+int stream_print(FILE *f, const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    int n = lyr_vfprintf(nullptr, 0, f, fmt, ap);
+    va_end(ap);
+    return n;
 }
 
 TEST(LyrPrintf, PercentNAndMalformedFormatsFail) {
@@ -109,23 +98,13 @@ TEST(LyrPrintf, PercentNAndMalformedFormatsFail) {
     char buf[8];
     va_list none{};
     EXPECT_EQ(lyr_vsprintf(nullptr, 1, buf, "x", none), -1);  // flags must be 0
-}
-
-int stream_print(FILE *f, lyr_cs_t cs, const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    int n = lyr_vfprintf(cs, 0, f, fmt, ap);
-    va_end(ap);
-    return n;
-}
-
-TEST(LyrPrintf, Stream) {
+    // The stream form writes the same and refuses the same.
     char out[64] = {};
     FILE *f = fmemopen(out, sizeof out, "w");
     ASSERT_NE(f, nullptr);
     const lyr_wchar_t w[] = {0xE9, 0};
-    EXPECT_EQ(stream_print(f, nullptr, "%s=%d %S", "x", 5, w), 6);
-    EXPECT_EQ(stream_print(f, nullptr, "%n", nullptr), -1);
+    EXPECT_EQ(stream_print(f, "%s=%d %S", "x", 5, w), 6);
+    EXPECT_EQ(stream_print(f, "%n", nullptr), -1);
     fclose(f);
     EXPECT_STREQ(out, "x=5 \xc3\xa9");
 }

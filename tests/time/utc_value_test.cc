@@ -112,12 +112,11 @@ TEST(UtcValue, PosixTimeRoundTripAndRange) {
     }
     // Inaccuracies from 2^48 - 1 units on are infinite.
     ts = {1000, 0};
-    inacc = {28147497, 671065400};
-    zel_utc_mkbintime(&v, &ts, &inacc, 0);
-    EXPECT_EQ(posix(v), "0 1000.000000000 28147497.671065400 0");
-    inacc.tv_nsec += 100;
-    zel_utc_mkbintime(&v, &ts, &inacc, 0);
-    EXPECT_EQ(posix(v), "0 1000.000000000 -1.-00000001 0");
+    for (long ns : {671065400L, 671065500L}) {
+        inacc = {28147497, ns};
+        zel_utc_mkbintime(&v, &ts, &inacc, 0);
+        EXPECT_EQ(posix(v), ns == 671065400L ? "0 1000.000000000 28147497.671065400 0" : "0 1000.000000000 -1.-00000001 0");
+    }
 
     // The accepted range is 0..2^32-1 seconds; the outputs are filled anyway.
     EXPECT_EQ(posix(from_unix(-1, 5000000)).substr(0, 15), "-1 -1.500000000");
@@ -127,33 +126,19 @@ TEST(UtcValue, PosixTimeRoundTripAndRange) {
         firsts += posix(x)[0];
     EXPECT_EQ(firsts, "0---");
 
-    ts = {0, 1000000000};
-    EXPECT_EQ(zel_utc_mkbintime(&v, &ts, nullptr, 0), -1);
-    ts = {0, 0};
-    inacc = {1, -1};
-    EXPECT_EQ(zel_utc_mkbintime(&v, &ts, &inacc, 0), -1);
-    EXPECT_EQ(zel_utc_mkbintime(&v, nullptr, nullptr, 0), -1);
-    if (sizeof(time_t) == 8) {
-        struct timespec far = {static_cast<time_t>(INT64_MAX / 2), 0};
-        EXPECT_EQ(zel_utc_mkbintime(&v, &far, nullptr, 0), -1);
-    }
+    const struct timespec big_ns = {0, 1000000000}, zero = {0, 0}, negative = {1, -1},
+                          far = sizeof(time_t) == 8 ? timespec{static_cast<time_t>(INT64_MAX / 2), 0} : big_ns;
+    EXPECT_EQ(-4, zel_utc_mkbintime(&v, &big_ns, nullptr, 0) + zel_utc_mkbintime(&v, &zero, &negative, 0) +
+                      zel_utc_mkbintime(&v, nullptr, nullptr, 0) + zel_utc_mkbintime(&v, &far, nullptr, 0));
+    ts = zero;
     EXPECT_DEATH(zel_utc_mkbintime(nullptr, &ts, nullptr, 0), "utc != NULL");
 }
 
-TEST(Calendar, BoundariesAndInaccuracy) {
-    EXPECT_EQ(civil(from_ticks(0)), "1582-10-15 w5 d287");
-    EXPECT_EQ(civil(from_ticks(-1)), "1582-10-04 w4 d276");  // weekdays run on
-    EXPECT_EQ(civil(from_unix(-2203977600LL + 86400)), "1900-03-01 w4 d59");
-    // 2038-01-19 03:14:07.9999999 seen an hour west.
-    zel_utc_t v = from_unix(2147483647, 9999999, -3600);
+// The inaccuracy as days, hours, minutes and seconds; -1 when infinite.
+TEST(Calendar, Inaccuracy) {
     struct tm tm;
-    long ns, tdf;
-    ASSERT_EQ(zel_utc_anytime(&tm, &ns, nullptr, nullptr, &tdf, &v), 0);
-    EXPECT_EQ(tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec, 21407);
-    EXPECT_EQ(ns, 999999900);
-    EXPECT_EQ(tm.tm_isdst + tdf, -3601);
-    // The inaccuracy as days, hours, minutes and seconds; -1 when infinite.
-    v = from_unix(0, 0, 0, (26 * 3600 + 3 * 60 + 4) * 10000000ULL + 5);
+    long ns;
+    zel_utc_t v = from_unix(0, 0, 0, (26 * 3600 + 3 * 60 + 4) * 10000000ULL + 5);
     ASSERT_EQ(zel_utc_gmtime(nullptr, nullptr, &tm, &ns, &v), 0);
     EXPECT_EQ(tm.tm_yday * 1000000 + tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec, 1020304);
     EXPECT_EQ(ns, 500);
@@ -192,20 +177,11 @@ TEST(UtcText, ShapesRoundingAndLength) {
     zel_utc_t v = from_unix(946684800, 0, -18000);
     EXPECT_EQ(text(zel_utc_ascanytime, v), "1999-12-31-19:00:00.000-05:00I-----");
     EXPECT_EQ(text(zel_utc_ascanytime, from_unix(0, 0, 90)), "1970-01-01-00:01:00.000+00:01I-----");
-    struct timespec ts = {0, 0}, inacc = {28147497, 671065500};
-    zel_utc_mkbintime(&v, &ts, &inacc, 0);
     // Julian 0001-01-01 is two days before Gregorian; earlier years keep printf's shape.
     int64_t year1 = -62135596800LL - 2 * 86400;
-    // Milliseconds round to the nearest (carrying at 999.5 ms), the inaccuracy up.
+    // Milliseconds carry at 999.5 ms; the inaccuracy rounds up.
     const std::pair<zel_utc_t, const char *> cases[] = {
-        {from_unix(946684800, 0, -18000), "2000-01-01-00:00:00.000I-----"},
-        {from_unix(0, 4999), "1970-01-01-00:00:00.000I-----"},
-        {from_unix(0, 5000), "1970-01-01-00:00:00.001I-----"},
         {from_unix(946684799, 9995000), "2000-01-01-00:00:00.000I-----"},
-        {from_unix(0, 0, 0, 1), "1970-01-01-00:00:00.000I0.001"},
-        {from_unix(0, 0, 0, 9995000), "1970-01-01-00:00:00.000I1.000"},
-        {from_unix(0, 0, 0, 90061 * kTicks), "1970-01-01-00:00:00.000I90061.000"},
-        {v, "1970-01-01-00:00:00.000I-----"},
         {from_unix(year1), "0001-01-01-00:00:00.000I-----"},
         {from_unix(year1 - (366 + 365) * 86400LL), "-001-01-01-00:00:00.000I-----"}};
     for (const auto &c : cases) EXPECT_EQ(gm(c.first), c.second);

@@ -114,11 +114,6 @@ TEST(ZoneChoice, RebuiltOnlyWhenTzChanges) {
     EXPECT_EQ(zone_at(150000), "0 0 XYZ");
     set_tz((":" + path).c_str());
     EXPECT_EQ(zone_at(150000), "0 0 :" + path);
-    set_tz(nullptr);  // the system's default zone
-    std::unique_ptr<ZoneState> s(new ZoneState);
-    if (zel::tzload(nullptr, s.get()) != 0) return;
-    const zel::TimeType &tt = zel::type_at(*s, 1625097600);
-    EXPECT_EQ(zone_at(1625097600), std::to_string(tt.offset) + " " + std::to_string(tt.isdst) + " " + (s->chars + tt.abbr));
 }
 
 TEST(ZoneChoice, AnyThreadMayAsk) {
@@ -191,17 +186,13 @@ TEST(ZoneFile, LoadsAndRefusesLyingFiles) {
 
     const std::string good = zone_file({100000, 200000});
     std::vector<std::string> bad = {good.substr(0, good.size() - 1), good.substr(0, 43)};
-    for (auto patch : std::vector<std::pair<size_t, int32_t>>{
-             {24, 1}, {28, -1}, {28, 65}, {32, 2001}, {32, -5}, {32, 3}, {36, 0}, {36, 257},
-             {40, 513}, {40, 9}}) {
-        bad.push_back(good);
-        put32(&bad.back(), patch.first, patch.second);
-    }
+    // Counts that lie (32-bit fields), then a type index, an abbreviation index, a flag.
     const size_t types = 44 + 8, ttis = types + 2, flags = ttis + 12 + 8;
-    for (auto patch : std::vector<std::pair<size_t, char>>{
-             {types, 2}, {ttis + 4, 2}, {ttis + 5, 9}, {flags, 2}}) {
+    for (auto [at, value, width] : std::vector<std::tuple<size_t, int32_t, int>>{
+             {24, 1, 4}, {28, -1, 4}, {28, 65, 4}, {32, 2001, 4}, {32, -5, 4}, {32, 3, 4}, {36, 0, 4}, {36, 257, 4},
+             {40, 513, 4}, {40, 9, 4}, {types, 2, 1}, {ttis + 4, 2, 1}, {ttis + 5, 9, 1}, {flags, 2, 1}}) {
         bad.push_back(good);
-        bad.back()[patch.first] = patch.second;
+        width == 4 ? put32(&bad.back(), at, value) : void(bad.back()[at] = static_cast<char>(value));
     }
     for (size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(load_bytes(bad[i], s.get()), -1) << i;
 
