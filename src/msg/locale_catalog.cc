@@ -13,6 +13,12 @@ namespace {
 // Open flags of each lookup mode; each selects its own class of the cache.
 constexpr int kModeFlags[5] = {14, 12, 10, 8, 0};
 
+// Frees a code set this lookup made, also when the thread is cancelled
+// while the catalog is opened or read.
+void free_code_set(void *cs) {
+    if (cs) lyr_cs_free(static_cast<lyr_cs_t>(cs));
+}
+
 }  // namespace
 
 extern "C" char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeName,
@@ -41,6 +47,7 @@ extern "C" char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeN
 
     char *copy = nullptr;
     unsigned32 st = 0;
+    pthread_cleanup_push(free_code_set, owned);
     ZEL_MSG_LOCK();
     zel_msg_catalog *cat = zel::catalog_open(code, localeName, kModeFlags[mode], &st);
     if (cat) {
@@ -53,7 +60,7 @@ extern "C" char *zel_msg_get_locale_cat_msg(unsigned32 code, const char *localeN
         }
     }
     ZEL_MSG_UNLOCK();
-    if (owned) lyr_cs_free(owned);
+    pthread_cleanup_pop(1);
     zel::set_status(status, st);
     return copy;
 }
