@@ -198,13 +198,12 @@ TEST_F(RecordFormat, XmlRecords) {
     EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;
     EXPECT_NE(std::string::npos, out.find("Catalog=\"vrbbas.cat\" SetId=\"1\" MsgKey=\"106521fa\"")) << out;
 
-    const struct { unsigned32 level; const char *word; } cases[] = {{3, "MIN"}, {5, "MID"}, {9, "MAX"}};
-    for (const auto &c : cases) {
-        trace(c.level, "t %d", "?", 0, true);
+    for (const auto &[level, word] : {std::pair{3u, "MIN"}, {5u, "MID"}, {9u, "MAX"}}) {
+        trace(level, "t %d", "?", 0, true);
         direct(' ', 1);
         out = contents();
-        EXPECT_EQ(0u, out.find(std::string("<Trace Level=\"") + c.word + "\">\n <Time ")) << out;
-        EXPECT_NE(std::string::npos, out.find("<Value><![CDATA[" + std::to_string(c.level) + "]]></Value></LogAttribs>\n"
+        EXPECT_EQ(0u, out.find(std::string("<Trace Level=\"") + word + "\">\n <Time ")) << out;
+        EXPECT_NE(std::string::npos, out.find("<Value><![CDATA[" + std::to_string(level) + "]]></Value></LogAttribs>\n"
                                               " <LogText><![CDATA[t 1 ]]></LogText>\n</Trace>\n\n")) << out;
     }
 }
