@@ -9,10 +9,12 @@ namespace {
 
 std::string lyr(lyr_cs_t cs, const char *fmt, ...) {
     char buf[4096];
+    memset(buf, 'X', sizeof buf);
     va_list ap;
     va_start(ap, fmt);
     int n = lyr_vsprintf(cs, 0, buf, fmt, ap);
     va_end(ap);
+    EXPECT_EQ(std::string(1, '\0') + "X", std::string(buf + (n < 0 ? 0 : n), 2));  // nothing past what was reported
     return n < 0 ? "<fail>" : std::string(buf, static_cast<size_t>(n));
 }
 
@@ -28,8 +30,11 @@ __attribute__((format(printf, 1, 2))) std::string libc(const char *fmt, ...) {
 #define EXPECT_LIKE_LIBC(...) EXPECT_EQ(lyr(nullptr, __VA_ARGS__), libc(__VA_ARGS__))
 
 TEST(LyrPrintf, ConversionsMatchTheCLibraryAndBadFormatsFail) {
-    EXPECT_LIKE_LIBC("%d %i %u %x|%ld %lu %lX|%s%%|%5d|%-5d|%05d|%+d|%#o %.3d|%hhd %lld %zu", INT_MIN, 0, UINT_MAX,
-                     0xABCDEFu, LONG_MIN, ULONG_MAX, 0x7fffUL, "a", 42, 42, -42, 42, 8u, 7, 300, LLONG_MIN, SIZE_MAX);
+    // Bare conversions take a road of their own, on the stack while the text fits.
+    for (size_t len : {0u, 511u, 512u, 3000u})
+        EXPECT_LIKE_LIBC("%d %i %u %x %X|%ld %lu %lX|%s%%", INT_MIN, 0, UINT_MAX, 0xABCDEFu, 0xABCDEFu, LONG_MIN,
+                         ULONG_MAX, 0x7fffUL, std::string(len, 'z').c_str());
+    EXPECT_LIKE_LIBC("%5d|%-5d|%05d|%+d|%#o %.3d|%hhd %lld %zu", 42, 42, -42, 42, 8u, 7, 300, LLONG_MIN, SIZE_MAX);
     EXPECT_LIKE_LIBC("%e %10.4f %g %Le|[%5c] [%.2s] [%-8s] %p|[%*d] [%.*f]", 1234.5678, 3.14159, 1e-10, 1.5L, 'b',
                      "abc", "abc", static_cast<void *>(&errno), 6, 1, 2, 3.14159);
     lyr_cs_t utf8 = lyr_cs_new("UTF8"), latin1 = lyr_cs_new("ISO-8859-1");
