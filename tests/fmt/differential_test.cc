@@ -33,7 +33,7 @@ void compare(const Case *c, ...) {
     va_copy(ap, args);
     int n = vsnprintf(nullptr, 0, c->format.c_str(), ap);
     va_end(ap);
-    for (int size : {0, 1, n, n + 1, n + 100}) {
+    for (int size : {0, 1, n / 2, n, n + 1, n + 100}) {
         if (size < 0) continue;
         std::string want(static_cast<size_t>(size) + 8, '#'), got(want);
         va_copy(ap, args);

@@ -198,13 +198,12 @@ TEST_F(RecordFormat, XmlRecords) {
     EXPECT_NE(std::string::npos, out.find("<Message Id=\"short\" Severity=\"INFO\">\n")) << out;
     EXPECT_NE(std::string::npos, out.find("Catalog=\"vrbbas.cat\" SetId=\"1\" MsgKey=\"106521fa\"")) << out;
 
-    const struct { unsigned32 level; const char *word; } cases[] = {{3, "MIN"}, {5, "MID"}, {9, "MAX"}};
-    for (const auto &c : cases) {
-        trace(c.level, "t %d", "?", 0, true);
+    for (const auto &[level, word] : {std::pair{3u, "MIN"}, {5u, "MID"}, {9u, "MAX"}}) {
+        trace(level, "t %d", "?", 0, true);
         direct(' ', 1);
         out = contents();
-        EXPECT_EQ(0u, out.find(std::string("<Trace Level=\"") + c.word + "\">\n <Time ")) << out;
-        EXPECT_NE(std::string::npos, out.find("<Value><![CDATA[" + std::to_string(c.level) + "]]></Value></LogAttribs>\n"
+        EXPECT_EQ(0u, out.find(std::string("<Trace Level=\"") + word + "\">\n <Time ")) << out;
+        EXPECT_NE(std::string::npos, out.find("<Value><![CDATA[" + std::to_string(level) + "]]></Value></LogAttribs>\n"
                                               " <LogText><![CDATA[t 1 ]]></LogText>\n</Trace>\n\n")) << out;
     }
 }
@@ -241,8 +240,7 @@ void bounded_on_every_route() {
     setenv("LC_ALL", "C.UTF-8", 1);
     start_svctest();
     TempDir dir;
-    std::string out = dir.file("stdout");
-    if (!freopen(out.c_str(), "w", stdout)) _exit(2);
+    if (!freopen(dir.file("stdout").c_str(), "w", stdout)) _exit(2);
     std::string routes = "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
     unsigned32 st;
     zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
@@ -256,23 +254,19 @@ void bounded_on_every_route() {
     // Each route's file grows by one record per call: the record is what is new.
     std::map<std::string, size_t> seen;
     auto next_record = [&](const char *name) {
+        std::fflush(stdout);
         std::string all = read_file(dir.file(name));
-        size_t from = seen[name];
+        size_t from = std::min(seen[name], all.size());
         seen[name] = all.size();
-        return all.substr(std::min(from, all.size()));
+        return all.substr(from);
     };
     bool ok = true;
-    for (int utf8 = 0; utf8 < 2; ++utf8) {
+    zel_svc_handle *h = zelmox_client_svc_handle;
+    for (auto debug : {zel_svc__debug_withfile, zel_svc__debug_utf8_withfile}) {
         for (const auto &c : cases) {
-            auto debug = utf8 ? zel_svc__debug_utf8_withfile : zel_svc__debug_withfile;
-            if (c.format[1] == '*') {
-                debug(zelmox_client_svc_handle, "b.cc", 1, 0, 1, c.format, 2000000000, 5);
-            } else if (c.format[std::strlen(c.format) - 1] == 's') {
-                debug(zelmox_client_svc_handle, "b.cc", 1, 0, 1, c.format, big.c_str());
-            } else {
-                debug(zelmox_client_svc_handle, "b.cc", 1, 0, 1, c.format, 5);
-            }
-            std::fflush(stdout);
+            c.format[1] == '*' ? debug(h, "b.cc", 1, 0, 1, c.format, 2000000000, 5)
+            : c.format[std::strlen(c.format) - 1] == 's' ? debug(h, "b.cc", 1, 0, 1, c.format, big.c_str())
+                                                         : debug(h, "b.cc", 1, 0, 1, c.format, 5);
             for (const char *name : {"f", "u", "x", "stdout"}) {
                 std::string record = next_record(name);
                 bool xml = name[0] == 'x';
@@ -281,15 +275,13 @@ void bounded_on_every_route() {
                 bool good = record.compare(at, std::string::npos, c.text + end) == 0 && valid_utf8(c.text) &&
                             record.size() < c.text.size() + (xml ? 1000 : 200) &&
                             (!xml || record.compare(at - 18, 18, "<LogText><![CDATA[") == 0);
-                if (!good) std::fprintf(stderr, "%s %s utf8=%d: %zu bytes\n", c.format, name, utf8, record.size());
+                if (!good) std::fprintf(stderr, "%s %s: %zu bytes\n", c.format, name, record.size());
                 ok = ok && good;
             }
         }
     }
     // A message: its text is bounded, and so is each XML parameter.
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "b.cc", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR,
-                            big.c_str(), 3);
-    std::fflush(stdout);
+    zel_svc_printf_withfile(h, "b.cc", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR, big.c_str(), 3);
     for (const char *name : {"f", "u", "x", "stdout"}) {
         size_t size = next_record(name).size();
         bool good = size > 4 * 1024 && size < kTextMax + (name[0] == 'x' ? 12000 : 200);

@@ -57,15 +57,6 @@ TEST_F(RouteList, Grammar) {
     EXPECT_EQ(0, block_.count);
 }
 
-TEST_F(RouteList, FileNamesExpandTheProcessId) {
-    std::string pid = std::to_string(getpid());
-    ASSERT_EQ(0u, build("FILE:" + path("p_%ld.log") + ";FILE:" + path("q_%d.x.y")));
-    ASSERT_EQ(2, block_.count);
-    EXPECT_EQ(path("p_" + pid + ".log"), file(0)->name);
-    EXPECT_EQ(path("p_%ld.log"), file(0)->pattern);
-    EXPECT_EQ(path("q_" + pid + ".x.y"), file(1)->name);
-}
-
 // The pattern's conversions are read and rendered as the formatting engine does
 // with the process id as the only argument; what it cannot fill stays as written.
 TEST(FilePattern, ConversionsAsTheEngineReadsThem) {
@@ -78,17 +69,19 @@ TEST(FilePattern, ConversionsAsTheEngineReadsThem) {
     EXPECT_EQ(4096u, zel::expand_file_pattern("%2147483647d", 123456).size());
 }
 
-// The first route to name a file sets it up; once no route names it, the
-// next one to name it sets it up afresh.
+// File names expand the process id. The first route to name a file sets it
+// up; once no route names it, the next one to name it sets it up afresh.
 TEST_F(RouteList, RoutesNamingOneFileShareItsRecord) {
-    std::string list = "FILE.2.5:" + path("s_%ld.log");
+    std::string list = "FILE.2.5:" + path("s_%ld.x.log");
     ASSERT_EQ(0u, build(list + ";" + list));
-    ASSERT_EQ(0u, build("FILE.7.9:" + path("s_%d.log"), ZEL_SVC_ROUTE_DISCARD, &other_));
+    ASSERT_EQ(0u, build("FILE.7.9:" + path("s_%d.x.log"), ZEL_SVC_ROUTE_DISCARD, &other_));
     zel_svc_fileroute_t *shared = file(0);
+    EXPECT_EQ(path("s_" + std::to_string(getpid()) + ".x.log") + " " + path("s_%ld.x.log"),
+              std::string(shared->name) + " " + shared->pattern);
     EXPECT_TRUE(shared == file(1) && shared == file(0, &other_));
     EXPECT_EQ(2 * 100 + 5, shared->archives * 100 + shared->records_per_file);
     zel_svc__close_routes(&other_);
-    ASSERT_EQ(0u, build("FILE.4.6:" + path("s_%ld.log")));
+    ASSERT_EQ(0u, build("FILE.4.6:" + path("s_%ld.x.log")));
     EXPECT_EQ(shared, file(0));
     EXPECT_EQ(4 * 100 + 6, shared->archives * 100 + shared->records_per_file);
 }

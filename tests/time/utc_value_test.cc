@@ -174,20 +174,13 @@ TEST(Calendar, AgreesWithDayNumbers) {
 }
 
 TEST(UtcText, ShapesRoundingAndLength) {
-    zel_utc_t v = from_unix(946684800, 0, -18000);
-    EXPECT_EQ(text(zel_utc_ascanytime, v), "1999-12-31-19:00:00.000-05:00I-----");
+    // (The digits of every other value are the snprintf comparison's.) An offset
+    // in seconds shows in whole minutes; milliseconds carry at 999.5 ms.
     EXPECT_EQ(text(zel_utc_ascanytime, from_unix(0, 0, 90)), "1970-01-01-00:01:00.000+00:01I-----");
-    // Julian 0001-01-01 is two days before Gregorian; earlier years keep printf's shape.
-    int64_t year1 = -62135596800LL - 2 * 86400;
-    // Milliseconds carry at 999.5 ms; the inaccuracy rounds up.
-    const std::pair<zel_utc_t, const char *> cases[] = {
-        {from_unix(946684799, 9995000), "2000-01-01-00:00:00.000I-----"},
-        {from_unix(year1), "0001-01-01-00:00:00.000I-----"},
-        {from_unix(year1 - (366 + 365) * 86400LL), "-001-01-01-00:00:00.000I-----"}};
-    for (const auto &c : cases) EXPECT_EQ(gm(c.first), c.second);
+    EXPECT_EQ(gm(from_unix(946684799, 9995000)), "2000-01-01-00:00:00.000I-----");
 
     // The length limit: nothing is written to a buffer one byte short.
-    v = from_unix(1700000000, 0, 3600, 50000);
+    zel_utc_t v = from_unix(1700000000, 0, 3600, 50000);
     const std::string full = text(zel_utc_ascanytime, v);
     ASSERT_EQ(full, "2023-11-14-23:13:20.000+01:00I0.005");
     char buf[64];
