@@ -33,8 +33,7 @@ const Record kRecords[] = {
 constexpr size_t kRecordCount = sizeof kRecords / sizeof kRecords[0];
 
 // 58 bytes of text around the five conversions.
-const char kMixC[] =
-    "2024-06-11 14:03:27 [%s] thread %s: request %d status %08x after %ld us";
+const char kMixC[] = "2024-06-11 14:03:27 [%s] thread %s: request %d status %08x after %ld us";
 constexpr char kMixFmt[] =
     "2024-06-11 14:03:27 [{}] thread {}: request {} status {:08x} after {} us";
 const char kPosC[] = "status %2$08x for request %1$d of %3$s";

@@ -46,7 +46,8 @@ BENCHMARK(BM_DefaultLookupAbsentInBounds);
 
 void BM_DefaultLookupAbsentOutside(benchmark::State &state) {
     unsigned32 status;
-    for (auto _ : state) benchmark::DoNotOptimize(zel_msg_get_default_msg(ZEL_S_MSG_NOT_IN_TABLES, &status));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zel_msg_get_default_msg(ZEL_S_MSG_NOT_IN_TABLES, &status));
 }
 BENCHMARK(BM_DefaultLookupAbsentOutside);
 

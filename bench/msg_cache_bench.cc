@@ -19,7 +19,7 @@ namespace {
 // In the benchmark's catalog (vrqpc.cat): 151 and 152 only.
 const unsigned32 kInCatalog = ZEL_S_NO_MEMORY;
 const unsigned32 kCatalogLacks = ZEL_S_STZ_FILE_OPEN_ERROR;  // compiled qpc text 162
-const unsigned32 kNoCatalog = 0x3665B096;     // qpd: no vrqpd.cat anywhere
+const unsigned32 kNoCatalog = 0x3665B096;                    // qpd: no vrqpd.cat anywhere
 std::string g_catalog_path;
 
 void BM_GetMsgCatalogHit(benchmark::State &state) {
@@ -81,8 +81,10 @@ bool make_catalog(const std::string &dir) {
     std::string source = dir + "/vrqpc.msg";
     FILE *f = std::fopen(source.c_str(), "w");
     if (!f) return false;
-    std::fputs("$set 1\n$quote \"\n151 \"KVXSC0151E   Speicher nicht verfuegbar.\"\n"
-               "152 \"KVXSC0152E   Keine weiteren Eintraege.\"\n", f);
+    std::fputs(
+        "$set 1\n$quote \"\n151 \"KVXSC0151E   Speicher nicht verfuegbar.\"\n"
+        "152 \"KVXSC0152E   Keine weiteren Eintraege.\"\n",
+        f);
     std::fclose(f);
     g_catalog_path = dir + "/vrqpc.cat";
     std::string command = "gencat " + g_catalog_path + " " + source;

@@ -1,16 +1,16 @@
 // Serviceability records side by side with their floor (fcntl lock, write,
 // unlock) and with spdlog's file sink, plain and under the same fcntl lock;
 // and the cost of records that go nowhere.
-#include <zel/zel.h>
 #include <zel/svc_internal.h>
+#include <zel/zel.h>
 
 #include <benchmark/benchmark.h>
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -104,7 +104,8 @@ void setup_spdlog(const char *name) {
     if (g_spdlog_lock_fd >= 0) close(g_spdlog_lock_fd);
     std::string path = bench_file(name);
     g_spdlog = spdlog::basic_logger_mt(name, path, true);  // truncates
-    g_spdlog->set_pattern("%Y-%m-%d-%H:%M:%S.%e%z 0x3665A09C svcbench ERROR qpc core svc_bench.cc 42 %t %v");
+    g_spdlog->set_pattern(
+        "%Y-%m-%d-%H:%M:%S.%e%z 0x3665A09C svcbench ERROR qpc core svc_bench.cc 42 %t %v");
     g_spdlog->flush_on(spdlog::level::trace);
     g_spdlog_lock_fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
 }
@@ -112,13 +113,16 @@ void setup_spdlog(const char *name) {
 void BM_SpdlogFlushed(benchmark::State &state) {
     int i = 0;
     for (auto _ : state) {
-        g_spdlog->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open", ++i);
+        g_spdlog->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open",
+                        ++i);
     }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SpdlogFlushed)
     ->Setup([](const benchmark::State &) { setup_spdlog("spdlog_plain"); })
-    ->Threads(1)->Threads(4)->UseRealTime();
+    ->Threads(1)
+    ->Threads(4)
+    ->UseRealTime();
 
 std::mutex g_spdlog_order;  // like our mutex: one record at a time in the process
 
@@ -127,14 +131,17 @@ void BM_SpdlogFlushedLocked(benchmark::State &state) {
     for (auto _ : state) {
         std::lock_guard<std::mutex> hold(g_spdlog_order);
         lock_fd(g_spdlog_lock_fd, F_WRLCK);
-        g_spdlog->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open", ++i);
+        g_spdlog->error("KVXSC0156E   The {} system routine failed: system error code: {}", "open",
+                        ++i);
         lock_fd(g_spdlog_lock_fd, F_UNLCK);
     }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SpdlogFlushedLocked)
     ->Setup([](const benchmark::State &) { setup_spdlog("spdlog_locked"); })
-    ->Threads(1)->Threads(4)->UseRealTime();
+    ->Threads(1)
+    ->Threads(4)
+    ->UseRealTime();
 
 void BM_TraceBelowLevel(benchmark::State &state) {
     setup_messages();

@@ -18,7 +18,8 @@ namespace {
 
 uint32_t word_at(const uint8_t *data, size_t off, bool swap) {
     uint32_t v = static_cast<uint32_t>(data[off]) | static_cast<uint32_t>(data[off + 1]) << 8 |
-                 static_cast<uint32_t>(data[off + 2]) << 16 | static_cast<uint32_t>(data[off + 3]) << 24;
+                 static_cast<uint32_t>(data[off + 2]) << 16 |
+                 static_cast<uint32_t>(data[off + 3]) << 24;
     return swap ? __builtin_bswap32(v) : v;
 }
 
@@ -41,7 +42,8 @@ void check_text(int number, const char *text) {
     // A text that reads no argument is always taken where nothing is passed.
     if (sig.usable && sig.count == 0 && !compiled && !by_compiled) std::abort();
     // A text that fails the engine's parse is never taken, unless it is the compiled text itself.
-    if (!sig.usable && (by_types || by_compiled) && !(compiled && std::string(compiled) == text)) std::abort();
+    if (!sig.usable && (by_types || by_compiled) && !(compiled && std::string(compiled) == text))
+        std::abort();
 }
 
 void fetch(lyr_cat_t cat, int set, int number) {

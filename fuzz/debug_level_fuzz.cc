@@ -10,8 +10,8 @@
 
 namespace {
 
-zel_svc_subcomp g_table[] = {{"core", "d", 1, 0}, {"admin", "d", 2, 0}, {"x.y", "d", 0, 0},
-                             {nullptr, nullptr, 0, 0}};
+zel_svc_subcomp g_table[] = {
+    {"core", "d", 1, 0}, {"admin", "d", 2, 0}, {"x.y", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
 zel_svc_handle *g_handle;
 int g_calls;
 

@@ -83,8 +83,7 @@ void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
             }
             break;
         }
-        case zel::kTypePercent:
-            break;
+        case zel::kTypePercent: break;
         default: {
             uint64_t v = bytes.take(8);
             if (small_ints)

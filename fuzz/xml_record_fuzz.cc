@@ -5,8 +5,8 @@
 //
 // Input: a byte of choices, four bytes of width, then NUL-separated pieces:
 // argument, second argument, file name, process name, literal trace text.
-#include <zel/zel.h>
 #include <zel/svc_internal.h>
+#include <zel/zel.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -93,7 +93,9 @@ int check_xml(const std::string &s) {
                 if (s[j] == '>') break;
                 size_t a = j;
                 while (j < s.size() && name_char(s[j])) ++j;
-                if (j == a || j + 1 >= s.size() || s[j] != '=' || (s[j + 1] != '"' && s[j + 1] != '\'')) return -1;
+                if (j == a || j + 1 >= s.size() || s[j] != '=' ||
+                    (s[j + 1] != '"' && s[j + 1] != '\''))
+                    return -1;
                 char quote = s[j + 1];
                 j += 2;
                 while (j < s.size() && s[j] != quote) {
@@ -150,7 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     (void)started;
     if (size < 5) return 0;
     unsigned choice = data[0];
-    int width = static_cast<int>(static_cast<unsigned32>(data[1]) << 24 | data[2] << 16 | data[3] << 8 | data[4]);
+    int width = static_cast<int>(static_cast<unsigned32>(data[1]) << 24 | data[2] << 16 |
+                                 data[3] << 8 | data[4]);
     std::string rest(reinterpret_cast<const char *>(data) + 5, size - 5);
     std::vector<std::string> piece(5);
     for (size_t k = 0, at = 0; k < piece.size() && at <= rest.size(); ++k) {
@@ -167,15 +170,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!stream) return 0;
     zel_svc_prolog message;
     bool utf8 = choice & 1;
-    zel::build_message_header(&message, zelmox_client_svc_handle, utf8, piece[2].c_str(), 7, "%s%d", 0,
-                              ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
+    zel::build_message_header(&message, zelmox_client_svc_handle, utf8, piece[2].c_str(), 7, "%s%d",
+                              0, ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
     snprintf(message.procname, sizeof message.procname, "%s", piece[3].c_str());
     write_xml(stream, message, false, utf8 ? 1 : 0, piece[0].c_str(), width);
 
     // A trace whose format has the fuzzed text and a fuzzed width, literal or "*".
-    std::string format = literal + ((choice & 2) ? "%*s|%s" : "%" + std::to_string(width & 0x7FFFFFFF) + "s|%s");
+    std::string format =
+        literal + ((choice & 2) ? "%*s|%s" : "%" + std::to_string(width & 0x7FFFFFFF) + "s|%s");
     zel_svc_prolog trace = {};
-    zel::build_trace_header(&trace, zelmox_client_svc_handle, piece[2].c_str(), 9, 1, 5, format.c_str());
+    zel::build_trace_header(&trace, zelmox_client_svc_handle, piece[2].c_str(), 9, 1, 5,
+                            format.c_str());
     if (choice & 2) {
         write_xml(stream, trace, true, 0, width, piece[0].c_str(), piece[1].c_str());
     } else {

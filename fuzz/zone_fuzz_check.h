@@ -20,8 +20,8 @@ inline void check_zone(const zel::ZoneState &s) {
     for (int i = 0; i < s.typecnt; ++i) {
         if (s.ttis[i].abbr < 0 || s.ttis[i].abbr > s.charcnt) std::abort();
     }
-    const int64_t probes[] = {INT64_MIN, -2147483649LL, INT32_MIN, -1, 0, 1000000000,
-                              INT32_MAX, 4294967296LL, INT64_MAX};
+    const int64_t probes[] = {INT64_MIN,  -2147483649LL, INT32_MIN,    -1,       0,
+                              1000000000, INT32_MAX,     4294967296LL, INT64_MAX};
     for (int64_t t : probes) {
         const zel::TimeType &tt = zel::type_at(s, t);
         if (std::strlen(s.chars + tt.abbr) > size_t(s.charcnt)) std::abort();

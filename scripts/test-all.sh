@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 lanes=("$@")
-[ ${#lanes[@]} -eq 0 ] && lanes=(release sanitize tsan i386 fuzz)
+[ ${#lanes[@]} -eq 0 ] && lanes=(format release sanitize tsan i386 fuzz)
 jobs=$(nproc)
 
 for lane in "${lanes[@]}"; do

@@ -81,7 +81,8 @@ LYR_EXPORT int lyr_catclose(lyr_cat_t cat);
  * -1 for bad input (EILSEQ) or a result that does not fit (E2BIG; only a NUL is
  * written), 0 for an empty source. */
 LYR_EXPORT int lyr_to_utf8(lyr_cs_t cs, const char *src, size_t srclen, char *dst, size_t dstsize);
-LYR_EXPORT int lyr_from_utf8(lyr_cs_t cs, const char *src, size_t srclen, char *dst, size_t dstsize);
+LYR_EXPORT int lyr_from_utf8(lyr_cs_t cs, const char *src, size_t srclen, char *dst,
+                             size_t dstsize);
 LYR_EXPORT int lyr_from_ucs2(lyr_cs_t cs, const lyr_wchar_t *src, size_t srcunits, char *dst,
                              size_t dstsize);
 

@@ -50,8 +50,8 @@ private:
     __attribute__((visibility("hidden"))) unsigned long add(unsigned long code, const char **text,
                                                             bool *taken);
 
-    Node *buckets[kBuckets];   // chain heads, each sorted by ascending code
-    pthread_rwlock_t lock;     // over all buckets
+    Node *buckets[kBuckets];  // chain heads, each sorted by ascending code
+    pthread_rwlock_t lock;    // over all buckets
 };
 
 #endif

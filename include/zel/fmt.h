@@ -13,13 +13,13 @@ ZEL_BEGIN_C
 
 /* One conversion of a parsed format ("%" up to its conversion character). */
 typedef struct {
-    const char *start;  /* its "%" */
-    const char *end;    /* just past its conversion character */
-    int type;           /* 0..19: which argument it takes and how it is rendered */
-    unsigned32 flags;   /* flag characters, width and precision kinds, length, base */
-    int argnum;         /* number of the argument it renders (1-based) */
-    int width;          /* the width digits, or the argument number of a "*" */
-    int precision;      /* the precision digits, or the argument number of a "*" */
+    const char *start; /* its "%" */
+    const char *end;   /* just past its conversion character */
+    int type;          /* 0..19: which argument it takes and how it is rendered */
+    unsigned32 flags;  /* flag characters, width and precision kinds, length, base */
+    int argnum;        /* number of the argument it renders (1-based) */
+    int width;         /* the width digits, or the argument number of a "*" */
+    int precision;     /* the precision digits, or the argument number of a "*" */
 } zel_fmt_conv;
 
 /* One argument fetched from the argument list, kept with the conversion type
@@ -58,8 +58,7 @@ typedef struct {
  * for a malformed format, argument numbers with a gap, one argument used as
  * two kinds of value (integer, pointer, double, long double), or no memory;
  * the context is then already released. */
-ZEL_EXPORT int zel_vsnprintf_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format,
-                                   va_list args);
+ZEL_EXPORT int zel_vsnprintf_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format, va_list args);
 /* Renders a parsed context into buf of size bytes (buf null or size 0 to
  * measure), cut to fit and always NUL-terminated when size is at least 1.
  * Returns the length of the complete text (without the NUL), or -1 when a
@@ -75,8 +74,7 @@ ZEL_EXPORT void zel_vsnprintf_done(zel_fmt_ctx *ctx);
  * members differ in the code set used for %C and %S: cs; null (the services'
  * default); the thread's local code page; the UTF-8 code set that
  * zelsvc_get_utf8_code_page returns. */
-ZEL_EXPORT int zel_vsnprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format,
-                                va_list args);
+ZEL_EXPORT int zel_vsnprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format, va_list args);
 ZEL_EXPORT int zel_snprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format, ...);
 ZEL_EXPORT int zel_vsnprintf(char *buf, int size, const char *format, va_list args);
 ZEL_EXPORT int zel_snprintf(char *buf, int size, const char *format, ...);

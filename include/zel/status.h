@@ -5,6 +5,9 @@
 #ifndef ZEL_STATUS_H
 #define ZEL_STATUS_H
 
+/* One line per code, its meaning beside it: kept as written. */
+/* clang-format off */
+
 /* Message layer: compiled tables and text lookup (component bas). */
 #define ZEL_S_MSG_NO_MEMORY 0x10652203u       /* the message layer could not allocate memory */
 #define ZEL_S_MSG_NOT_IN_TABLES 0x10652204u   /* the code has no message in any compiled table */
@@ -76,5 +79,7 @@
 #define ZEL_S_UUID_NO_ADDRESS 0x16C9A08Bu     /* no identifier: no network address of this host was found */
 #define ZEL_S_UUID_BAD_TEXT 0x16C9A08Fu       /* the text is not a valid identifier */
 #define ZEL_S_UUID_NO_MEMORY 0x16C9A090u      /* the identifier's text could not be allocated */
+
+/* clang-format on */
 
 #endif

@@ -30,7 +30,7 @@ ZEL_BEGIN_C
 /* One sub-component of a component; a table ends with a row whose name is null. */
 typedef struct {
     const char *name;
-    const char *description;     /* may be replaced by the catalog's translation */
+    const char *description;      /* may be replaced by the catalog's translation */
     unsigned32 description_msgid; /* status code of the description; 0 for none */
     unsigned32 level;             /* low 4 bits: current debug level 0..9 */
 } zel_svc_subcomp;
@@ -50,18 +50,18 @@ typedef struct {
 typedef struct zel_svc_prolog zel_svc_prolog;
 struct zel_svc_prolog {
     struct zel_svc_handle_s *handle; /* the component; null until built */
-    int built;                /* 1 once filled */
-    zel_utc_t time;           /* when the header was built */
-    const char *argtypes;     /* the caller's argument types; "?" for traces */
-    unsigned32 table_index;   /* row of the sub-component */
-    unsigned32 attributes;    /* attribute word; the bare level for traces */
-    unsigned32 msgid;         /* status code of the message; 0 for traces */
-    char *format;             /* message text (owned by the call) or trace format */
-    const char *file;         /* source file: the part after the last '/' for messages */
-    char procname[32];        /* program name, or "PID#" and the process id */
-    int line;                 /* source line; 0 when the caller gave no file */
-    pthread_t thread;         /* the calling thread */
-    unsigned char xml;        /* set while a destination of XML form is written */
+    int built;                       /* 1 once filled */
+    zel_utc_t time;                  /* when the header was built */
+    const char *argtypes;            /* the caller's argument types; "?" for traces */
+    unsigned32 table_index;          /* row of the sub-component */
+    unsigned32 attributes;           /* attribute word; the bare level for traces */
+    unsigned32 msgid;                /* status code of the message; 0 for traces */
+    char *format;                    /* message text (owned by the call) or trace format */
+    const char *file;                /* source file: the part after the last '/' for messages */
+    char procname[32];               /* program name, or "PID#" and the process id */
+    int line;                        /* source line; 0 when the caller gave no file */
+    pthread_t thread;                /* the calling thread */
+    unsigned char xml;               /* set while a destination of XML form is written */
 };
 
 /* Decides whether a message is written; false drops it. Runs with the
@@ -87,8 +87,8 @@ typedef struct zel_svc_handle_s {
  * or unregistered after the callbacks were added. */
 typedef void (*zel_svc_register_fn)(const char *component, zel_svc_subcomp *table);
 /* Notified when a sub-component's debug level is set. */
-typedef void (*zel_svc_level_fn)(const char *component, const char *subcomp,
-                                 unsigned32 desc_msgid, unsigned32 level);
+typedef void (*zel_svc_level_fn)(const char *component, const char *subcomp, unsigned32 desc_msgid,
+                                 unsigned32 level);
 
 /* Registers the three compiled components unless registered; a program
  * passes flag 0. */
@@ -148,8 +148,7 @@ ZEL_EXPORT void zel_svc_printf_cs_withfile(zel_svc_handle *handle, int cs, const
                                            unsigned32 attributes, unsigned32 msgid, ...);
 ZEL_EXPORT void zel_svc_vprintf_cs_withfile(zel_svc_handle *handle, int cs, const char *file,
                                             int line, const char *argtypes, unsigned32 index,
-                                            unsigned32 attributes, unsigned32 msgid,
-                                            va_list args);
+                                            unsigned32 attributes, unsigned32 msgid, va_list args);
 
 /* Debug traces: written through the component's debug routes when the
  * sub-component's level is at least `level` (1..9). format is a printf
@@ -160,13 +159,13 @@ ZEL_EXPORT void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigne
 ZEL_EXPORT void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
                                 const char *format, va_list args);
 ZEL_EXPORT void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
-                                        unsigned32 index, unsigned32 level,
-                                        const char *format, ...);
+                                        unsigned32 index, unsigned32 level, const char *format,
+                                        ...);
 ZEL_EXPORT void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
                                     const char *format, ...);
-ZEL_EXPORT void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file,
-                                             int line, unsigned32 index, unsigned32 level,
-                                             const char *format, ...);
+ZEL_EXPORT void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file, int line,
+                                             unsigned32 index, unsigned32 level, const char *format,
+                                             ...);
 
 /* Raises an assertion failure: a FATAL record naming the expression, file
  * and line through the component's routes (handle null: the "dce"

@@ -35,20 +35,20 @@ typedef struct {
     char *pattern; /* the name as written in the specification */
     FILE *stream;  /* null while closed */
     int references;
-    int archives;          /* 0..99 */
-    int records_per_file;  /* 0: no limit */
+    int archives;         /* 0..99 */
+    int records_per_file; /* 0: no limit */
     int records_written;
-    int mode;              /* permission bits to set on opening; 0: none */
-    int uid;               /* owner to set; -1: none */
-    int gid;               /* group to set; -1: none */
+    int mode; /* permission bits to set on opening; 0: none */
+    int uid;  /* owner to set; -1: none */
+    int gid;  /* group to set; -1: none */
 } zel_svc_fileroute_t;
 
 /* One destination of a route list (zel_svc_route_t, declared in <zel/svc.h>). */
 struct zel_svc_route_t {
     int kind;
-    int fallback; /* kind used when the destination cannot be used */
-    int open;     /* 1 when ready to write */
-    void *target; /* file kinds: zel_svc_fileroute_t; GOESTO: target name; dynamic: its entry */
+    int fallback;     /* kind used when the destination cannot be used */
+    int open;         /* 1 when ready to write */
+    void *target;     /* file kinds: zel_svc_fileroute_t; GOESTO: target name; dynamic: its entry */
     void *route_data; /* dynamic kind: what its open callback returned; file
                          kinds: the file kind, kept while at the fallback */
     char *keyword;    /* kept for keywords that are not fixed ones */
@@ -64,12 +64,12 @@ typedef struct {
 
 /* The state of one message or trace call, on the caller's stack. */
 typedef struct {
-    lyr_cs_t source_cs;  /* code set of the message text */
-    lyr_cs_t target_cs;  /* the other code set of the pair */
+    lyr_cs_t source_cs; /* code set of the message text */
+    lyr_cs_t target_cs; /* the other code set of the pair */
     int text_len;
-    char *text;          /* the formatted text, when made (owned) */
+    char *text; /* the formatted text, when made (owned) */
     int conv_len;
-    char *conv;          /* the text converted to target_cs, made once (owned) */
+    char *conv; /* the text converted to target_cs, made once (owned) */
     zel_svc_prolog header;
 } zel_svc_msgctx;
 

@@ -4,12 +4,12 @@
 #define ZEL_ZEL_H
 
 #include <zel/base.h>
-#include <zel/status.h>
-#include <zel/msg.h>
-#include <zel/fmt.h>
-#include <zel/svc.h>
-#include <zel/startup.h>
 #include <zel/file.h>
+#include <zel/fmt.h>
+#include <zel/msg.h>
+#include <zel/startup.h>
+#include <zel/status.h>
+#include <zel/svc.h>
 #include <zel/utc.h>
 
 #endif

@@ -4,16 +4,16 @@
 #include "internal.h"
 #include "utf8.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <new>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 #include <unordered_map>
 
 #ifndef LYR_CATALOG_DIR
@@ -21,10 +21,10 @@
 #endif
 
 struct lyr_cat {
-    std::string data;                                // the whole file
+    std::string data;                                 // the whole file
     std::unordered_map<uint64_t, const char *> msgs;  // (set << 32 | number) -> text in data
-    std::unique_ptr<lyr_cs> cs;                      // code set of the texts; null if unknown
-    std::mutex mu;                                   // guards converted
+    std::unique_ptr<lyr_cs> cs;                       // code set of the texts; null if unknown
+    std::mutex mu;                                    // guards converted
     std::map<std::tuple<int, int, std::string>, std::string> converted;
 };
 
@@ -53,12 +53,13 @@ bool index_catalog(lyr_cat &cat) {
     if (size == 0 || depth == 0) return false;
     uint64_t entries = size * depth;
     if (entries > (d.size() - 12) / 24) return false;  // two tables of 12-byte entries must fit
-    size_t table = 12 + (swap ? entries * 12 : 0);  // the table in our byte order
+    size_t table = 12 + (swap ? entries * 12 : 0);     // the table in our byte order
     size_t strings = 12 + entries * 24;
     size_t strsize = d.size() - strings;
     for (uint64_t e = 0; e < entries; ++e) {
         size_t off = table + e * 12;
-        uint32_t set = word(d, off, false), num = word(d, off + 4, false), text = word(d, off + 8, false);
+        uint32_t set = word(d, off, false), num = word(d, off + 4, false),
+                 text = word(d, off + 8, false);
         if (set == 0) continue;  // empty slot
         if (text >= strsize || d[d.size() - 1] != '\0') return false;
         uint64_t key = (static_cast<uint64_t>(set - 1) << 32) | num;
@@ -88,10 +89,14 @@ int load(const std::string &path, std::unique_ptr<lyr_cat> &out) {
     while (!err) {
         ssize_t r = read(fd, buf, sizeof buf);
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) err = errno == EISDIR ? ENOENT : EPERM;
-        else if (r == 0) break;
-        else if (cat->data.size() + static_cast<size_t>(r) > kMaxFile) err = EBADMSG;
-        else cat->data.append(buf, static_cast<size_t>(r));
+        if (r < 0)
+            err = errno == EISDIR ? ENOENT : EPERM;
+        else if (r == 0)
+            break;
+        else if (cat->data.size() + static_cast<size_t>(r) > kMaxFile)
+            err = EBADMSG;
+        else
+            cat->data.append(buf, static_cast<size_t>(r));
     }
     close(fd);
     if (!err && !index_catalog(*cat)) err = EBADMSG;
@@ -232,7 +237,8 @@ const char *lyr_catgets(lyr_cat_t cat, int set, int num, const char *def, lyr_cs
     if (!cs) return raw;
     lyr_cs *target = lyr::resolve(cs);
     size_t len = strlen(raw);
-    if (cat->cs ? lyr::same_cs(*cat->cs, *target) || (cat->cs->ascii && target->ascii && lyr::is_ascii(raw, len))
+    if (cat->cs ? lyr::same_cs(*cat->cs, *target) ||
+                      (cat->cs->ascii && target->ascii && lyr::is_ascii(raw, len))
                 : target->ascii && lyr::is_ascii(raw, len))
         return raw;
     if (!cat->cs) return def;
@@ -242,7 +248,8 @@ const char *lyr_catgets(lyr_cat_t cat, int set, int num, const char *def, lyr_cs
         auto hit = cat->converted.find(key);
         if (hit != cat->converted.end()) return hit->second.c_str();
         std::string u8, out;
-        if (!lyr::to_utf8(*cat->cs, raw, len, u8) || !lyr::from_utf8(*target, u8.data(), u8.size(), out))
+        if (!lyr::to_utf8(*cat->cs, raw, len, u8) ||
+            !lyr::from_utf8(*target, u8.data(), u8.size(), out))
             return def;
         return cat->converted.emplace(key, std::move(out)).first->second.c_str();
     } catch (const std::bad_alloc &) {

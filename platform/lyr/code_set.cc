@@ -38,8 +38,10 @@ std::string normalise(const char *name) {
     std::string key;
     for (const char *p = name; *p; ++p) {
         unsigned char c = static_cast<unsigned char>(*p);
-        if (c >= 'a' && c <= 'z') key += static_cast<char>(c - 'a' + 'A');
-        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) key += static_cast<char>(c);
+        if (c >= 'a' && c <= 'z')
+            key += static_cast<char>(c - 'a' + 'A');
+        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            key += static_cast<char>(c);
     }
     return key;
 }
@@ -55,7 +57,8 @@ int run_iconv(iconv_t cd, const char *src, size_t n, std::string &out) {
     for (;;) {
         char *o = buf;
         size_t oleft = sizeof buf;
-        size_t r = flushing ? iconv(cd, nullptr, nullptr, &o, &oleft) : iconv(cd, &in, &inleft, &o, &oleft);
+        size_t r = flushing ? iconv(cd, nullptr, nullptr, &o, &oleft)
+                            : iconv(cd, &in, &inleft, &o, &oleft);
         int err = r == static_cast<size_t>(-1) ? errno : 0;
         out.append(buf, static_cast<size_t>(o - buf));
         if (err == E2BIG) continue;
@@ -77,9 +80,12 @@ bool probe_single(lyr_cs &cs) {
         std::string out;
         int err = run_iconv(cs.to_u8, &c, 1, out);
         uint32_t cp = 0;
-        if (err == EILSEQ) cs.to_ucs[b] = lyr_cs::kNoChar;
-        else if (err == 0 && single_cp(out, &cp)) cs.to_ucs[b] = cp;
-        else return false;
+        if (err == EILSEQ)
+            cs.to_ucs[b] = lyr_cs::kNoChar;
+        else if (err == 0 && single_cp(out, &cp))
+            cs.to_ucs[b] = cp;
+        else
+            return false;
     }
     return cs.to_ucs[0] == 0;
 }
@@ -126,7 +132,8 @@ lyr_cs *make_cs(const char *name) {
     if (probe_single(*cs)) {
         cs->kind = lyr_cs::single;
         for (int b = 0; b < 256; ++b) {
-            if (cs->to_ucs[b] != lyr_cs::kNoChar) cs->from_ucs.emplace_back(cs->to_ucs[b], static_cast<unsigned char>(b));
+            if (cs->to_ucs[b] != lyr_cs::kNoChar)
+                cs->from_ucs.emplace_back(cs->to_ucs[b], static_cast<unsigned char>(b));
             if (b < 0x80 && cs->to_ucs[b] != static_cast<uint32_t>(b)) cs->ascii = false;
         }
         // Where two bytes give one character, the lower byte is the encoding.
@@ -174,8 +181,7 @@ bool to_utf8(lyr_cs &cs, const char *s, size_t n, std::string &out) {
             out.append(buf, static_cast<size_t>(utf8_encode(cp, buf)));
         }
         return true;
-    case lyr_cs::multi:
-        break;
+    case lyr_cs::multi: break;
     }
     if (is_ascii(s, n)) {
         out.append(s, n);
@@ -212,12 +218,9 @@ int char_len(lyr_cs &cs, const char *s, size_t n) {
     unsigned char b = static_cast<unsigned char>(s[0]);
     uint32_t cp = 0;
     switch (cs.kind) {
-    case lyr_cs::utf8:
-        return utf8_decode(s, n, &cp);
-    case lyr_cs::single:
-        return cs.to_ucs[b] == lyr_cs::kNoChar ? -1 : 1;
-    case lyr_cs::multi:
-        break;
+    case lyr_cs::utf8: return utf8_decode(s, n, &cp);
+    case lyr_cs::single: return cs.to_ucs[b] == lyr_cs::kNoChar ? -1 : 1;
+    case lyr_cs::multi: break;
     }
     if (cs.lead[b] != 0) return cs.lead[b];
     // A lead byte: the character is the shortest prefix iconv takes whole.
@@ -246,7 +249,9 @@ long decode_char(lyr_cs &cs, const char *s, size_t n, int *len) {
     if (b < 0x80 && cs.ascii) return b;
     std::string u8;
     uint32_t cp = 0;
-    if (!to_utf8(cs, s, static_cast<size_t>(*len), u8) || utf8_decode(u8.data(), u8.size(), &cp) < 1) return -1;
+    if (!to_utf8(cs, s, static_cast<size_t>(*len), u8) ||
+        utf8_decode(u8.data(), u8.size(), &cp) < 1)
+        return -1;
     return static_cast<long>(cp);
 }
 
@@ -257,8 +262,7 @@ int encode_char(lyr_cs &cs, uint32_t cp, char *out) {
         return 1;
     }
     switch (cs.kind) {
-    case lyr_cs::utf8:
-        return utf8_encode(cp, out);
+    case lyr_cs::utf8: return utf8_encode(cp, out);
     case lyr_cs::single: {
         auto it = std::lower_bound(cs.from_ucs.begin(), cs.from_ucs.end(), cp,
                                    [](const auto &e, uint32_t v) { return e.first < v; });
@@ -266,12 +270,13 @@ int encode_char(lyr_cs &cs, uint32_t cp, char *out) {
         out[0] = static_cast<char>(it->second);
         return 1;
     }
-    case lyr_cs::multi:
-        break;
+    case lyr_cs::multi: break;
     }
     char u8[4];
     std::string enc;
-    if (!from_utf8(cs, u8, static_cast<size_t>(utf8_encode(cp, u8)), enc) || enc.empty() || enc.size() > 8) return -1;
+    if (!from_utf8(cs, u8, static_cast<size_t>(utf8_encode(cp, u8)), enc) || enc.empty() ||
+        enc.size() > 8)
+        return -1;
     memcpy(out, enc.data(), enc.size());
     return static_cast<int>(enc.size());
 }

@@ -6,10 +6,10 @@
 
 #include <jrnmsg/lyr.h>
 
-#include <array>
-#include <cstdint>
 #include <iconv.h>
 #include <locale.h>
+#include <array>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -28,9 +28,10 @@ struct lyr_cs {
     bool ascii = true;     // bytes 0x00-0x7F stand for U+0000-U+007F
     bool builtin = false;  // the built-in UTF-8 default; never freed
 
-    std::array<uint32_t, 256> to_ucs{};                  // single: byte -> code point or kNoChar
+    std::array<uint32_t, 256> to_ucs{};  // single: byte -> code point or kNoChar
     std::vector<std::pair<uint32_t, unsigned char>> from_ucs;  // single: sorted by code point
-    std::array<int8_t, 256> lead{};  // multi: 1 one-byte character, 0 starts a longer one, -1 invalid
+    std::array<int8_t, 256>
+        lead{};  // multi: 1 one-byte character, 0 starts a longer one, -1 invalid
 
     std::mutex mu;  // guards the descriptors below
     iconv_t to_u8 = reinterpret_cast<iconv_t>(-1);
@@ -45,8 +46,9 @@ struct lyr_cs {
 // A locale name taken apart: language[_territory][.codeset][@modifier].
 struct lyr_loc {
     std::string name, language, territory, codeset, modifier;
-    std::string cs_name;   // the code set of texts in this locale
-    locale_t lc = nullptr; // the installed locale (LC_CTYPE), for case folding; null when not installed
+    std::string cs_name;  // the code set of texts in this locale
+    locale_t lc =
+        nullptr;  // the installed locale (LC_CTYPE), for case folding; null when not installed
     lyr_loc() = default;
     lyr_loc(const lyr_loc &) = delete;
     lyr_loc &operator=(const lyr_loc &) = delete;

@@ -3,9 +3,9 @@
 // the catalog search path and the services' data directory.
 #include "internal.h"
 
+#include <langinfo.h>
 #include <cerrno>
 #include <cstring>
-#include <langinfo.h>
 #include <memory>
 #include <new>
 
@@ -111,10 +111,14 @@ lyr_loc *make_locale(const char *name) {
         return nullptr;
     }
     loc->lc = newlocale(LC_CTYPE_MASK, name, nullptr);
-    if (!loc->codeset.empty()) loc->cs_name = loc->codeset;
-    else if (loc->lc) loc->cs_name = nl_langinfo_l(CODESET, loc->lc);
-    else if (loc->language == "C") loc->cs_name = "ANSI_X3.4-1968";
-    else loc->cs_name = "UTF-8";
+    if (!loc->codeset.empty())
+        loc->cs_name = loc->codeset;
+    else if (loc->lc)
+        loc->cs_name = nl_langinfo_l(CODESET, loc->lc);
+    else if (loc->language == "C")
+        loc->cs_name = "ANSI_X3.4-1968";
+    else
+        loc->cs_name = "UTF-8";
     return loc.release();
 }
 
@@ -149,7 +153,8 @@ int lyr_os_cs_name(char *buf, size_t size) {
 // A null name stands for the process locale. "POSIX" becomes "C".
 int lyr_canonical_loc(const char *name, char *buf, size_t size) {
     try {
-        std::unique_ptr<lyr_loc> loc(lyr::make_locale(name ? name : lyr::process_locale_name().c_str()));
+        std::unique_ptr<lyr_loc> loc(
+            lyr::make_locale(name ? name : lyr::process_locale_name().c_str()));
         if (!loc) return -1;
         return lyr::copy_out(lyr::canonical_name(*loc), buf, size);
     } catch (const std::bad_alloc &) {

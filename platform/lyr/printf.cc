@@ -4,12 +4,12 @@
 #include "internal.h"
 #include "utf8.h"
 
+#include <sys/types.h>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <new>
-#include <sys/types.h>
 
 namespace {
 
@@ -35,8 +35,8 @@ struct Conversion {
     size_t lit_len = 0;
     char conv = 0;  // 0: literal only
     std::string flags;
-    int width = 0, width_arg = 0;            // width_arg: argument index of '*'
-    int prec = -1, prec_arg = 0;             // -1: no precision
+    int width = 0, width_arg = 0;  // width_arg: argument index of '*'
+    int prec = -1, prec_arg = 0;   // -1: no precision
     Len len = Len::none;
     int arg = 0;  // argument index of the value (1-based)
 };
@@ -107,7 +107,8 @@ private:
             *index = next_;
         }
         auto &t = *types_;
-        if (t.size() <= static_cast<size_t>(*index)) t.resize(static_cast<size_t>(*index) + 1, Arg::none);
+        if (t.size() <= static_cast<size_t>(*index))
+            t.resize(static_cast<size_t>(*index) + 1, Arg::none);
         if (t[*index] != Arg::none && t[*index] != type) return EINVAL;
         t[*index] = type;
         return 0;
@@ -151,9 +152,11 @@ private:
         switch (*p_) {
         case 'h': return *++p_ == 'h' ? (++p_, Len::hh) : Len::h;
         case 'l': return *++p_ == 'l' ? (++p_, Len::ll) : Len::l;
-        case 'L': case 'q': ++p_; return Len::L;
+        case 'L':
+        case 'q': ++p_; return Len::L;
         case 'j': ++p_; return Len::j;
-        case 'z': case 'Z': ++p_; return Len::z;
+        case 'z':
+        case 'Z': ++p_; return Len::z;
         case 't': ++p_; return Len::t;
         default: return Len::none;
         }
@@ -161,26 +164,40 @@ private:
 
     static Arg arg_type(const Conversion &s) {
         switch (s.conv) {
-        case 'd': case 'i': case 'o': case 'u': case 'x': case 'X':
+        case 'd':
+        case 'i':
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X':
             switch (s.len) {
-            case Len::none: case Len::hh: case Len::h: return Arg::i;
+            case Len::none:
+            case Len::hh:
+            case Len::h: return Arg::i;
             case Len::l: return Arg::l;
-            case Len::ll: case Len::L: return Arg::ll;
+            case Len::ll:
+            case Len::L: return Arg::ll;
             case Len::j: return Arg::j;
             case Len::z: return Arg::z;
             case Len::t: return Arg::t;
             }
             return Arg::none;
-        case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
-            return s.len == Len::L ? Arg::ld : s.len == Len::none || s.len == Len::l ? Arg::d : Arg::none;
-        case 'c':
-            return s.len == Len::none || s.len == Len::l ? Arg::i : Arg::none;
-        case 'C':
-            return s.len == Len::none ? Arg::i : Arg::none;
-        case 's':
-            return s.len == Len::none || s.len == Len::l ? Arg::p : Arg::none;
-        case 'S': case 'p':
-            return s.len == Len::none ? Arg::p : Arg::none;
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'F':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A':
+            return s.len == Len::L                         ? Arg::ld
+                   : s.len == Len::none || s.len == Len::l ? Arg::d
+                                                           : Arg::none;
+        case 'c': return s.len == Len::none || s.len == Len::l ? Arg::i : Arg::none;
+        case 'C': return s.len == Len::none ? Arg::i : Arg::none;
+        case 's': return s.len == Len::none || s.len == Len::l ? Arg::p : Arg::none;
+        case 'S':
+        case 'p': return s.len == Len::none ? Arg::p : Arg::none;
         default:  // includes 'n', never honoured
             return Arg::none;
         }
@@ -235,7 +252,8 @@ intmax_t signed_value(const Conversion &s, const Value &v) {
     case Len::hh: return static_cast<signed char>(v.i);
     case Len::h: return static_cast<short>(v.i);
     case Len::l: return v.l;
-    case Len::ll: case Len::L: return v.ll;
+    case Len::ll:
+    case Len::L: return v.ll;
     case Len::j: return v.j;
     case Len::z: return static_cast<ssize_t>(v.z);
     case Len::t: return v.t;
@@ -249,7 +267,8 @@ uintmax_t unsigned_value(const Conversion &s, const Value &v) {
     case Len::hh: return static_cast<unsigned char>(v.i);
     case Len::h: return static_cast<unsigned short>(v.i);
     case Len::l: return static_cast<unsigned long>(v.l);
-    case Len::ll: case Len::L: return static_cast<unsigned long long>(v.ll);
+    case Len::ll:
+    case Len::L: return static_cast<unsigned long long>(v.ll);
     case Len::j: return static_cast<uintmax_t>(v.j);
     case Len::z: return v.z;
     case Len::t: return static_cast<size_t>(v.t);
@@ -259,7 +278,9 @@ uintmax_t unsigned_value(const Conversion &s, const Value &v) {
 }
 
 int pad(std::string &out, const std::string &text, int width, bool left) {
-    size_t fill = width > 0 && static_cast<size_t>(width) > text.size() ? static_cast<size_t>(width) - text.size() : 0;
+    size_t fill = width > 0 && static_cast<size_t>(width) > text.size()
+                      ? static_cast<size_t>(width) - text.size()
+                      : 0;
     if (uint64_t{out.size()} + fill + text.size() > INT_MAX) return EOVERFLOW;
     if (!left) out.append(fill, ' ');
     out += text;
@@ -312,7 +333,8 @@ int render(lyr_cs &cs, const Conversion &s, const std::vector<Value> &vals, std:
         if (!v.p) {
             text = prec < 0 || prec >= 6 ? "(null)" : "";
         } else if (wide) {
-            if (int err = wide_text(cs, static_cast<const lyr_wchar_t *>(v.p), prec, text)) return err;
+            if (int err = wide_text(cs, static_cast<const lyr_wchar_t *>(v.p), prec, text))
+                return err;
         } else {
             const char *str = static_cast<const char *>(v.p);
             size_t len = prec < 0 ? strlen(str) : strnlen(str, static_cast<size_t>(prec));
@@ -331,35 +353,42 @@ int render(lyr_cs &cs, const Conversion &s, const std::vector<Value> &vals, std:
             text.assign(1, static_cast<char>(static_cast<unsigned char>(v.i)));
         }
         return pad(out, text, width, left);
-    default:
-        break;
+    default: break;
     }
 
     // Numbers are laid out by the C library; the result is ASCII.
-    if (uint64_t{out.size()} + static_cast<uint64_t>(width) + static_cast<uint64_t>(prec < 0 ? 0 : prec) + 64 > INT_MAX)
+    if (uint64_t{out.size()} + static_cast<uint64_t>(width) +
+            static_cast<uint64_t>(prec < 0 ? 0 : prec) + 64 >
+        INT_MAX)
         return EOVERFLOW;
     std::string f = "%" + flags + "*" + (prec >= 0 ? ".*" : "");
     switch (s.conv) {
-    case 'd': case 'i':
+    case 'd':
+    case 'i':
         f += "j", f += s.conv;
         return prec >= 0 ? appendf(out, f.c_str(), width, prec, signed_value(s, v))
                          : appendf(out, f.c_str(), width, signed_value(s, v));
-    case 'o': case 'u': case 'x': case 'X':
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
         f += "j", f += s.conv;
         return prec >= 0 ? appendf(out, f.c_str(), width, prec, unsigned_value(s, v))
                          : appendf(out, f.c_str(), width, unsigned_value(s, v));
     case 'p':
         f += 'p';
-        return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.p) : appendf(out, f.c_str(), width, v.p);
-    default:
-        break;
+        return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.p)
+                         : appendf(out, f.c_str(), width, v.p);
+    default: break;
     }
     if (s.len == Len::L) {
         f += "L", f += s.conv;
-        return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.ld) : appendf(out, f.c_str(), width, v.ld);
+        return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.ld)
+                         : appendf(out, f.c_str(), width, v.ld);
     }
     f += s.conv;
-    return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.d) : appendf(out, f.c_str(), width, v.d);
+    return prec >= 0 ? appendf(out, f.c_str(), width, prec, v.d)
+                     : appendf(out, f.c_str(), width, v.d);
 }
 
 // Text of the plain shape kept on the stack: message texts are short, and a

@@ -14,7 +14,9 @@ bool plain_bytes(const lyr_cs &c) { return c.kind != lyr_cs::multi; }
 
 // Multibyte sets here are ASCII-compatible: a byte below 0x80 at a character
 // boundary is a whole character, found without asking iconv.
-size_t next(lyr_cs &c, const char *p) { return static_cast<unsigned char>(*p) < 0x80 ? 1 : lyr::step(c, p); }
+size_t next(lyr_cs &c, const char *p) {
+    return static_cast<unsigned char>(*p) < 0x80 ? 1 : lyr::step(c, p);
+}
 
 locale_t c_locale() {
     static locale_t lc = newlocale(LC_ALL_MASK, "C", nullptr);

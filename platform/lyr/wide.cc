@@ -103,8 +103,8 @@ size_t lyr_wcslen(const lyr_wchar_t *s) {
 // Unicode White_Space characters of the BMP.
 int lyr_iswspace(lyr_wchar_t c) {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-           c == 0x3000;
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
 }
 
 }  // extern "C"

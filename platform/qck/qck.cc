@@ -76,9 +76,7 @@ void format_error(unsigned long e, char *buf) {
     case kNoContext:
         std::snprintf(buf, QCK_ERR_TEXT_SIZE, "QCK: the toolkit context is not initialised");
         break;
-    case kBadArgument:
-        std::snprintf(buf, QCK_ERR_TEXT_SIZE, "QCK: invalid argument");
-        break;
+    case kBadArgument: std::snprintf(buf, QCK_ERR_TEXT_SIZE, "QCK: invalid argument"); break;
     case kRandomFailed: {
         char sys[128];
         int err = static_cast<int>(e & 0xFFFFul);
@@ -86,14 +84,11 @@ void format_error(unsigned long e, char *buf) {
                       strerror_result(strerror_r(err, sys, sizeof sys), sys));
         break;
     }
-    case kUnknownName:
-        std::snprintf(buf, QCK_ERR_TEXT_SIZE, "QCK: unknown value name");
-        break;
+    case kUnknownName: std::snprintf(buf, QCK_ERR_TEXT_SIZE, "QCK: unknown value name"); break;
     case kBadValue:
         std::snprintf(buf, QCK_ERR_TEXT_SIZE, "QCK: the value is not accepted for this name");
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -110,8 +105,7 @@ int finish(QCK_Status *status, unsigned long code) {
 
 bool take_injected_failure() {
     int left = failures_to_inject.load();
-    while (left > 0 && !failures_to_inject.compare_exchange_weak(left, left - 1)) {
-    }
+    while (left > 0 && !failures_to_inject.compare_exchange_weak(left, left - 1)) {}
     return left > 0;
 }
 
@@ -178,5 +172,4 @@ char *QCK_ERR_error_string(QCK_CTX, unsigned long e, char *buf) {
 }
 
 void QCK_test_fail_random(int count) { failures_to_inject = count > 0 ? count : 0; }
-
 }

@@ -40,9 +40,10 @@ constexpr Letter any_length(int type, unsigned32 flags = 0) {
 }
 // Integer types come in pairs (signed, unsigned): short, int, long, long long.
 constexpr Letter integer(int int_type, unsigned32 flags = 0) {
-    return {{as_type(int_type), as_type(int_type + kTypeShort - kTypeInt),
-             as_type(int_type + kTypeLong - kTypeInt), as_type(int_type + kTypeLongLong - kTypeInt)},
-            flags};
+    return {
+        {as_type(int_type), as_type(int_type + kTypeShort - kTypeInt),
+         as_type(int_type + kTypeLong - kTypeInt), as_type(int_type + kTypeLongLong - kTypeInt)},
+        flags};
 }
 // "ll" means long double; "h" or "l" is an error ("%lf" is not ours).
 constexpr Letter floating(int type, unsigned32 flags = 0) {
@@ -58,7 +59,8 @@ constexpr Letter letter(int ch) {
     case 'S': return any_length(kTypeWideString);
     case 'p': return any_length(kTypePointer, kFlagHexLower | kFlagAlt);
     case '%': return any_length(kTypePercent, kFlagPercent);
-    case 'd': case 'i': return integer(kTypeInt);
+    case 'd':
+    case 'i': return integer(kTypeInt);
     case 'o': return integer(kTypeUInt, kFlagOctal);
     case 'u': return integer(kTypeUInt);
     case 'x': return integer(kTypeUInt, kFlagHexLower);

@@ -15,26 +15,26 @@ namespace zel {
 // Conversion types: which argument a conversion fetches and which renderer
 // draws it.
 enum FmtType : int {
-    kTypeChar = 0,         // c
-    kTypeWideChar = 1,     // C
-    kTypeString = 2,       // s
-    kTypeWideString = 3,   // S
-    kTypeShort = 4,        // hd hi
-    kTypeUShort = 5,       // ho hu hx hX
-    kTypeInt = 6,          // d i
-    kTypeUInt = 7,         // o u x X; also every "*" argument
-    kTypeLong = 8,         // ld li
-    kTypeULong = 9,        // lo lu lx lX
-    kTypeLongLong = 10,    // lld (or L, q)
-    kTypeULongLong = 11,   // llu ...
-    kTypePointer = 12,     // p
-    kTypeExp = 13,         // e E
-    kTypeFixed = 14,       // f
-    kTypeGeneral = 15,     // g G
-    kTypeLongExp = 16,     // Le LE
-    kTypeLongFixed = 17,   // Lf
-    kTypeLongGeneral = 18, // Lg LG
-    kTypePercent = 19,     // %%
+    kTypeChar = 0,          // c
+    kTypeWideChar = 1,      // C
+    kTypeString = 2,        // s
+    kTypeWideString = 3,    // S
+    kTypeShort = 4,         // hd hi
+    kTypeUShort = 5,        // ho hu hx hX
+    kTypeInt = 6,           // d i
+    kTypeUInt = 7,          // o u x X; also every "*" argument
+    kTypeLong = 8,          // ld li
+    kTypeULong = 9,         // lo lu lx lX
+    kTypeLongLong = 10,     // lld (or L, q)
+    kTypeULongLong = 11,    // llu ...
+    kTypePointer = 12,      // p
+    kTypeExp = 13,          // e E
+    kTypeFixed = 14,        // f
+    kTypeGeneral = 15,      // g G
+    kTypeLongExp = 16,      // Le LE
+    kTypeLongFixed = 17,    // Lf
+    kTypeLongGeneral = 18,  // Lg LG
+    kTypePercent = 19,      // %%
 };
 
 enum FmtFlag : unsigned32 {
@@ -136,7 +136,7 @@ struct RenderParams {
     int64_t width;      // 0 when none or not positive
     int64_t precision;  // -1 when none was given and the type has no default
     bool has_precision;
-    char pad;           // '0' or ' '
+    char pad;  // '0' or ' '
 };
 RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, int64_t cap);
 

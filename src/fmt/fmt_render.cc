@@ -52,24 +52,19 @@ int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_a
     switch (conv->type) {
     case kTypeChar:
     case kTypeWideChar:
-    case kTypePercent:
-        return render_char(cs, conv, args, out);
+    case kTypePercent: return render_char(cs, conv, args, out);
     case kTypeString:
-    case kTypeWideString:
-        return render_string(cs, conv, args, out);
+    case kTypeWideString: return render_string(cs, conv, args, out);
     case kTypeShort:
     case kTypeInt:
     case kTypeLong:
-    case kTypeLongLong:
-        return render_signed(conv, args, out);
+    case kTypeLongLong: return render_signed(conv, args, out);
     case kTypeUShort:
     case kTypeUInt:
     case kTypeULong:
     case kTypeULongLong:
-    case kTypePointer:
-        return render_unsigned(conv, args, out);
-    default:
-        return render_float(conv, args, out);
+    case kTypePointer: return render_unsigned(conv, args, out);
+    default: return render_float(conv, args, out);
     }
 }
 

@@ -15,25 +15,18 @@ namespace {
 ArgKind kind_of(int type) {
     switch (type) {
     case kTypeLong:
-    case kTypeULong:
-        return kArgLong;
+    case kTypeULong: return kArgLong;
     case kTypeLongLong:
-    case kTypeULongLong:
-        return kArgLongLong;
+    case kTypeULongLong: return kArgLongLong;
     case kTypeExp:
     case kTypeFixed:
-    case kTypeGeneral:
-        return kArgDouble;
+    case kTypeGeneral: return kArgDouble;
     case kTypeLongExp:
     case kTypeLongFixed:
-    case kTypeLongGeneral:
-        return kArgLongDouble;
-    case kTypeString:
-        return kArgString;
-    case kTypeWideString:
-        return kArgWideString;
-    case kTypePointer:
-        return kArgPointer;
+    case kTypeLongGeneral: return kArgLongDouble;
+    case kTypeString: return kArgString;
+    case kTypeWideString: return kArgWideString;
+    case kTypePointer: return kArgPointer;
     default:  // c C, h and plain integers, and the unsigned int of a "*"
         return kArgInt;
     }
@@ -46,20 +39,15 @@ bool refused_by_printer(const zel_fmt_conv &c) {
     constexpr unsigned32 kAnyLength = kFlagShort | kFlagLong | kFlagLongLong;
     switch (c.type) {
     case kTypeChar:
-    case kTypeString:
-        return (c.flags & (kFlagShort | kFlagLongLong)) != 0;
+    case kTypeString: return (c.flags & (kFlagShort | kFlagLongLong)) != 0;
     case kTypeWideChar:
     case kTypeWideString:
-    case kTypePointer:
-        return (c.flags & kAnyLength) != 0;
+    case kTypePointer: return (c.flags & kAnyLength) != 0;
     case kTypeLongExp:
     case kTypeLongFixed:
-    case kTypeLongGeneral:
-        return c.end[-2] == 'l';
-    case kTypePercent:
-        return c.end - c.start != 2;
-    default:
-        return false;
+    case kTypeLongGeneral: return c.end[-2] == 'l';
+    case kTypePercent: return c.end - c.start != 2;
+    default: return false;
     }
 }
 

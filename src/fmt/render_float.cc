@@ -44,15 +44,9 @@ int64_t render_float(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &ou
     if (long_double) *f++ = 'L';
     bool upper = flags & kFlagUpperFloat;
     switch (long_double ? conv->type - (kTypeLongExp - kTypeExp) : conv->type) {
-    case kTypeExp:
-        *f++ = upper ? 'E' : 'e';
-        break;
-    case kTypeFixed:
-        *f++ = 'f';
-        break;
-    default:
-        *f++ = upper ? 'G' : 'g';
-        break;
+    case kTypeExp: *f++ = upper ? 'E' : 'e'; break;
+    case kTypeFixed: *f++ = 'f'; break;
+    default: *f++ = upper ? 'G' : 'g'; break;
     }
     *f = '\0';
 

@@ -77,18 +77,10 @@ int64_t render_signed(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &o
     int64_t v;
     // Narrowed to the conversion's own size, in case a wider type fetched it.
     switch (conv->type) {
-    case kTypeShort:
-        v = static_cast<int16_t>(raw);
-        break;
-    case kTypeInt:
-        v = static_cast<int32_t>(raw);
-        break;
-    case kTypeLong:
-        v = static_cast<long>(raw);
-        break;
-    default:
-        v = static_cast<int64_t>(raw);
-        break;
+    case kTypeShort: v = static_cast<int16_t>(raw); break;
+    case kTypeInt: v = static_cast<int32_t>(raw); break;
+    case kTypeLong: v = static_cast<long>(raw); break;
+    default: v = static_cast<int64_t>(raw); break;
     }
     uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
 
@@ -116,21 +108,11 @@ int64_t render_unsigned(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink 
     const zel_fmt_arg &arg = args[conv->argnum];
     uint64_t v;
     switch (conv->type) {
-    case kTypeUShort:
-        v = static_cast<uint16_t>(arg.value.u);
-        break;
-    case kTypeUInt:
-        v = static_cast<uint32_t>(arg.value.u);
-        break;
-    case kTypeULong:
-        v = static_cast<unsigned long>(arg.value.u);
-        break;
-    case kTypePointer:
-        v = reinterpret_cast<uintptr_t>(arg.value.p);
-        break;
-    default:
-        v = arg.value.u;
-        break;
+    case kTypeUShort: v = static_cast<uint16_t>(arg.value.u); break;
+    case kTypeUInt: v = static_cast<uint32_t>(arg.value.u); break;
+    case kTypeULong: v = static_cast<unsigned long>(arg.value.u); break;
+    case kTypePointer: v = reinterpret_cast<uintptr_t>(arg.value.p); break;
+    default: v = arg.value.u; break;
     }
 
     unsigned32 flags = conv->flags;

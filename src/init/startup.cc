@@ -34,7 +34,8 @@ void extend_catalog_path() {
     if (directory && lyr_strstr(nullptr, current, directory)) return;
     char *entry = nullptr;
     if (directory) {
-        size_t size = std::strlen(kNlsPathFormat) + 2 * std::strlen(directory) + std::strlen(current) + 1;
+        size_t size =
+            std::strlen(kNlsPathFormat) + 2 * std::strlen(directory) + std::strlen(current) + 1;
         entry = static_cast<char *>(std::malloc(size));
         if (entry) std::snprintf(entry, size, kNlsPathFormat, directory, directory, current);
     }
@@ -69,7 +70,8 @@ int zelmsg_init(const char *ident, int useUtf8) {
     zel_svc_set_progname(ident, &status);
     if (status != 0) {
         syslog(LOG_CRIT, "Cannot initialize DCE servicibility messages");
-        std::fprintf(stderr, "Cannot initialize DCE servicibility messages(status 0x%8x)\n", status);
+        std::fprintf(stderr, "Cannot initialize DCE servicibility messages(status 0x%8x)\n",
+                     status);
         return 0;
     }
     g_initialised = 1;
@@ -83,7 +85,8 @@ int zelmsg_init(const char *ident, int useUtf8) {
         zelmsg_init_catalog(c.name, c.svc_table, c.messages, c.count, c.handle, &status);
         if (status != 0) {
             syslog(LOG_CRIT, "Cannot initialize servicibility messages");
-            std::fprintf(stderr, "Cannot initialize servicibility messages(status 0x%8x)\n", status);
+            std::fprintf(stderr, "Cannot initialize servicibility messages(status 0x%8x)\n",
+                         status);
             return 0;
         }
     }

@@ -183,7 +183,8 @@ zel_msg_catalog *catalog_open(unsigned32 code, const char *locale, int flags, un
     entry = find_cached(slots, code, locale);
     if (!entry && (*status = recent_catalog_miss(cls, code, locale)) == 0) {
         entry = open_into_cache(slots, code, locale, flags, status);
-        if (!entry && *status != ZEL_S_MSG_NO_MEMORY) remember_catalog_miss(cls, code, locale, *status);
+        if (!entry && *status != ZEL_S_MSG_NO_MEMORY)
+            remember_catalog_miss(cls, code, locale, *status);
     }
     ZEL_MSGCAT_UNLOCK();
     if (std::getenv("VRSVC_DEBUG_MSG")) print_diagnostics(catalog_name(code), *status);

@@ -21,9 +21,9 @@ struct Miss {
     bool used;
     unsigned32 base;  // the code without its message-number bits
     unsigned32 status;
-    long expires;        // monotonic seconds
-    char *locale;        // null for the process locale
-    char *search_path;   // NLSPATH when the opening failed; null when unset
+    long expires;       // monotonic seconds
+    char *locale;       // null for the process locale
+    char *search_path;  // NLSPATH when the opening failed; null when unset
 };
 
 Miss g_misses[kClasses][kMissesPerClass];

@@ -44,12 +44,14 @@ void expected_arguments(const char *argtypes, const char *compiled, FormatSignat
     sig->count = 0;
 }
 
-void report_refusal(unsigned32 code, const FormatSignature &found, const FormatSignature &expected) {
+void report_refusal(unsigned32 code, const FormatSignature &found,
+                    const FormatSignature &expected) {
     if (!std::getenv("VRSVC_DEBUG_MSG")) return;
     char reads[512], passed[512];
     describe_signature(found, reads, sizeof reads);
     describe_signature(expected, passed, sizeof passed);
-    std::fprintf(stderr, "catalog text of message 0x%8.8lx not used: it reads %s, the call passes %s\n",
+    std::fprintf(stderr,
+                 "catalog text of message 0x%8.8lx not used: it reads %s, the call passes %s\n",
                  static_cast<unsigned long>(code), reads, passed);
 }
 

@@ -24,7 +24,8 @@ bool describe_facility_code(unsigned32 code, char *text) {
     zel_msg_catalog *cat = zel_msg_cat_open(code, &st);
     if (cat) {
         const char *message = zel_msg_cat_get_msg(cat, code, &st);
-        const char *facility = message ? zel_msg_cat_get_msg(cat, (code & ~0x3FFFu) | 1, &st) : nullptr;
+        const char *facility =
+            message ? zel_msg_cat_get_msg(cat, (code & ~0x3FFFu) | 1, &st) : nullptr;
         zel_msg_cat_close(cat, &st);
         if (facility) {
             int names = std::snprintf(nullptr, 0, " (%s)", facility);
@@ -76,5 +77,4 @@ void zel_error_inq_text(unsigned32 code, char *text, int *status) {
 void zel_error_inq_text_utf8(unsigned32 code, char *text, int *status) {
     describe(code, text, status, zel_msg_get_msg_utf8, true);
 }
-
 }

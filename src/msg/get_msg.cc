@@ -76,5 +76,4 @@ char *zel_msg_get_msg_utf8(unsigned32 code, unsigned32 *status) {
     ZEL_MSG_UNLOCK();
     return text;
 }
-
 }

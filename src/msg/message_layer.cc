@@ -63,5 +63,4 @@ void zel_svc_nls_init(void) {
 }
 
 lyr_cs_t zelsvc_get_utf8_code_page(void) { return vr_zel_svc_utf8_cs; }
-
 }

@@ -25,13 +25,13 @@ void msg_cleanup_cat_mutex(void *);
 // Takes the message lock for the rest of the enclosing block, with a
 // cancellation clean-up that releases it. Must be paired with
 // ZEL_MSG_UNLOCK() in the same block.
-#define ZEL_MSG_LOCK()                                        \
-    pthread_mutex_lock(&zel::g_msg_mutex);                    \
+#define ZEL_MSG_LOCK()                     \
+    pthread_mutex_lock(&zel::g_msg_mutex); \
     pthread_cleanup_push(zel::msg_cleanup_mutex, nullptr)
 #define ZEL_MSG_UNLOCK() pthread_cleanup_pop(1)
 
-#define ZEL_MSGCAT_LOCK()                                     \
-    pthread_mutex_lock(&zel::g_msgcat_mutex);                 \
+#define ZEL_MSGCAT_LOCK()                     \
+    pthread_mutex_lock(&zel::g_msgcat_mutex); \
     pthread_cleanup_push(zel::msg_cleanup_cat_mutex, nullptr)
 #define ZEL_MSGCAT_UNLOCK() pthread_cleanup_pop(1)
 

@@ -92,5 +92,4 @@ const char *zel_msg_get_default_msg(unsigned32 code, unsigned32 *status) {
     zel::set_status(status, ZEL_S_MSG_NOT_IN_TABLES);
     return nullptr;
 }
-
 }

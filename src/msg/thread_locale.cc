@@ -127,5 +127,4 @@ lyr_cs_t zelsvc_get_local_code_page(void) {
     }
     return cell->cs;
 }
-
 }

@@ -6,9 +6,9 @@
 namespace {
 
 const char *const kPaths[10] = {
-    "/opt/vrmox/",         "/opt/vrmox/bin/",     "/opt/vrmox/etc/", nullptr,
-    "/opt/vrmox/sbin/",    "/opt/vrmox/lib/",     "/opt/vrmox/nls/msg/",
-    "/opt/vrmox/nls/LYR/", "/var/vrmox/log/",     "/opt/Quorvane/",
+    "/opt/vrmox/",      "/opt/vrmox/bin/", "/opt/vrmox/etc/",     nullptr,
+    "/opt/vrmox/sbin/", "/opt/vrmox/lib/", "/opt/vrmox/nls/msg/", "/opt/vrmox/nls/LYR/",
+    "/var/vrmox/log/",  "/opt/Quorvane/",
 };
 
 pthread_once_t g_paths_once = PTHREAD_ONCE_INIT;
@@ -24,5 +24,4 @@ const char *zel_get_path(int index) {
     pthread_once(&g_paths_once, zel_path_initialize);
     return index >= 0 && index < 10 ? kPaths[index] : nullptr;
 }
-
 }

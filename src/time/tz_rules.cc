@@ -162,9 +162,7 @@ int64_t transtime(int64_t janfirst, int year, const Rule &rule, long offset) {
         value += (rule.day - 1) * 86400L;
         if (leap && rule.day >= 60) value += 86400;
         break;
-    case Rule::kDayOfYear:
-        value += rule.day * 86400L;
-        break;
+    case Rule::kDayOfYear: value += rule.day * 86400L; break;
     case Rule::kMonthWeekDay: {
         for (int m = 0; m < rule.mon - 1; ++m) value += kMonLengths[leap][m] * 86400L;
         // Weekday of the first of the month, by Zeller's congruence.

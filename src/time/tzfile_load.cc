@@ -21,8 +21,8 @@ constexpr char kLocalName[] = "localtime";
 constexpr size_t kMaxPath = 4096;
 constexpr size_t kHeaderSize = 44;
 // The most that a version-1 section within the limits can need.
-constexpr size_t kMaxFileBytes = kHeaderSize + 5 * kMaxTimes + 6 * kMaxTypes + kMaxChars +
-                                 8 * kMaxLeaps + kMaxTypes;
+constexpr size_t kMaxFileBytes =
+    kHeaderSize + 5 * kMaxTimes + 6 * kMaxTypes + kMaxChars + 8 * kMaxLeaps + kMaxTypes;
 
 int32_t detzcode(const unsigned char *p) {
     uint32_t v = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -79,8 +79,8 @@ int parse_zone_file(const unsigned char *buf, size_t size, ZoneState *sp) {
     int32_t timecnt = detzcode(buf + 32);
     int32_t typecnt = detzcode(buf + 36);
     int32_t charcnt = detzcode(buf + 40);
-    if (leapcnt < 0 || leapcnt > kMaxLeaps || timecnt < 0 || timecnt > kMaxTimes ||
-        typecnt < 1 || typecnt > kMaxTypes || charcnt < 0 || charcnt > kMaxChars ||
+    if (leapcnt < 0 || leapcnt > kMaxLeaps || timecnt < 0 || timecnt > kMaxTimes || typecnt < 1 ||
+        typecnt > kMaxTypes || charcnt < 0 || charcnt > kMaxChars ||
         (stdcnt != 0 && stdcnt != typecnt)) {
         return -1;
     }

@@ -19,9 +19,9 @@ constexpr int64_t kUnixToUtcSeconds = kUnixToUtcTicks / kTicksPerSecond;
 constexpr uint64_t kInfiniteInacc = (uint64_t{1} << 48) - 1;
 
 struct UtcFields {
-    int64_t time;     // 100-ns units since 1582-10-15
-    uint64_t inacc;   // 100-ns units; kInfiniteInacc or more: infinite
-    long tdf;         // seconds east of UTC
+    int64_t time;    // 100-ns units since 1582-10-15
+    uint64_t inacc;  // 100-ns units; kInfiniteInacc or more: infinite
+    long tdf;        // seconds east of UTC
 };
 
 // Floor division and its non-negative remainder, for negative times.

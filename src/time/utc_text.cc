@@ -19,8 +19,8 @@ constexpr size_t kMaxText = 48;
 char *put_int(char *p, long value, int width) {
     char digits[24];
     int n = 0;
-    unsigned long u = value < 0 ? 0UL - static_cast<unsigned long>(value)
-                                : static_cast<unsigned long>(value);
+    unsigned long u =
+        value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
     do {
         digits[n++] = static_cast<char>('0' + u % 10);
         u /= 10;

@@ -43,8 +43,8 @@ bool inacc_from(const struct timespec *ts, uint64_t *inacc) {
     uint64_t units = (static_cast<uint64_t>(ts->tv_nsec) + 99) / 100;
     uint64_t sec = static_cast<uint64_t>(ts->tv_sec);
     // Beyond this the product could overflow; it is infinite either way.
-    *inacc = sec > kInfiniteInacc / kTicksPerSecond ? kInfiniteInacc
-                                                    : sec * kTicksPerSecond + units;
+    *inacc =
+        sec > kInfiniteInacc / kTicksPerSecond ? kInfiniteInacc : sec * kTicksPerSecond + units;
     return true;
 }
 
@@ -71,8 +71,8 @@ void utc_pack(zel_utc_t *utc, const UtcFields &f) {
     unsigned minutes = static_cast<unsigned>(f.tdf / 60) & 0xFFF;
     uint64_t time = static_cast<uint64_t>(f.time);
     // Bytes 8-15: inaccuracy, then the tdf minutes and the version above them.
-    uint64_t rest = inacc | uint64_t{minutes & 0xFF} << 48 |
-                    uint64_t{(kVersion << 4) | (minutes >> 8)} << 56;
+    uint64_t rest =
+        inacc | uint64_t{minutes & 0xFF} << 48 | uint64_t{(kVersion << 4) | (minutes >> 8)} << 56;
     unsigned char *b = utc->bytes;
 #if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     // Whole words, so that reading the value back soon after is not stalled.
@@ -120,8 +120,8 @@ using zel::UtcFields;
 
 extern "C" {
 
-int zel_utc_mkbintime(zel_utc_t *utc, const struct timespec *timesp,
-                      const struct timespec *inaccsp, long tdf) {
+int zel_utc_mkbintime(zel_utc_t *utc, const struct timespec *timesp, const struct timespec *inaccsp,
+                      long tdf) {
     UtcFields f;
     f.tdf = tdf;
     if (!timesp || !zel::inacc_from(inaccsp, &f.inacc) || !zel::time_from(timesp, &f.time)) {

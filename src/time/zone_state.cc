@@ -53,8 +53,7 @@ void set_gmt(ZoneState *sp) {
 void build_from_tz(const char *tz) {
     if (*tz == '\0') {
         set_gmt(&g_state);
-    } else if (tzload(tz, &g_state) != 0 &&
-               (tz[0] == ':' || tzparse(tz, false, &g_state) != 0) &&
+    } else if (tzload(tz, &g_state) != 0 && (tz[0] == ':' || tzparse(tz, false, &g_state) != 0) &&
                tzparse(tz, true, &g_state) != 0) {
         set_gmt(&g_state);
     }

@@ -19,27 +19,27 @@ constexpr int kMaxRuleChars = 101;
 struct TimeType {
     long offset;  // seconds east of UTC
     int isdst;
-    int abbr;     // index into ZoneState::chars
-    int isstd;    // transitions into this type were given in standard time
+    int abbr;   // index into ZoneState::chars
+    int isstd;  // transitions into this type were given in standard time
 };
 
 struct ZoneState {
     int timecnt;
     int typecnt;
     int charcnt;
-    int64_t ats[kMaxTimes];           // POSIX seconds, ascending
-    unsigned char types[kMaxTimes];   // type in force from each transition on
+    int64_t ats[kMaxTimes];          // POSIX seconds, ascending
+    unsigned char types[kMaxTimes];  // type in force from each transition on
     TimeType ttis[kMaxTypes];
-    char chars[kMaxChars + 1];        // NUL-separated abbreviations
+    char chars[kMaxChars + 1];  // NUL-separated abbreviations
 };
 
 // A daylight-saving rule of a POSIX string.
 struct Rule {
     enum Kind { kJulianDay, kDayOfYear, kMonthWeekDay } kind;
-    int day;   // Julian day 1..365, day of year 0..365, or weekday 0..6
-    int week;  // 1..5, 5 meaning the last
-    int mon;   // 1..12
-    long time; // seconds after local midnight
+    int day;    // Julian day 1..365, day of year 0..365, or weekday 0..6
+    int week;   // 1..5, 5 meaning the last
+    int mon;    // 1..12
+    long time;  // seconds after local midnight
 };
 
 // Fills `sp` from a zone file: a null name means "localtime" in /etc, a name

@@ -103,7 +103,8 @@ private:
     }
 
     long long integer() {
-        static const long long edges[] = {LLONG_MIN, LLONG_MAX, INT_MIN, INT_MAX, 65535, 65536, -32769, 255, 256, 8, 16};
+        static const long long edges[] = {LLONG_MIN, LLONG_MAX, INT_MIN, INT_MAX, 65535, 65536,
+                                          -32769,    255,       256,     8,       16};
         switch (pick(0, 3)) {
         case 0: return pick(-20, 20);
         case 1: return pick(INT_MIN, INT_MAX);
@@ -114,8 +115,9 @@ private:
 
     long double floating() {
         static const double inf = std::numeric_limits<double>::infinity();
-        static const long double edges[] = {0.0L, -0.0L, 0.5L, 9.5L, 0.05L, 1e-5L, 123456789.0L, 1e300L,
-                                            -1e-300L, inf, -inf, std::numeric_limits<double>::quiet_NaN()};
+        static const long double edges[] = {0.0L,     -0.0L, 0.5L,         9.5L,
+                                            0.05L,    1e-5L, 123456789.0L, 1e300L,
+                                            -1e-300L, inf,   -inf,         std::numeric_limits<double>::quiet_NaN()};
         switch (pick(0, 5)) {
         case 0: return pick(-1000, 1000) / 8.0L;
         case 1: return std::ldexp(static_cast<long double>(pick(1, 1 << 30)), pick(-80, 80)) * (chance(50) ? 1 : -1);

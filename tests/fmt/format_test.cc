@@ -35,16 +35,17 @@ TEST(FmtNumbering, PositionalSequentialMixedAndConflicting) {
     EXPECT_EQ("1 % 2", fmt("%1$d %% %2$d", 1, 2).text);
     // Gaps, bad numbers, and one argument read as an integer and a pointer or
     // as two floating sizes fail.
-    for (const char *bad : {"%3$s", "%1$s %3$s", "%2$*3$d", "%0$d", "%2147483647$d", "%1$d %1$s", "%1$f %1$Lf", "%1$*1$s"})
+    for (const char *bad :
+         {"%3$s", "%1$s %3$s", "%2$*3$d", "%0$d", "%2147483647$d", "%1$d %1$s", "%1$f %1$Lf", "%1$*1$s"})
         EXPECT_EQ(-1, fmt(bad, "a", "b", "c").n) << bad;
     // Two integer readings of one argument agree; each narrows to its own size.
     EXPECT_EQ("65537 1 65537", fmt("%1$d %1$hd %1$lld", 65537).text);
 }
 
 TEST(FmtRejected, FormatsFailAndLeaveTheBufferAlone) {
-    const char *bad[] = {"%lf", "%hf", "%le", "%hhd", "%lld%n", "%a", "%F", "abc%", "%lld%",
-                         "%lll", "%Lld", "%hld", "%qlx", "%5*d", "%.5*d", "%*5d", "%**d",
-                         "%1$*5d", "%5$", "%5.3", "%-", "%99999999999d", "%.99999999999d"};
+    const char *bad[] = {"%lf",  "%hf",  "%le",  "%hhd",          "%lld%n",        "%a",    "%F",   "abc%", "%lld%",
+                         "%lll", "%Lld", "%hld", "%qlx",          "%5*d",          "%.5*d", "%*5d", "%**d", "%1$*5d",
+                         "%5$",  "%5.3", "%-",   "%99999999999d", "%.99999999999d"};
     for (const char *format : bad) {
         char buf[8];
         memset(buf, '#', sizeof buf);
@@ -72,8 +73,7 @@ TEST(FmtConversions, FlagsAndLengthsOfItsOwn) {
     EXPECT_EQ("[7][2.5][abc]", fmt("[%*d][%*.1f][%.*s]", -5, 7, -6, 2.5, -1, "abc").text);
     // Lengths fetch their own sizes; a precision bounds the read of a string.
     EXPECT_EQ("-9223372036854775807 9223372036854775807 18446744073709551615",
-              fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL,
-                  18446744073709551615ULL).text);
+              fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL, 18446744073709551615ULL).text);
     const char raw[3] = {'x', 'y', 'z'};
     EXPECT_EQ("xy", fmt("%.2s", raw).text);
 }
@@ -88,13 +88,14 @@ TEST(FmtConversions, PublicWidthsAreNotCapped) {
 }
 
 TEST(FmtLongFormats, SameAsShortOnes) {
-    EXPECT_EQ("k j i h g f e d c b a",
-              fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
-                  "d", "e", "f", "g", "h", "i", "j", "k").text);
+    EXPECT_EQ("k j i h g f e d c b a", fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
+                                           "d", "e", "f", "g", "h", "i", "j", "k")
+                                           .text);
     std::string format, want;
     for (int i = 0; i < 31; ++i) format += "%c", want += static_cast<char>('A' + i);
     EXPECT_EQ(want, fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
-                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_').text);
+                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_')
+                        .text);
 }
 
 int parse(zel_fmt_ctx *ctx, const char *format, ...) {
@@ -108,8 +109,8 @@ int parse(zel_fmt_ctx *ctx, const char *format, ...) {
 TEST(FmtTwoPassAndAsprintf, RenderOneParseManyTimes) {
     zel_fmt_ctx ctx;
     std::string arg(40, 'q');
-    ASSERT_EQ(0, parse(&ctx, "%s-%d-%s-%d-%s-%d-%s-%d-%s-%d-%s-%d", "a", 1, "b", 2, "c", 3,
-                       arg.c_str(), 4, "e", 5, "f", 6));
+    ASSERT_EQ(
+        0, parse(&ctx, "%s-%d-%s-%d-%s-%d-%s-%d-%s-%d-%s-%d", "a", 1, "b", 2, "c", 3, arg.c_str(), 4, "e", 5, "f", 6));
     int n = zel_vsnprintf_render(&ctx, nullptr, 0);
     std::string want = "a-1-b-2-c-3-" + arg + "-4-e-5-f-6";
     ASSERT_EQ(static_cast<int>(want.size()), n);
@@ -221,8 +222,8 @@ TEST(FmtWide, FamiliesPickTheirCodeSets) {
 // Formats and strings ending just before an unreadable page, at every alignment.
 TEST(FmtScan, StopsAtTheEndOfTheLastReadablePage) {
     long page = sysconf(_SC_PAGESIZE);
-    char *area = static_cast<char *>(
-        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    char *area =
+        static_cast<char *>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(area, MAP_FAILED);
     ASSERT_EQ(mprotect(area + page, page, PROT_NONE), 0);
     char *page_end = area + page;

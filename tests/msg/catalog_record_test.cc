@@ -12,7 +12,7 @@ namespace {
 
 using namespace zeltest;
 
-constexpr unsigned32 kNoRow = 0x3665A0C8;       // qpc 200: no compiled text
+constexpr unsigned32 kNoRow = 0x3665A0C8;  // qpc 200: no compiled text
 const std::string kCompiled = "KVXSC0156E   The open system routine failed: system error code: 12";
 
 std::string catalog_of(const std::vector<std::pair<int, std::string>> &texts) {
@@ -94,12 +94,11 @@ TEST(CatalogRecords, MessageWithoutCompiledText) {
     expect_clean_exits(fork_children(1, [&](int) {
         start_with_catalogs(dir.path());
         for (const char *argtypes : {"%d", "", "%s"})
-            zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, argtypes, 0, ZEL_SVC_SEV_ERROR,
-                                    kNoRow, 7);
+            zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, argtypes, 0, ZEL_SVC_SEV_ERROR, kNoRow, 7);
         zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "", 0, ZEL_SVC_SEV_ERROR, kNoRow + 1);
     }));
-    std::vector<std::string> want = {"Wert 7", "Unknown message number 0x3665a0c8",
-                                     "Unknown message number 0x3665a0c8", "ohne Argumente"};
+    std::vector<std::string> want = {"Wert 7", "Unknown message number 0x3665a0c8", "Unknown message number 0x3665a0c8",
+                                     "ohne Argumente"};
     EXPECT_EQ(want, record_texts(dir.file("r.log")));
 }
 

@@ -8,8 +8,12 @@ namespace {
 using namespace zeltest;
 
 // "Speicher konnte nicht zugeteilt werden: Größe" in ISO-8859-1.
-const std::string kGermanLatin1 = "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF" "e";
-const std::string kGermanUtf8 = "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F" "e";
+const std::string kGermanLatin1 =
+    "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF"
+    "e";
+const std::string kGermanUtf8 =
+    "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F"
+    "e";
 
 std::string catalog_source(const std::string &text, int number = 151) {
     return "$set 1\n$quote \"\n" + std::to_string(number) + " \"" + text + "\"\n";
@@ -34,8 +38,7 @@ protected:
 };
 
 TEST_F(CatalogTest, GermanCatalogWinsOverCompiledTextInBothCodeSets) {
-    compile_catalog(dir_.file("de_DE.ISO-8859-1/vrqpc.cat"), catalog_source(kGermanLatin1),
-                    "de_DE.ISO-8859-1");
+    compile_catalog(dir_.file("de_DE.ISO-8859-1/vrqpc.cat"), catalog_source(kGermanLatin1), "de_DE.ISO-8859-1");
     ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.ISO-8859-1"));
     unsigned32 st = 1;
     EXPECT_EQ(kGermanLatin1 + "|" + kGermanUtf8,
@@ -77,16 +80,21 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     EXPECT_TRUE(cat && cat == zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
     zel_msg_cat_close(cat, &st);
     EXPECT_EQ(0u, st);
-    const struct { unsigned32 code; const char *cs; int form; unsigned32 status; } failing[] = {
-        {ZEL_S_NO_MEMORY, nullptr, 5, ZEL_S_INTERNAL_CHECK_FAILED},
-        {ZEL_S_NO_MEMORY, "NO-SUCH-SET", 0, ZEL_S_CAT_NOT_OPENED},
-        {0, nullptr, 0, 0}};
+    const struct {
+        unsigned32 code;
+        const char *cs;
+        int form;
+        unsigned32 status;
+    } failing[] = {{ZEL_S_NO_MEMORY, nullptr, 5, ZEL_S_INTERNAL_CHECK_FAILED},
+                   {ZEL_S_NO_MEMORY, "NO-SUCH-SET", 0, ZEL_S_CAT_NOT_OPENED},
+                   {0, nullptr, 0, 0}};
     for (const auto &f : failing) {
         EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(f.code, nullptr, f.cs, f.form, &st));
         EXPECT_EQ(f.status, st) << f.form;
     }
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));  // null status pointers are accepted
-    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.", zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
+    EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
+                 zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
 }
 
 TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
@@ -166,16 +174,19 @@ TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
 TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
     pthread_t thread;
-    pthread_create(&thread, nullptr, [](void *) -> void * {
-        for (;;) {
-            unsigned32 st;
-            // Plain frees: the cancelled thread unwinds through no C++ objects.
-            std::free(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st));
-            std::free(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "UTF8", 2, &st));
-            pthread_testcancel();
-        }
-        return nullptr;
-    }, nullptr);
+    pthread_create(
+        &thread, nullptr,
+        [](void *) -> void * {
+            for (;;) {
+                unsigned32 st;
+                // Plain frees: the cancelled thread unwinds through no C++ objects.
+                std::free(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st));
+                std::free(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "UTF8", 2, &st));
+                pthread_testcancel();
+            }
+            return nullptr;
+        },
+        nullptr);
     usleep(20000);
     pthread_cancel(thread);
     pthread_join(thread, nullptr);

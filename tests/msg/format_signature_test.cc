@@ -27,16 +27,21 @@ TEST(FormatSignature, WhatTheArgumentListReads) {
         {"%s %ls %lc %S %p", "%s %s %d %S %p"},
         // A "*" is an int in its own position; "%%" reads nothing.
         {"%*s|%-*.*f|%.*d", "%d %s %d %d %f %d %d"},
-        {"100%% %s %5d%%", "%s %d"}, {"%%", "none"}, {"no conversions", "none"},
+        {"100%% %s %5d%%", "%s %d"},
+        {"%%", "none"},
+        {"no conversions", "none"},
         // Numbered arguments are read in number order.
-        {"%2$d %1$s", "%s %d"}, {"%3$s %1$*2$d", "%d %d %s"}, {"%1$s %1$s", "%s"},
-        {repeated("%d", 64), repeated("%d ", 63) + "%d"}, {repeated("%%", 70) + "%s", "%s"}};
+        {"%2$d %1$s", "%s %d"},
+        {"%3$s %1$*2$d", "%d %d %s"},
+        {"%1$s %1$s", "%s"},
+        {repeated("%d", 64), repeated("%d ", 63) + "%d"},
+        {repeated("%%", 70) + "%s", "%s"}};
     for (const auto &c : cases) EXPECT_EQ(c.second, signature_of(c.first)) << c.first;
     // What no printer here prints safely: argument 2 never named, one argument
     // read as two kinds, more arguments than a call can pass.
     const std::string too_many = repeated("%d", 65);
-    for (const char *format : {"%s%n%d", "%1$s %s", "%2$*d %1$s", "%3$s %1$d", "%1$s %1$d", "%hs", "%lp", "%llf",
-                               "%5%", "%zu %jd %td", too_many.c_str()})
+    for (const char *format : {"%s%n%d", "%1$s %s", "%2$*d %1$s", "%3$s %1$d", "%1$s %1$d", "%hs", "%lp", "%llf", "%5%",
+                               "%zu %jd %td", too_many.c_str()})
         EXPECT_EQ("unusable", signature_of(format)) << format;
 }
 

@@ -81,12 +81,19 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
 // A null status is accepted; unknown technologies say "???"; facility codes
 // without a catalog show the bare code.
 TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
-    const struct { unsigned32 code; bool utf8; const char *text; int status; } cases[] = {
-        {0x3665A097, false, "KVXSC0151E   Memory could not be allocated. (vr / qpc)", 0},
-        {0x3665A0C8, false, "status 0x3665a0c8 (vr / qpc)", -1}, {0, false, "status 0x10652209 (dce / bas)", -1},
-        {0, true, "status 0x10652209 (vr / bas)", -1},           {0x70000000, false, "status 0x70000000 (??? / aaa)", -1},
-        {0xFFFFF001, false, "status 0xfffff001 (??? / )", -1},    {0x40000123, false, "status 0x40000123", -1},
-        {0x5FFFFFFF, true, "status 0x5fffffff", -1}};
+    const struct {
+        unsigned32 code;
+        bool utf8;
+        const char *text;
+        int status;
+    } cases[] = {{0x3665A097, false, "KVXSC0151E   Memory could not be allocated. (vr / qpc)", 0},
+                 {0x3665A0C8, false, "status 0x3665a0c8 (vr / qpc)", -1},
+                 {0, false, "status 0x10652209 (dce / bas)", -1},
+                 {0, true, "status 0x10652209 (vr / bas)", -1},
+                 {0x70000000, false, "status 0x70000000 (??? / aaa)", -1},
+                 {0xFFFFF001, false, "status 0xfffff001 (??? / )", -1},
+                 {0x40000123, false, "status 0x40000123", -1},
+                 {0x5FFFFFFF, true, "status 0x5fffffff", -1}};
     for (const auto &c : cases) {
         int st = 5;
         EXPECT_EQ(c.text, describe(c.code, &st, c.utf8));

@@ -70,8 +70,7 @@ TEST(MsgCache, ConcurrentThreadsAgreeOnOneTextPerCode) {
 
     static const char kNotWalked[] = "";
     std::atomic<int> waiting{kThreads};
-    std::vector<std::vector<const char *>> seen(kThreads,
-                                                std::vector<const char *>(kCodes, kNotWalked));
+    std::vector<std::vector<const char *>> seen(kThreads, std::vector<const char *>(kCodes, kNotWalked));
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {

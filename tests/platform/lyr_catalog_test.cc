@@ -14,8 +14,7 @@ const char kNope[] = "?NOPE?";
 // A catalog with ISO-8859-1 texts compiled by gencat into dir/sub/name.
 std::string make_catalog(const TempDir &tmp, const std::string &sub, const std::string &name = "test.cat") {
     std::string path = tmp.path() + "/" + sub + "/" + name;
-    zeltest::compile_catalog(path, "$set 1\n1 Gr\xfc\xdf Gott\n2 plain %s\n$set 2\n5 other\n",
-                             "de_DE.ISO-8859-1");
+    zeltest::compile_catalog(path, "$set 1\n1 Gr\xfc\xdf Gott\n2 plain %s\n$set 2\n5 other\n", "de_DE.ISO-8859-1");
     return path;
 }
 
@@ -48,8 +47,8 @@ TEST_F(LyrCatalog, RoundTripInTwoCodeSets) {
     const char *u = lyr_catgets(cat, 1, 1, kNope, utf8);
     EXPECT_EQ(lyr_catgets(cat, 1, 1, kNope, utf8), u);  // cached, stays put
     EXPECT_EQ(std::string("Gr\xc3\xbc\xc3\x9f Gott|Gr\xfc\xdf Gott|plain %s|other"),
-              std::string(u) + "|" + lyr_catgets(cat, 1, 1, kNope, latin1) + "|" + lyr_catgets(cat, 1, 2, kNope, nullptr) +
-                  "|" + lyr_catgets(cat, 2, 5, kNope, utf8));
+              std::string(u) + "|" + lyr_catgets(cat, 1, 1, kNope, latin1) + "|" +
+                  lyr_catgets(cat, 1, 2, kNope, nullptr) + "|" + lyr_catgets(cat, 2, 5, kNope, utf8));
     lyr_cs_t ascii = lyr_cs_new("ANSI_X3.4-1968");  // the last cannot be converted
     for (const char *missing : {lyr_catgets(cat, 1, 99, kNope, utf8), lyr_catgets(cat, 3, 1, kNope, utf8),
                                 lyr_catgets(cat, 1, 1, kNope, ascii)})
@@ -69,8 +68,10 @@ TEST_F(LyrCatalog, NlspathEscapes) {
     struct Case {
         const char *tmpl, *file;  // the file the template must find, under the directory
     } cases[] = {
-        {"%L/%N", "de_DE.ISO-8859-1/test.cat"}, {"%l/%t/%c/%N", "de/DE/ISO-8859-1/test.cat"},
-        {"x_%l%%/%N", "x_de%/test.cat"},        {"%l/cat/fixed", "de/cat/fixed"},
+        {"%L/%N", "de_DE.ISO-8859-1/test.cat"},
+        {"%l/%t/%c/%N", "de/DE/ISO-8859-1/test.cat"},
+        {"x_%l%%/%N", "x_de%/test.cat"},
+        {"%l/cat/fixed", "de/cat/fixed"},
     };
     for (const Case &c : cases) {
         TempDir tmp;

@@ -27,7 +27,8 @@ TEST(LyrCodeSet, NamesAndDefault) {
         Cs c(name);
         EXPECT_NE(c.cs, nullptr) << name;
     }
-    for (const char *name : {"", "NO-SUCH-SET", "UTF-16", "UTF-7", "ISO-2022-JP", "ISO-2022-KR", "HZ", "UTF-8//TRANSLIT"})
+    for (const char *name :
+         {"", "NO-SUCH-SET", "UTF-16", "UTF-7", "ISO-2022-JP", "ISO-2022-KR", "HZ", "UTF-8//TRANSLIT"})
         EXPECT_EQ(lyr_cs_new(name), nullptr) << name;
     EXPECT_EQ(lyr_cs_new(nullptr), nullptr);
     // UTF-8 until set; a null argument means the default.
@@ -81,10 +82,16 @@ TEST(LyrConvert, BadInputAndSmallBuffersFail) {
 TEST(LyrSearch, NeverMatchesInsideAMultibyteCharacter) {
     Cs sjis("CP932"), utf8("UTF8"), latin1("ISO-8859-1");
     // 0x95 0x5C is one character whose second byte looks like '\'.
-    const char *s = "\x95\x5c" "a\\b\x83\x5c";
-    for (const char *found : {lyr_strchr(sjis.cs, s, '\\'), lyr_strrchr(sjis.cs, s, '\\'), lyr_strstr(sjis.cs, s, "\\b")})
+    const char *s =
+        "\x95\x5c"
+        "a\\b\x83\x5c";
+    for (const char *found :
+         {lyr_strchr(sjis.cs, s, '\\'), lyr_strrchr(sjis.cs, s, '\\'), lyr_strstr(sjis.cs, s, "\\b")})
         EXPECT_EQ(found, s + 3);
-    EXPECT_EQ(lyr_strstr(sjis.cs, s, "\x5c" "a"), nullptr);
+    EXPECT_EQ(lyr_strstr(sjis.cs, s,
+                         "\x5c"
+                         "a"),
+              nullptr);
     EXPECT_EQ(lyr_strchr(sjis.cs, s, 'z'), nullptr);
     EXPECT_EQ(lyr_strchr(sjis.cs, s, 0), s + strlen(s));
     EXPECT_EQ(std::vector<int>({2, -1, 0}),
@@ -94,9 +101,12 @@ TEST(LyrSearch, NeverMatchesInsideAMultibyteCharacter) {
     EXPECT_EQ(lyr_strrchr(utf8.cs, u, 'y'), u + 3);
     EXPECT_EQ(lyr_strstr(utf8.cs, u, "\xa9"), nullptr);
     EXPECT_EQ(lyr_strstr(utf8.cs, u, "\xc3\xa9"), u + 1);
-    EXPECT_EQ(std::vector<int>({2, -1, -1}), std::vector<int>({lyr_mblen(utf8.cs, u + 1, 2), lyr_mblen(utf8.cs, u + 1, 1),
-                                                              lyr_mblen(utf8.cs, u + 2, 4)}));
-    const char *l = "a\xe9" "b\xe9";  // single-byte: every byte is a character
+    EXPECT_EQ(
+        std::vector<int>({2, -1, -1}),
+        std::vector<int>({lyr_mblen(utf8.cs, u + 1, 2), lyr_mblen(utf8.cs, u + 1, 1), lyr_mblen(utf8.cs, u + 2, 4)}));
+    const char *l =
+        "a\xe9"
+        "b\xe9";  // single-byte: every byte is a character
     EXPECT_EQ(lyr_strrchr(latin1.cs, l, 0xE9), l + 3);
 }
 
@@ -104,7 +114,8 @@ TEST(LyrSearch, CaseBlindComparisonUsesTheLocale) {
     Cs latin1("ISO-8859-1"), utf8("UTF8");
     lyr_loc_t de = lyr_loc_new("de_DE.ISO-8859-1");
     ASSERT_NE(de, nullptr);
-    EXPECT_EQ(0, lyr_strnicmp(latin1.cs, de, "\xc4rger", "\xe4RGER", 6) | lyr_strnicmp(latin1.cs, de, "abcX", "ABCY", 3) |
+    EXPECT_EQ(0, lyr_strnicmp(latin1.cs, de, "\xc4rger", "\xe4RGER", 6) |
+                     lyr_strnicmp(latin1.cs, de, "abcX", "ABCY", 3) |
                      lyr_strnicmp(utf8.cs, de, "\xc3\x84rger", "\xc3\xa4RGER", 7));
     EXPECT_LT(lyr_strnicmp(latin1.cs, de, "abcX", "ABCY", 4), 0);
     EXPECT_GT(lyr_strnicmp(latin1.cs, de, "abd", "ABC", 9), 0);

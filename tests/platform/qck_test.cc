@@ -16,7 +16,8 @@ TEST(QckRandom, FillsBuffersAndQueuesEachFailure) {
     EXPECT_NE(0, std::memcmp(a.data(), b.data(), 32));
     EXPECT_EQ(0ul, QCK_ERR_get_error(ctx));
     QCK_test_fail_random(1);
-    for (auto [c, buf, n] : {std::tuple{ctx, b.data(), 4}, {ctx, b.data(), 0}, {ctx, nullptr, 4}, {nullptr, b.data(), 4}})
+    for (auto [c, buf, n] :
+         {std::tuple{ctx, b.data(), 4}, {ctx, b.data(), 0}, {ctx, nullptr, 4}, {nullptr, b.data(), 4}})
         EXPECT_EQ(0, QCK_RAND_bytes(c, buf, n));
     char text[QCK_ERR_TEXT_SIZE];
     unsigned long failed = QCK_ERR_get_error(ctx);

@@ -20,8 +20,9 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    nftw(path_.c_str(), [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16,
-         FTW_DEPTH | FTW_PHYS);
+    nftw(
+        path_.c_str(), [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16,
+        FTW_DEPTH | FTW_PHYS);
 }
 
 std::string read_file(const std::string &path) {
@@ -30,7 +31,9 @@ std::string read_file(const std::string &path) {
     return out.str();
 }
 
-void write_file(const std::string &path, const std::string &contents) { std::ofstream(path, std::ios::binary) << contents; }
+void write_file(const std::string &path, const std::string &contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
 
 std::string taken(char *text) {
     std::string out = text ? text : "(null)";

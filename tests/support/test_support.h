@@ -50,8 +50,7 @@ std::string taken(char *text);
 std::vector<std::string> lines_of(const std::string &path);
 
 // gencat `source` into `path` (folder created), read in `locale`'s code set.
-void compile_catalog(const std::string &path, const std::string &source,
-                     const std::string &locale = "C");
+void compile_catalog(const std::string &path, const std::string &source, const std::string &locale = "C");
 
 // Exit status of `body` run in a child (128 + signal if killed).
 int run_in_child(void (*body)());

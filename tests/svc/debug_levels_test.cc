@@ -5,7 +5,8 @@ namespace {
 
 std::vector<std::string> g_told;
 void on_level(const char *component, const char *subcomp, unsigned32 msgid, unsigned32 level) {
-    g_told.push_back(std::string(component) + "/" + subcomp + "/" + std::to_string(msgid) + "=" + std::to_string(level));
+    g_told.push_back(std::string(component) + "/" + subcomp + "/" + std::to_string(msgid) + "=" +
+                     std::to_string(level));
 }
 
 class DebugLevels : public ::testing::Test {
@@ -38,8 +39,8 @@ protected:
         return st;
     }
     int route_kind(int i) const { return handle_->debug_routes.routes[i]->kind; }
-    zel_svc_subcomp table_[4] = {{"core", "d", 0x11, 0}, {"admin", "d", 0x12, 0}, {"azn", "d", 0, 0},
-                                 {nullptr, nullptr, 0, 0}};
+    zel_svc_subcomp table_[4] = {
+        {"core", "d", 0x11, 0}, {"admin", "d", 0x12, 0}, {"azn", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
     zel_svc_handle *handle_ = nullptr;
 };
 
@@ -49,12 +50,20 @@ TEST_F(DebugLevels, GrammarAndCallbacks) {
     EXPECT_EQ((std::vector<std::string>{"tst/core/17=9", "tst/admin/18=9", "tst/azn/0=9"}), g_told);
     g_told.clear();
     // A text changes the levels up to its first fault, and tells of those only.
-    const struct { const char *text; unsigned32 status; const char *levels; size_t told; } cases[] = {
-        {"tst:core.10", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0}, {"tst:core.x", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0}, {"tst:core", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0},
-        {"tst:core.99999999999999999999", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0}, {"tst", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0}, {"tst:", 0, "999", 0},
-        {"tst:core.3,nosuch.2,admin.4", ZEL_S_SVC_BAD_ROUTE_SPEC, "399", 1},
-        {"tst:admin.07xyz,azn.0,", 0, "370", 3},  // text after the digits is ignored
-        {"tst:core.1,,azn.2", ZEL_S_SVC_BAD_ROUTE_SPEC, "170", 4}};
+    const struct {
+        const char *text;
+        unsigned32 status;
+        const char *levels;
+        size_t told;
+    } cases[] = {{"tst:core.10", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0},
+                 {"tst:core.x", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0},
+                 {"tst:core", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0},
+                 {"tst:core.99999999999999999999", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0},
+                 {"tst", ZEL_S_SVC_BAD_ROUTE_SPEC, "999", 0},
+                 {"tst:", 0, "999", 0},
+                 {"tst:core.3,nosuch.2,admin.4", ZEL_S_SVC_BAD_ROUTE_SPEC, "399", 1},
+                 {"tst:admin.07xyz,azn.0,", 0, "370", 3},  // text after the digits is ignored
+                 {"tst:core.1,,azn.2", ZEL_S_SVC_BAD_ROUTE_SPEC, "170", 4}};
     for (const auto &c : cases) {
         EXPECT_EQ(c.status, set(c.text)) << c.text;
         EXPECT_EQ(c.levels + std::to_string(c.told), levels() + std::to_string(g_told.size())) << c.text;
@@ -149,9 +158,11 @@ unsigned32 route(const char *text) {
 // A key selects the first severity it begins; a bad text changes nothing,
 // a bad route keeps the routes before it.
 TEST(SeverityRouting, KeysBadTextsAndBadRoutes) {
-    const struct { const char *text; int severity; } cases[] = {
-        {"WARN:STDOUT:", 2}, {"NOTICE:STDOUT:", 3}, {"NOTICE_V:STDOUT:", 4},
-        {":STDOUT:", 0},     {"E:STDOUT:", 1},      {"NOTICE_VERBOSE:STDOUT:", 4}};
+    const struct {
+        const char *text;
+        int severity;
+    } cases[] = {{"WARN:STDOUT:", 2}, {"NOTICE:STDOUT:", 3}, {"NOTICE_V:STDOUT:", 4},
+                 {":STDOUT:", 0},     {"E:STDOUT:", 1},      {"NOTICE_VERBOSE:STDOUT:", 4}};
     for (auto &c : cases) {
         for (auto &block : zel_svc_g_routes) zel_svc__close_routes(&block);
         ASSERT_EQ(0u, route(c.text)) << c.text;
@@ -193,7 +204,8 @@ TEST(SeverityRouting, StarSetsAndRemembersAllFive) {
 }
 
 TEST(SeverityFillin, DefaultsAndEnvironmentLists) {
-    for (const char *name : {"SVC_FATAL", "SVC_ERROR", "SVC_WARNING", "SVC_NOTICE", "SVC_NOTICE_VERBOSE"}) unsetenv(name);
+    for (const char *name : {"SVC_FATAL", "SVC_ERROR", "SVC_WARNING", "SVC_NOTICE", "SVC_NOTICE_VERBOSE"})
+        unsetenv(name);
     const int expected[] = {ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_STDERR, ZEL_SVC_ROUTE_DISCARD,
                             ZEL_SVC_ROUTE_DISCARD};
     unsigned32 st = 1;
@@ -217,7 +229,7 @@ TEST(SeverityFillin, DefaultsAndEnvironmentLists) {
     EXPECT_EQ(0u, st);
     ASSERT_EQ(1, zel_svc_g_routes[0].count);
     EXPECT_EQ(ZEL_SVC_ROUTE_DISCARD, kind_of(0));  // unknown route: the fill-in fallback
-    zel_svc__fillin(0x7, &st);  // no severity: nothing to fill
+    zel_svc__fillin(0x7, &st);                     // no severity: nothing to fill
     EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, st);
 }
 

@@ -231,8 +231,7 @@ TEST_F(Shared, WriteFailuresAreToldCountedAndEndTheirLine) {
     EXPECT_EQ(5, kept);
     EXPECT_TRUE(numbers_in(lines[lines.size() - 3] + "\n").empty()) << "the cut record keeps its own line";
     EXPECT_EQ(range(kept, 30), numbers_in(err));
-    EXPECT_EQ(std::vector<std::string>{"svctest: log file " + log +
-                                       ": File too large; records go to standard error"},
+    EXPECT_EQ(std::vector<std::string>{"svctest: log file " + log + ": File too large; records go to standard error"},
               reports_in(err));
 }
 
@@ -271,11 +270,12 @@ TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
     EXPECT_EQ(std::vector<int>{5}, numbers_of(later + "/" + own)) << err;
     EXPECT_EQ(std::vector<int>{6}, numbers_of(later + "/x_" + read_file(w_ + "/grandchild") + ".log"));
     EXPECT_EQ((std::vector<int>{3, 4}), numbers_in(err));
-    EXPECT_EQ((std::vector<std::string>{
-                  "svctest: log file " + later + "/" + own + ": No such file or directory; records go to standard error",
-                  "svctest: SVC_NOTICE: not a valid route list; records go nowhere",
-                  "svctest: log file " + missing + ": No such file or directory; records go nowhere"}),
-              reports_in(err));
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "svctest: log file " + later + "/" + own + ": No such file or directory; records go to standard error",
+            "svctest: SVC_NOTICE: not a valid route list; records go nowhere",
+            "svctest: log file " + missing + ": No such file or directory; records go nowhere"}),
+        reports_in(err));
 }
 
 }  // namespace

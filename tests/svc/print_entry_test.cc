@@ -60,10 +60,11 @@ TEST_F(MessageRoutes, AbortAndExitAfterTheWrites) {
                 "The x system routine failed");
     EXPECT_TRUE(has(read_file(log), "FATAL qpc core")) << log;
     // Abort wins over exit; exit 1 over exit 0.
-    const unsigned32 notice = ZEL_SVC_SEV_NOTICE, success = ZEL_SVC_ATTR_EXIT_SUCCESS, failure = ZEL_SVC_ATTR_EXIT_FAILURE;
+    const unsigned32 notice = ZEL_SVC_SEV_NOTICE, success = ZEL_SVC_ATTR_EXIT_SUCCESS,
+                     failure = ZEL_SVC_ATTR_EXIT_FAILURE;
     EXPECT_EXIT(error_message(notice | success, "z", 3), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(error_message(notice | success | failure | ZEL_SVC_ATTR_ALSO_STDERR, "y", 2), testing::ExitedWithCode(1),
-                "The y system routine failed");
+    EXPECT_EXIT(error_message(notice | success | failure | ZEL_SVC_ATTR_ALSO_STDERR, "y", 2),
+                testing::ExitedWithCode(1), "The y system routine failed");
     EXPECT_EXIT(error_message(notice | failure | ZEL_SVC_ATTR_ABORT, "z", 3), testing::KilledBySignal(SIGABRT), "");
     // A null handle returns at once, whatever the attribute word asks.
     zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, ZEL_S_NO_MEMORY);
@@ -117,7 +118,8 @@ TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "one %d", 1);
     zel_svc__debug_utf8_withfile(zelmox_client_svc_handle, "u.cc", 4, 0, 1, "two %d", 2);
     std::string text = read_file(log);
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n[^\n]*u\.cc 4 0x[0-9a-f]{8}\ntwo 2\n)"))) << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(0x[0-9a-f]{8} one 1\n[^\n]*u\.cc 4 0x[0-9a-f]{8}\ntwo 2\n)")))
+        << text;
 }
 
 // In a Latin-1 process each destination gets its kind's code set.
@@ -136,8 +138,10 @@ void code_set_pairs() {
     zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");
     std::string l = read_file(dir.file("l.log")), u = read_file(dir.file("u.log"));
-    const char *const wanted[][2] = {{"The \xE9 system", "The \xC3\xA9 system"}, {"The \xE8 system", "The \xC3\xA8 system"},
-                                     {"T3 \xE0\n", "T3 \xC3\xA0\n"}, {"T4 \xFC\n", "T4 \xC3\xBC\n"}};
+    const char *const wanted[][2] = {{"The \xE9 system", "The \xC3\xA9 system"},
+                                     {"The \xE8 system", "The \xC3\xA8 system"},
+                                     {"T3 \xE0\n", "T3 \xC3\xA0\n"},
+                                     {"T4 \xFC\n", "T4 \xC3\xBC\n"}};
     bool ok = true;
     for (const auto &w : wanted) ok = ok && has(l, w[0]) && has(u, w[1]);
     if (!ok) std::fprintf(stderr, "local:\n%s\nutf8:\n%s\n", l.c_str(), u.c_str());
@@ -180,7 +184,8 @@ void one_text_on_every_route() {
     TempDir dir;
     int report = dup(2);  // the test's own standard error, for what went wrong
     if (!freopen(dir.file("out").c_str(), "w", stdout) || !freopen(dir.file("err").c_str(), "w", stderr)) _exit(2);
-    std::string routes = "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
+    std::string routes =
+        "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
     zel_svc_routing(("ERROR:" + routes).c_str(), &st);
     zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
     const unsigned32 error = ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_ALSO_STDERR;
@@ -219,7 +224,9 @@ void one_text_on_every_route() {
             traces = xml ? count(all, "<LogText><![CDATA[" + text + " ]]>")
                          : count(all, " " + text + "\n") + count(all, "\n" + text + "\n") - messages;
             bool good = messages == 2 && traces == (copy ? 0 : 3);
-            if (!good) dprintf(report, "%s: %d messages, %d traces of \"%s\" in\n%s\n", name, messages, traces, text.c_str(), all.c_str());
+            if (!good)
+                dprintf(report, "%s: %d messages, %d traces of \"%s\" in\n%s\n", name, messages, traces, text.c_str(),
+                        all.c_str());
             ok = ok && good;
         }
     }

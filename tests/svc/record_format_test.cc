@@ -77,9 +77,10 @@ protected:
         call.ctx.header = header_;
         if (!trace_ && header_.format) call.ctx.header.format = strdup(header_.format);
         zel::time_text(&call.ctx.header, call.time);
-        int kind = xml_ ? ZEL_SVC_ROUTE_XMLFILE
-                   : !convert ? ZEL_SVC_ROUTE_UTF8FILE
-                   : term == '\n' ? ZEL_SVC_ROUTE_STDOUT : ZEL_SVC_ROUTE_FILE;
+        int kind = xml_           ? ZEL_SVC_ROUTE_XMLFILE
+                   : !convert     ? ZEL_SVC_ROUTE_UTF8FILE
+                   : term == '\n' ? ZEL_SVC_ROUTE_STDOUT
+                                  : ZEL_SVC_ROUTE_FILE;
         if (kind == ZEL_SVC_ROUTE_UTF8FILE && term == '\n') call.road = zel::Road::utf8_withfile;
         zel::write_call_record(&call, kind, stream_);
         zel::release_call(&call);
@@ -140,9 +141,14 @@ TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
 // the stdio road, byte for byte the same shape.
 TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
     const std::string long_name(600, 'f');
-    const struct { const char *file; int line; const char *where; } cases[] = {
-        {"lib/x.cc", 12, "lib/x.cc 12"}, {"short.cc", -3, "short.cc -3"},
-        {nullptr, 5, "(null) 5"}, {long_name.c_str(), -3, nullptr}};
+    const struct {
+        const char *file;
+        int line;
+        const char *where;
+    } cases[] = {{"lib/x.cc", 12, "lib/x.cc 12"},
+                 {"short.cc", -3, "short.cc -3"},
+                 {nullptr, 5, "(null) 5"},
+                 {long_name.c_str(), -3, nullptr}};
     for (const auto &c : cases) {
         trace(7, "value %d of %s", c.file, c.line);
         direct(' ', 42, "y");
@@ -181,12 +187,16 @@ TEST_F(RecordFormat, XmlRecords) {
     std::string expected =
         "<Message Id=\"KVXSC0156E\" Severity=\"ERROR\">\n"
         " <Time Millis=\"1700000000045\">2023-11-14-22:13:20.045</Time>\n <Component>qpc/core</Component>\n"
-        " <LogAttribs><KeyName><![CDATA[Message Number]]></KeyName> <Value><![CDATA[0x3665A09C]]></Value></LogAttribs>\n"
+        " <LogAttribs><KeyName><![CDATA[Message Number]]></KeyName> "
+        "<Value><![CDATA[0x3665A09C]]></Value></LogAttribs>\n"
         " <Source FileName=\"zel_file.cc\" Method=\"unknown\" Line=\"231\"></Source>\n"
-        " <Process>svctest</Process>\n <Thread>" + thread_ + "</Thread>\n"
+        " <Process>svctest</Process>\n <Thread>" +
+        thread_ +
+        "</Thread>\n"
         " <TranslationInfo Type=\"XPG4\" Catalog=\"vrqpc.cat\" SetId=\"1\" MsgKey=\"3665a09c\">\n"
         "  <Param><![CDATA[open]]></Param>\n  <Param><![CDATA[2]]></Param>\n"
-        " </TranslationInfo>\n <LogText><![CDATA[" + kOpenFailed + " ]]></LogText>\n</Message>\n\n";
+        " </TranslationInfo>\n <LogText><![CDATA[" +
+        kOpenFailed + " ]]></LogText>\n</Message>\n\n";
     EXPECT_EQ(expected, contents());
     context(' ', 0, "open", 2);
     EXPECT_EQ(expected, contents());
@@ -203,8 +213,10 @@ TEST_F(RecordFormat, XmlRecords) {
         direct(' ', 1);
         out = contents();
         EXPECT_EQ(0u, out.find(std::string("<Trace Level=\"") + word + "\">\n <Time ")) << out;
-        EXPECT_NE(std::string::npos, out.find("<Value><![CDATA[" + std::to_string(level) + "]]></Value></LogAttribs>\n"
-                                              " <LogText><![CDATA[t 1 ]]></LogText>\n</Trace>\n\n")) << out;
+        EXPECT_NE(std::string::npos, out.find("<Value><![CDATA[" + std::to_string(level) +
+                                              "]]></Value></LogAttribs>\n"
+                                              " <LogText><![CDATA[t 1 ]]></LogText>\n</Trace>\n\n"))
+            << out;
     }
 }
 
@@ -241,16 +253,22 @@ void bounded_on_every_route() {
     start_svctest();
     TempDir dir;
     if (!freopen(dir.file("stdout").c_str(), "w", stdout)) _exit(2);
-    std::string routes = "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
+    std::string routes =
+        "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
     unsigned32 st;
     zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
     zel_svc_routing(("ERROR:" + routes).c_str(), &st);
     std::string big = "a";
     while (big.size() < 100000) big += "\xC3\xA9";  // a cut at 64 KB falls inside one
     const std::string pad(4095, ' '), zeros(4095, '0');
-    const struct { const char *format; std::string text; } cases[] = {
-        {"%999999999d", pad + "5"}, {"%.999999999d", zeros + "5"}, {"%*d", pad + "5"},
-        {"%.999999999s", big.substr(0, 4095)}, {"%s", big.substr(0, kTextMax - 1)}};
+    const struct {
+        const char *format;
+        std::string text;
+    } cases[] = {{"%999999999d", pad + "5"},
+                 {"%.999999999d", zeros + "5"},
+                 {"%*d", pad + "5"},
+                 {"%.999999999s", big.substr(0, 4095)},
+                 {"%s", big.substr(0, kTextMax - 1)}};
     // Each route's file grows by one record per call: the record is what is new.
     std::map<std::string, size_t> seen;
     auto next_record = [&](const char *name) {
@@ -264,7 +282,7 @@ void bounded_on_every_route() {
     zel_svc_handle *h = zelmox_client_svc_handle;
     for (auto debug : {zel_svc__debug_withfile, zel_svc__debug_utf8_withfile}) {
         for (const auto &c : cases) {
-            c.format[1] == '*' ? debug(h, "b.cc", 1, 0, 1, c.format, 2000000000, 5)
+            c.format[1] == '*'                           ? debug(h, "b.cc", 1, 0, 1, c.format, 2000000000, 5)
             : c.format[std::strlen(c.format) - 1] == 's' ? debug(h, "b.cc", 1, 0, 1, c.format, big.c_str())
                                                          : debug(h, "b.cc", 1, 0, 1, c.format, 5);
             for (const char *name : {"f", "u", "x", "stdout"}) {
@@ -330,16 +348,44 @@ std::string hex(const std::string &bytes) {
 // Bytes that stress XML: markup, section ends, controls, broken and
 // forbidden UTF-8, valid characters of every length, long runs.
 std::string hostile(std::mt19937 &rng, size_t max_pieces) {
-    static const char *const pieces[] = {"]]>", "]]", "]", ">", "<", "&", "\"", "'", "\r", "\n", "\t", "\r\n",
-                                         "\x01", "\x1b", "\x1f", "\x7f", "\xEF\xBF\xBE", "\xEF\xBF\xBF", "\xED\xA0\x80",
-                                         "\xC0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xC3", "\x80", "\xC3\xA9",
-                                         "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "<![CDATA[", "&amp;", "plain text "};
+    static const char *const pieces[] = {"]]>",
+                                         "]]",
+                                         "]",
+                                         ">",
+                                         "<",
+                                         "&",
+                                         "\"",
+                                         "'",
+                                         "\r",
+                                         "\n",
+                                         "\t",
+                                         "\r\n",
+                                         "\x01",
+                                         "\x1b",
+                                         "\x1f",
+                                         "\x7f",
+                                         "\xEF\xBF\xBE",
+                                         "\xEF\xBF\xBF",
+                                         "\xED\xA0\x80",
+                                         "\xC0\x80",
+                                         "\xF4\x90\x80\x80",
+                                         "\xE2\x82",
+                                         "\xC3",
+                                         "\x80",
+                                         "\xC3\xA9",
+                                         "\xE2\x82\xAC",
+                                         "\xF0\x9F\x98\x80",
+                                         "<![CDATA[",
+                                         "&amp;",
+                                         "plain text "};
     std::string out;
     size_t count = rng() % (max_pieces + 1);
     for (size_t i = 0; i < count; ++i) {
         switch (rng() % 4) {
         case 0: out += static_cast<char>(1 + rng() % 255); break;
-        case 1: if (rng() % 20 == 0) out += std::string(500 + rng() % 2000, static_cast<char>("]x\x01"[rng() % 3])); break;
+        case 1:
+            if (rng() % 20 == 0) out += std::string(500 + rng() % 2000, static_cast<char>("]x\x01"[rng() % 3]));
+            break;
         default: out += pieces[rng() % (sizeof pieces / sizeof *pieces)]; break;
         }
     }
@@ -405,7 +451,8 @@ TEST(RecordHeader, ProcessIdWhenNoProgramName) {
                   unsigned32 st;
                   zel_svc_init(0, &st);
                   zel_svc_g_progname[0] = '\0';  // as in a program that never set it
-                  zel::build_message_header(&header, zelmox_client_svc_handle, false, "x", 1, "", 0, 0x20, ZEL_S_NO_MEMORY);
+                  zel::build_message_header(&header, zelmox_client_svc_handle, false, "x", 1, "", 0, 0x20,
+                                            ZEL_S_NO_MEMORY);
                   _exit("PID#" + std::to_string(getpid()) == header.procname ? 0 : 1);
               }));
 }

@@ -52,7 +52,8 @@ TEST_F(RouteList, Grammar) {
     ASSERT_EQ(6, block_.count);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(kinds[i], route(i)->kind) << i;
     // ':' is required even without a parameter; a lone ';' first is an empty route.
-    for (const char *bad : {"STDERR", ";STDERR:", ".", "FILE.:x"}) EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build(bad)) << bad;
+    for (const char *bad : {"STDERR", ";STDERR:", ".", "FILE.:x"})
+        EXPECT_EQ(ZEL_S_SVC_BAD_ROUTE_SPEC, build(bad)) << bad;
     EXPECT_EQ(12345u, build(""));
     EXPECT_EQ(0, block_.count);
 }
@@ -60,10 +61,14 @@ TEST_F(RouteList, Grammar) {
 // The pattern's conversions are read and rendered as the formatting engine does
 // with the process id as the only argument; what it cannot fill stays as written.
 TEST(FilePattern, ConversionsAsTheEngineReadsThem) {
-    const std::pair<const char *, const char *> names[] = {
-        {"%012ld_%-7x.%.9u", "000000123456_1e240  .000123456"}, {"%lu %hd %lld", "123456 123456 123456"},
-        {"%1$d", "123456"}, {"%2$d", "%2$d"}, {"%*d", "%*d"}, {"100%% %5%", "100%     %"},
-        {"%-20s", "%-20s"}, {"%lf %n %hhd %", "%lf %n %hhd %"}};
+    const std::pair<const char *, const char *> names[] = {{"%012ld_%-7x.%.9u", "000000123456_1e240  .000123456"},
+                                                           {"%lu %hd %lld", "123456 123456 123456"},
+                                                           {"%1$d", "123456"},
+                                                           {"%2$d", "%2$d"},
+                                                           {"%*d", "%*d"},
+                                                           {"100%% %5%", "100%     %"},
+                                                           {"%-20s", "%-20s"},
+                                                           {"%lf %n %hhd %", "%lf %n %hhd %"}};
     for (const auto &[pattern, name] : names) EXPECT_EQ(name, zel::expand_file_pattern(pattern, 123456)) << pattern;
     // Widths are capped as in a record, so no pattern makes a huge name.
     EXPECT_EQ(4096u, zel::expand_file_pattern("%2147483647d", 123456).size());
@@ -127,7 +132,9 @@ std::string archives_of(const std::string &base) {
 // Each file held "old" at set-up: archived there with archives, emptied at the
 // first record without; without a record count a file only grows.
 TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
-    const struct { const char *kind, *name, *file, *archives; } cases[] = {
+    const struct {
+        const char *kind, *name, *file, *archives;
+    } cases[] = {
         {"FILE.4.2", "rot.log", "r5\n", "1=r3\nr4\n;2=r1\nr2\n;3=old\n;"},
         {"FILE.0.2", "trunc.log", "r5\n", ""},
         {"FILE", "plain.log", "old\nr1\nr2\nr3\nr4\nr5\n", ""},
@@ -143,7 +150,9 @@ TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
     EXPECT_EQ("old\n", read_file(path("trunc.log")));
     for (int i = 1; i <= 5; ++i) {
         for (int r = 0; r < 4; ++r) write(route(r), "r" + std::to_string(i));
-        if (i == 1) { EXPECT_EQ("r1\n", read_file(path("trunc.log"))); }
+        if (i == 1) {
+            EXPECT_EQ("r1\n", read_file(path("trunc.log")));
+        }
     }
     for (const auto &c : cases) {
         EXPECT_EQ(c.file, read_file(path(c.name))) << c.kind;
@@ -184,8 +193,8 @@ TEST_F(LogFile, UnusableFilesFallBack) {
     }
     std::string name511 = deep + "/" + std::string(511 - deep.size() - 1, 'f');
     ASSERT_EQ(511u, name511.size());
-    ASSERT_EQ(0u, build("FILE:" + path("missing/x.log") + ";FILE:" + dir_.path() + ";XMLFILE:" +
-                        path(std::string(5000, 'n')) + ";UTF8FILE:" + name511));
+    ASSERT_EQ(0u, build("FILE:" + path("missing/x.log") + ";FILE:" + dir_.path() +
+                        ";XMLFILE:" + path(std::string(5000, 'n')) + ";UTF8FILE:" + name511));
     ASSERT_EQ(0u, build("FILE:" + path("missing/x.log"), ZEL_SVC_ROUTE_DISCARD, &other_));
     for (int i = 0; i < 3; ++i) {
         zel_svc__check_open(route(i));

@@ -2,8 +2,8 @@
 #ifndef ZEL_TESTS_SVC_SVC_TEST_UTIL_H
 #define ZEL_TESTS_SVC_SVC_TEST_UTIL_H
 
-#include <zel/zel.h>
 #include <zel/svc_internal.h>
+#include <zel/zel.h>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include "support/test_support.h"
 
 namespace zeltest {
-
 
 inline void start_svctest() {
     unsigned32 st;

@@ -19,8 +19,7 @@ inline zel_utc_t from_ticks(int64_t ticks, long tdf = 0, uint64_t inacc = zel::k
 }
 
 // POSIX seconds (any 64-bit value, also on i386) plus 100-ns units.
-inline zel_utc_t from_unix(int64_t seconds, int64_t units = 0, long tdf = 0,
-                           uint64_t inacc = zel::kInfiniteInacc) {
+inline zel_utc_t from_unix(int64_t seconds, int64_t units = 0, long tdf = 0, uint64_t inacc = zel::kInfiniteInacc) {
     return from_ticks(seconds * kTicks + units + zel::kUnixToUtcTicks, tdf, inacc);
 }
 

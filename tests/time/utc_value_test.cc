@@ -21,8 +21,8 @@ std::string posix(const zel_utc_t &v) {
     long tdf = 0;
     int rc = zel_utc_bintime(&t, &i, &tdf, &v);
     char text[100];
-    std::snprintf(text, sizeof text, "%d %lld.%09ld %lld.%09ld %ld", rc, (long long)t.tv_sec,
-                  t.tv_nsec, (long long)i.tv_sec, i.tv_nsec, tdf);
+    std::snprintf(text, sizeof text, "%d %lld.%09ld %lld.%09ld %ld", rc, (long long)t.tv_sec, t.tv_nsec,
+                  (long long)i.tv_sec, i.tv_nsec, tdf);
     return text;
 }
 
@@ -31,8 +31,8 @@ std::string civil(const zel_utc_t &v) {
     struct tm tm;
     if (zel_utc_gmtime(&tm, nullptr, nullptr, nullptr, &v) != 0) return "failed";
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d w%d d%d", tm.tm_year + 1900, tm.tm_mon + 1,
-                  tm.tm_mday, tm.tm_wday, tm.tm_yday);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d w%d d%d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday,
+                  tm.tm_yday);
     return text;
 }
 
@@ -93,7 +93,8 @@ TEST(UtcValue, ByteImagesBothOrdersAndTdf) {
         EXPECT_EQ(civil(bad), "failed");
         EXPECT_EQ(zel_utc_anytime(nullptr, nullptr, nullptr, nullptr, nullptr, &bad), -1);
         EXPECT_EQ(utc_settdf(&bad, &bad, 0) + zel_utc_ascanytime(t, sizeof t - 1, &bad) +
-                      zel_utc_asclocaltime(t, sizeof t - 1, &bad) + zel_utc_localzone(t, sizeof t, nullptr, nullptr, &bad),
+                      zel_utc_asclocaltime(t, sizeof t - 1, &bad) +
+                      zel_utc_localzone(t, sizeof t, nullptr, nullptr, &bad),
                   -4);
     }
 }
@@ -115,7 +116,8 @@ TEST(UtcValue, PosixTimeRoundTripAndRange) {
     for (long ns : {671065400L, 671065500L}) {
         inacc = {28147497, ns};
         zel_utc_mkbintime(&v, &ts, &inacc, 0);
-        EXPECT_EQ(posix(v), ns == 671065400L ? "0 1000.000000000 28147497.671065400 0" : "0 1000.000000000 -1.-00000001 0");
+        EXPECT_EQ(posix(v),
+                  ns == 671065400L ? "0 1000.000000000 28147497.671065400 0" : "0 1000.000000000 -1.-00000001 0");
     }
 
     // The accepted range is 0..2^32-1 seconds; the outputs are filled anyway.

@@ -51,7 +51,8 @@ std::string glibc_at(int64_t t) {
 }
 
 // The first second at which `at` differs from its value at `lo`.
-template <typename F> int64_t change_after(F at, int64_t lo, int64_t hi) {
+template <typename F>
+int64_t change_after(F at, int64_t lo, int64_t hi) {
     std::string first = at(lo);
     while (hi - lo > 1) {
         int64_t mid = lo + (hi - lo) / 2;
@@ -88,9 +89,15 @@ void compare_rule(const char *tz) {
 }  // namespace
 
 TEST(ZoneChoice, CasesOfTheRules) {
-    const struct { const char *tz; int64_t at; const char *want; } cases[] = {
-        {"", 1625097600, "0 0 GMT"}, {"EST5EDT,M3.2.0,M11.1.0", 2224713600LL, "-18000 0 EST"},  // past 32 bits
-        {"XYZ", 0, "0 0 XYZ"}, {"AB5", 0, "0 0 AB5"}, {":No/Such_Zone", 0, "0 0 :No/Such_Zone"}};
+    const struct {
+        const char *tz;
+        int64_t at;
+        const char *want;
+    } cases[] = {{"", 1625097600, "0 0 GMT"},
+                 {"EST5EDT,M3.2.0,M11.1.0", 2224713600LL, "-18000 0 EST"},  // past 32 bits
+                 {"XYZ", 0, "0 0 XYZ"},
+                 {"AB5", 0, "0 0 AB5"},
+                 {":No/Such_Zone", 0, "0 0 :No/Such_Zone"}};
     for (const auto &c : cases) {
         set_tz(c.tz);
         EXPECT_EQ(zone_at(c.at), c.want) << c.tz;
@@ -138,17 +145,14 @@ TEST(ZoneChoice, AnyThreadMayAsk) {
 
 TEST(ZoneRules, RefusedAndAcceptedStrings) {
     std::unique_ptr<ZoneState> s(new ZoneState);
-    for (const char *bad : {"AB5", "EST25", "EST5:60", "EST5EDT,M13.1.0,M11.1.0",
-                            "EST5EDT,M3.6.0,M11.1.0", "EST5EDT,M3.2.7,M11.1.0", "EST5EDT,J0,J100",
-                            "EST5EDT,J366,J100", "EST5EDT,366,100", "EST5EDT,M3.2.0",
-                            "EST5EDT,M3.2.0,M11.1.0x", "EST5ED,M3.2.0,M11.1.0", "EST5EDT,M3.2.0/25,M11.1",
-                            "EST5EDT4:", "EST5EDT,X1,M11.1.0"}) {
+    for (const char *bad :
+         {"AB5", "EST25", "EST5:60", "EST5EDT,M13.1.0,M11.1.0", "EST5EDT,M3.6.0,M11.1.0", "EST5EDT,M3.2.7,M11.1.0",
+          "EST5EDT,J0,J100", "EST5EDT,J366,J100", "EST5EDT,366,100", "EST5EDT,M3.2.0", "EST5EDT,M3.2.0,M11.1.0x",
+          "EST5ED,M3.2.0,M11.1.0", "EST5EDT,M3.2.0/25,M11.1", "EST5EDT4:", "EST5EDT,X1,M11.1.0"}) {
         EXPECT_EQ(zel::tzparse(bad, false, s.get()), -1) << bad;
     }
-    EXPECT_EQ(zel::tzparse((std::string(60, 'A') + "5" + std::string(41, 'B') + ",0,1").c_str(),
-                           false, s.get()), -1);
-    for (const char *good : {"EST5EDT,M3.2.0/2:30:15,M11.1.0", "EST+5EDT4;J60,300", "IST-5:30",
-                             "XYZ"}) {
+    EXPECT_EQ(zel::tzparse((std::string(60, 'A') + "5" + std::string(41, 'B') + ",0,1").c_str(), false, s.get()), -1);
+    for (const char *good : {"EST5EDT,M3.2.0/2:30:15,M11.1.0", "EST+5EDT4;J60,300", "IST-5:30", "XYZ"}) {
         EXPECT_EQ(zel::tzparse(good, false, s.get()), 0) << good;
     }
     EXPECT_EQ(zel::tzparse(std::string(150, 'N').c_str(), true, s.get()), 0);
@@ -188,9 +192,20 @@ TEST(ZoneFile, LoadsAndRefusesLyingFiles) {
     std::vector<std::string> bad = {good.substr(0, good.size() - 1), good.substr(0, 43)};
     // Counts that lie (32-bit fields), then a type index, an abbreviation index, a flag.
     const size_t types = 44 + 8, ttis = types + 2, flags = ttis + 12 + 8;
-    for (auto [at, value, width] : std::vector<std::tuple<size_t, int32_t, int>>{
-             {24, 1, 4}, {28, -1, 4}, {28, 65, 4}, {32, 2001, 4}, {32, -5, 4}, {32, 3, 4}, {36, 0, 4}, {36, 257, 4},
-             {40, 513, 4}, {40, 9, 4}, {types, 2, 1}, {ttis + 4, 2, 1}, {ttis + 5, 9, 1}, {flags, 2, 1}}) {
+    for (auto [at, value, width] : std::vector<std::tuple<size_t, int32_t, int>>{{24, 1, 4},
+                                                                                 {28, -1, 4},
+                                                                                 {28, 65, 4},
+                                                                                 {32, 2001, 4},
+                                                                                 {32, -5, 4},
+                                                                                 {32, 3, 4},
+                                                                                 {36, 0, 4},
+                                                                                 {36, 257, 4},
+                                                                                 {40, 513, 4},
+                                                                                 {40, 9, 4},
+                                                                                 {types, 2, 1},
+                                                                                 {ttis + 4, 2, 1},
+                                                                                 {ttis + 5, 9, 1},
+                                                                                 {flags, 2, 1}}) {
         bad.push_back(good);
         width == 4 ? put32(&bad.back(), at, value) : void(bad.back()[at] = static_cast<char>(value));
     }
@@ -205,29 +220,31 @@ TEST(ZoneFile, LoadsAndRefusesLyingFiles) {
     // Names that cannot be zone files.
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
-    for (std::string name : {dir.file("fifo"), dir.path(), std::string(5000, 'a'),
-                             std::string("no.such.zone"), std::string("/no/such/zone")}) {
+    for (std::string name : {dir.file("fifo"), dir.path(), std::string(5000, 'a'), std::string("no.such.zone"),
+                             std::string("/no/such/zone")}) {
         EXPECT_EQ(zel::tzload(name.c_str(), s.get()), -1) << name.substr(0, 40);
     }
 }
 
 TEST(ZoneFile, EveryInstalledZoneLoads) {
     static int zones, refused;
-    nftw64("/usr/share/zoneinfo", [](const char *path, const struct stat64 *, int kind,
-                                     struct FTW *) {
-        if (kind == FTW_F && read_file(path).compare(0, 4, "TZif") == 0) {
-            std::unique_ptr<ZoneState> s(new ZoneState);
-            ++zones;
-            if (zel::tzload(path, s.get()) != 0) ADD_FAILURE() << path << " refused " << ++refused;
-        }
-        return 0;
-    }, 16, 0);
+    nftw64(
+        "/usr/share/zoneinfo",
+        [](const char *path, const struct stat64 *, int kind, struct FTW *) {
+            if (kind == FTW_F && read_file(path).compare(0, 4, "TZif") == 0) {
+                std::unique_ptr<ZoneState> s(new ZoneState);
+                ++zones;
+                if (zel::tzload(path, s.get()) != 0) ADD_FAILURE() << path << " refused " << ++refused;
+            }
+            return 0;
+        },
+        16, 0);
     if (zones == 0) GTEST_SKIP() << "no zone files installed";
 }
 
 TEST(ZoneVsGlibc, RuleStrings) {
     for (const char *rule : {"EST5EDT,M3.2.0,M11.1.0", "CET-1CEST,M3.5.0,M10.5.0/3",
-                             "XNT3:30XND2:30,M3.2.0/0:01,M11.1.0/0:01:30",  // northern
+                             "XNT3:30XND2:30,M3.2.0/0:01,M11.1.0/0:01:30",                   // northern
                              "AEST-10AEDT,M10.1.0,M4.1.0/3", "NZST-12NZDT,M9.5.0,M4.1.0/3",  // southern
                              "IST-5:30", "XJT3XJS,J60/1,J300/3", "XZT-2XZS,59,300/1:30", "XYT+4XYS+3,0/5,365/1"})
         compare_rule(rule);
@@ -235,7 +252,8 @@ TEST(ZoneVsGlibc, RuleStrings) {
 
 TEST(ZoneVsGlibc, InstalledZoneFiles) {
     int compared = 0;
-    for (const char *name : {"Europe/Paris", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "Pacific/Chatham"}) {
+    for (const char *name :
+         {"Europe/Paris", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "Pacific/Chatham"}) {
         if (access((std::string("/usr/share/zoneinfo/") + name).c_str(), R_OK) != 0) continue;
         compare(name, 0);
         ++compared;

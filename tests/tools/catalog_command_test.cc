@@ -94,10 +94,18 @@ std::string list(const char *text) { return format_conversions(printf_conversion
 
 TEST(Conversions, KindsInArgumentOrderOrByPosition) {
     const std::pair<const char *, const char *> lists[] = {
-        {"open %s failed: %d", "%s %d"}, {"100%% done, %5%", "-"}, {"%-10.3s%%", "%s"}, {"%*d %*.*s", "* %d * * %s"},
+        {"open %s failed: %d", "%s %d"},
+        {"100%% done, %5%", "-"},
+        {"%-10.3s%%", "%s"},
+        {"%*d %*.*s", "* %d * * %s"},
         // Positional arguments compare by position; malformed ones never match.
-        {"%1$s and again %1$s", "%s"}, {"%2$s", "? %s"}, {"%2$.*1$s", "* %s"}, {"%1$s %1$d", "%s|d"},
-        {"%s 100%", "%s !%"}, {"%y", "!%y"}, {"%4097$s", "!%4097$s"},
+        {"%1$s and again %1$s", "%s"},
+        {"%2$s", "? %s"},
+        {"%2$.*1$s", "* %s"},
+        {"%1$s %1$d", "%s|d"},
+        {"%s 100%", "%s !%"},
+        {"%y", "!%y"},
+        {"%4097$s", "!%4097$s"},
         // What the engine refuses is malformed here too.
         {"%m %n %lf %hhu %zu %*1$d", "!%m !%n !%lf !%hhu !%zu !%*1$d"}};
     for (const auto &[text, want] : lists) EXPECT_EQ(want, list(text)) << text;
@@ -131,8 +139,7 @@ TEST(LogArguments, WordsMatchTheConversions) {
         std::string argtypes, why;
         std::vector<char *> words;
         for (const char *w : c.words) words.push_back(const_cast<char *>(w));
-        bool ok = zeltool::match_log_args(c.text, static_cast<int>(words.size()), words.data(), &args,
-                                          &argtypes, &why);
+        bool ok = zeltool::match_log_args(c.text, static_cast<int>(words.size()), words.data(), &args, &argtypes, &why);
         EXPECT_EQ(c.result, ok ? argtypes : why) << c.text;
     }
 }

@@ -7,8 +7,7 @@ namespace {
 
 using zeltest::run;
 
-const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check",
-                                 "log",     "trace",   "utc"};
+const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check", "log", "trace", "utc"};
 
 TEST(CommandLine, EveryCommandHasHelpWithAnExample) {
     std::string zel = ZEL_TOOL;

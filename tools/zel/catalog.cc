@@ -24,7 +24,6 @@ const Help kCatalogHelp = {
     "'zel catalog check --help'.",
     "zel catalog export qpc > vrqpc.msg"};
 
-
 std::vector<zel_msg_row> component_rows(const char *component) {
     std::vector<zel_msg_row> rows;
     for (unsigned32 t = 0; t < kCompiledTables; ++t) {
@@ -36,10 +35,13 @@ std::vector<zel_msg_row> component_rows(const char *component) {
         }
     }
     auto number = [](const zel_msg_row &row) { return row.code & kNumberMask; };
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&](const zel_msg_row &a, const zel_msg_row &b) { return number(a) < number(b); });
+    std::stable_sort(rows.begin(), rows.end(), [&](const zel_msg_row &a, const zel_msg_row &b) {
+        return number(a) < number(b);
+    });
     rows.erase(std::unique(rows.begin(), rows.end(),
-                           [&](const zel_msg_row &a, const zel_msg_row &b) { return number(a) == number(b); }),
+                           [&](const zel_msg_row &a, const zel_msg_row &b) {
+                               return number(a) == number(b);
+                           }),
                rows.end());
     return rows;
 }

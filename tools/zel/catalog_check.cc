@@ -50,7 +50,8 @@ int zeltool::catalog_check(int argc, char **argv) {
     }
     // A name without '/' would be searched for along NLSPATH instead.
     std::string file = std::strchr(path, '/') ? path : std::string("./") + path;
-    if (const char *why = unusable(file.c_str())) return failure(name, "cannot open %s: %s", path, why);
+    if (const char *why = unusable(file.c_str()))
+        return failure(name, "cannot open %s: %s", path, why);
     // The library's own reader checks every offset; the system's catalog
     // reader can crash on a damaged file, which is what this command looks for.
     lyr_cat_t catalog = lyr_catopen(file.c_str(), 1, nullptr);

@@ -46,7 +46,8 @@ int zeltool::catalog_export(int argc, char **argv) {
     if (rows.empty()) {
         return usage_error(name, "unknown component '%s': qpc, qpd or qpi", argv[0]);
     }
-    std::printf("$ %s: compiled texts of component %s\n", catalog_file_name(rows[0]).c_str(), argv[0]);
+    std::printf("$ %s: compiled texts of component %s\n", catalog_file_name(rows[0]).c_str(),
+                argv[0]);
     std::printf("$ base 0x%08lX\n", static_cast<unsigned long>(rows[0].code & ~0xFFFu));
     std::printf("$set 1\n$quote \"\n");
     for (const zel_msg_row &row : rows) {

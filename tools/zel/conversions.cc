@@ -66,7 +66,8 @@ std::vector<std::string> printf_conversions(const char *text) {
         const char *start = p;
         zel_fmt_conv conv;
         size_t width, precision, value;
-        if (!zel::scan_conversion(start, &conv) || !read_positions(conv, &width, &precision, &value)) {
+        if (!zel::scan_conversion(start, &conv) ||
+            !read_positions(conv, &width, &precision, &value)) {
             p = conv.end ? conv.end : rejected_end(start);
             out.add(0, "!" + std::string(start, p));
             continue;

@@ -1,13 +1,13 @@
 // zel log SEVERITY CODE [ARG...]: writes a message of component qpc through
 // the configured routes, as the product's programs do.
-#include <zel/zel.h>
 #include <zel/svc_internal.h>
+#include <zel/zel.h>
 
+#include <strings.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -108,15 +108,18 @@ int zeltool::log(int argc, char **argv) {
     if (argc < 2) return usage_error(name, "takes SEVERITY and CODE, then the message's arguments");
     Message m{};
     if (!parse_severity(argv[0], &m.attributes)) {
-        return usage_error(name, "unknown severity '%s': FATAL, ERROR, WARNING, NOTICE or NOTICE_VERBOSE",
+        return usage_error(name,
+                           "unknown severity '%s': FATAL, ERROR, WARNING, NOTICE or NOTICE_VERBOSE",
                            argv[0]);
     }
-    if (!parse_code(argv[1], &m.code)) return usage_error(name, "'%s' is not a status code", argv[1]);
+    if (!parse_code(argv[1], &m.code))
+        return usage_error(name, "'%s' is not a status code", argv[1]);
     if (!zelmox_client_svc_handle) return failure(name, "serviceability is not available");
     unsigned32 status = 0;
     char *text = zel_msg_get_msg(m.code, &status);
-    if (!text) return failure(name, "no memory for the text of message 0x%8.8lx",
-                              static_cast<unsigned long>(m.code));
+    if (!text)
+        return failure(name, "no memory for the text of message 0x%8.8lx",
+                       static_cast<unsigned long>(m.code));
     std::vector<LogArg> args;
     std::string argtypes, why;
     bool matched = match_log_args(text, argc - 2, argv + 2, &args, &argtypes, &why);
@@ -126,7 +129,8 @@ int zeltool::log(int argc, char **argv) {
         why = "messages of more than " + std::to_string(kMaxArgs) + " arguments are not supported";
     }
     if (!matched) {
-        return usage_error(name, "message 0x%8.8lx: %s", static_cast<unsigned long>(m.code), why.c_str());
+        return usage_error(name, "message 0x%8.8lx: %s", static_cast<unsigned long>(m.code),
+                           why.c_str());
     }
     m.argtypes = argtypes.c_str();
     dispatch(m, args);

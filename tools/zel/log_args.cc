@@ -93,13 +93,15 @@ bool read_number(const char *word, const Conversion &c, LogArg *arg) {
     } else {
         unsigned long long value = std::strtoull(word, &end, base);
         // Unsigned long on 64-bit targets goes beyond long long: kept as bits.
-        bool too_big = c.length == "l" ? value > ULONG_MAX
-                                       : value > static_cast<unsigned long long>(max);
+        bool too_big =
+            c.length == "l" ? value > ULONG_MAX : value > static_cast<unsigned long long>(max);
         if (errno || *end || too_big) return false;
         arg->number = static_cast<long long>(value);
     }
-    if (c.length == "l") arg->kind = is_signed ? LogArg::long_value : LogArg::ulong_value;
-    else arg->kind = is_signed ? LogArg::int_value : LogArg::uint_value;
+    if (c.length == "l")
+        arg->kind = is_signed ? LogArg::long_value : LogArg::ulong_value;
+    else
+        arg->kind = is_signed ? LogArg::int_value : LogArg::uint_value;
     return true;
 }
 

@@ -30,9 +30,10 @@ int list_commands() {
         std::printf("  %s %s\n      %s\n", help->command + std::strlen("zel "), help->usage,
                     help->summary);
     }
-    std::printf("\nOptions:\n  --help     show this help (or 'zel help [COMMAND]')\n"
-                "  --version  show the version\n\n"
-                "Run 'zel COMMAND --help' for a command's arguments and an example.\n");
+    std::printf(
+        "\nOptions:\n  --help     show this help (or 'zel help [COMMAND]')\n"
+        "  --version  show the version\n\n"
+        "Run 'zel COMMAND --help' for a command's arguments and an example.\n");
     return finish("zel", kDone);
 }
 

@@ -34,7 +34,8 @@ void print_lines(const char *first, const char *next, const char *command, const
     const char *lead = first;
     for (const char *line = text; *line;) {
         size_t length = std::strcspn(line, "\n");
-        std::printf("%s%s%s%.*s\n", lead, command, length ? " " : "", static_cast<int>(length), line);
+        std::printf("%s%s%s%.*s\n", lead, command, length ? " " : "", static_cast<int>(length),
+                    line);
         line += length + (line[length] == '\n');
         lead = next;
     }
@@ -48,7 +49,8 @@ bool asks_help(int argc, char **argv) {
 
 int show_help(const Help &help) {
     print_lines("Usage: ", "       ", help.command, help.usage);
-    std::printf("\n%c%s.\n", std::toupper(static_cast<unsigned char>(help.summary[0])), help.summary + 1);
+    std::printf("\n%c%s.\n", std::toupper(static_cast<unsigned char>(help.summary[0])),
+                help.summary + 1);
     if (help.details) std::printf("%s\n", help.details);
     std::printf("\nExample:\n  %s\n", help.example);
     return finish(help.command, kDone);
@@ -76,7 +78,8 @@ int finish(const char *command, int status) {
     int error = errno;
     if (flushed && !std::ferror(stdout)) return status;
     // An earlier write may have failed inside the library, leaving no errno.
-    if (!flushed && error) return failure(command, "cannot write standard output: %s", std::strerror(error));
+    if (!flushed && error)
+        return failure(command, "cannot write standard output: %s", std::strerror(error));
     return failure(command, "cannot write standard output");
 }
 

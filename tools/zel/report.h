@@ -27,8 +27,7 @@ bool asks_help(int argc, char **argv);
 int show_help(const Help &help);
 
 // "zel COMMAND: what (see 'zel COMMAND --help')" on standard error; kUsage.
-int usage_error(const char *command, const char *format, ...)
-    __attribute__((format(printf, 2, 3)));
+int usage_error(const char *command, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
 // "zel COMMAND: what" on standard error; kFailed.
 int failure(const char *command, const char *format, ...) __attribute__((format(printf, 2, 3)));

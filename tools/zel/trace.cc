@@ -1,7 +1,7 @@
 // zel trace LEVEL TEXT: writes TEXT as a trace of qpc/core at LEVEL 1..9; it
 // appears when qpc's core level (SVC_QPC_DBG) is at least LEVEL.
-#include <zel/zel.h>
 #include <zel/svc_internal.h>
+#include <zel/zel.h>
 
 #include <cstring>
 

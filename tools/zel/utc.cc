@@ -58,7 +58,8 @@ int zeltool::utc(int argc, char **argv) {
         if (i + 1 == argc) return usage_error(name, "%s needs a value", argv[i]);
         *value = argv[++i];
     }
-    if (tz && setenv("TZ", tz, 1) != 0) return failure(name, "cannot set TZ: %s", std::strerror(errno));
+    if (tz && setenv("TZ", tz, 1) != 0)
+        return failure(name, "cannot set TZ: %s", std::strerror(errno));
     zel_utc_t value;
     struct timespec when;
     if (at) {

@@ -20,7 +20,8 @@ std::atomic<zel_svc_handle *> g_assert_handle{nullptr};
 // The message's text belongs to the message layer's catalogs; without them
 // the record must still name the expression, file and line, so a compiled
 // text stands behind the catalog's.
-const zel_msg_row kAssertText[] = {{ZEL_S_INTERNAL_CHECK_FAILED, "Assertion failed: \"%s\" in file %s at line %d."}};
+const zel_msg_row kAssertText[] = {
+    {ZEL_S_INTERNAL_CHECK_FAILED, "Assertion failed: \"%s\" in file %s at line %d."}};
 pthread_once_t g_text_once = PTHREAD_ONCE_INIT;
 
 void define_text() {
@@ -53,8 +54,8 @@ extern "C" void zel___assert(zel_svc_handle *handle, const char *expression, con
         }
     }
     zel_svc_printf_withfile(handle, "core/svcutl/dceassert", 54, "ssd", 0,
-                            ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, ZEL_S_INTERNAL_CHECK_FAILED, expression,
-                            file, line);
+                            ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, ZEL_S_INTERNAL_CHECK_FAILED,
+                            expression, file, line);
     // Nothing was written and nothing aborted (no handle could be had, or the
     // message was held back): the failed check must still not go on.
     std::abort();

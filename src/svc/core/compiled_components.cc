@@ -38,11 +38,13 @@ zel_svc_handle *zelmox_if_svc_handle = nullptr;
 void zel_svc_init(int flag, unsigned32 *status) {
     auto reg = flag == ZEL_SVC_REGISTER_UNLOCKED ? zel_svc_register2 : zel_svc_register;
     unsigned32 st = 0;
-    if (!zelmox_client_svc_handle) zelmox_client_svc_handle = reg(zelmox_client_svc_table, "qpc", &st);
+    if (!zelmox_client_svc_handle)
+        zelmox_client_svc_handle = reg(zelmox_client_svc_table, "qpc", &st);
     if (st == 0 && !zelmox_deploy_svc_handle) {
         zelmox_deploy_svc_handle = reg(zelmox_deploy_svc_table, "qpd", &st);
     }
-    if (st == 0 && !zelmox_if_svc_handle) zelmox_if_svc_handle = reg(zelmox_if_svc_table, "qpi", &st);
+    if (st == 0 && !zelmox_if_svc_handle)
+        zelmox_if_svc_handle = reg(zelmox_if_svc_table, "qpi", &st);
     // From now on the message layer's failures are records of qpc.
     if (zelmox_client_svc_handle) zel::set_failure_writer(zel::write_failure_record);
     zel::set_status(status, st);

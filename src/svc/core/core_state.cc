@@ -64,8 +64,7 @@ bool svc_locked_by_this_thread() {
 void svc_unlock() {
     g_owner.store(0, std::memory_order_relaxed);
     // An unlock is retried while it reports a negative value.
-    while (pthread_mutex_unlock(&zel_svc_g_mutex) < 0) {
-    }
+    while (pthread_mutex_unlock(&zel_svc_g_mutex) < 0) {}
 }
 
 }  // namespace zel
@@ -90,9 +89,7 @@ void zel_svc_shutdown(void) {
     pthread_mutex_destroy(&zel_svc_g_mutex);
 }
 
-unsigned32 zel_svc__mapthreadid(pthread_t *thread) {
-    return static_cast<unsigned32>(*thread);
-}
+unsigned32 zel_svc__mapthreadid(pthread_t *thread) { return static_cast<unsigned32>(*thread); }
 
 void zel_svc_set_progname(const char *name, unsigned32 *status) {
     zel::svc_lock();

@@ -3,13 +3,13 @@
 // process id and moves to its own files when their names hold the process id.
 #include <zel/svc_internal.h>
 
+#include <pthread.h>
+#include <unistd.h>
 #include <cstdio>
-#include <new>
 #include <cstdlib>
 #include <cstring>
-#include <pthread.h>
+#include <new>
 #include <string>
-#include <unistd.h>
 
 #include "svc/core/core_state.h"
 #include "svc/routes/routes.h"
@@ -31,15 +31,10 @@ void flush_route(const zel_svc_route_t *route) {
         std::fflush(static_cast<zel_svc_fileroute_t *>(route->target)->stream);
         break;
     case ZEL_SVC_ROUTE_STDOUT:
-    case ZEL_SVC_ROUTE_XMLSTDOUT:
-        std::fflush(stdout);
-        break;
+    case ZEL_SVC_ROUTE_XMLSTDOUT: std::fflush(stdout); break;
     case ZEL_SVC_ROUTE_STDERR:
-    case ZEL_SVC_ROUTE_XMLSTDERR:
-        std::fflush(stderr);
-        break;
-    default:
-        break;
+    case ZEL_SVC_ROUTE_XMLSTDERR: std::fflush(stderr); break;
+    default: break;
     }
 }
 

@@ -21,8 +21,8 @@ void write_failure_record(unsigned32 code, const char *file, int line, const cha
         return;
     }
     if (routine) {
-        zel_svc_printf_withfile(zelmox_client_svc_handle, file, line, "%s%d", 0,
-                                ZEL_SVC_SEV_ERROR, code, routine, value);
+        zel_svc_printf_withfile(zelmox_client_svc_handle, file, line, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                code, routine, value);
     } else {
         zel_svc_printf_withfile(zelmox_client_svc_handle, file, line, "", 0, ZEL_SVC_SEV_ERROR,
                                 code);

@@ -18,7 +18,8 @@ void make_text(PrintCall *call) {
         char unknown[40];
         int n = std::snprintf(unknown, sizeof unknown, "Unknown message 0x%8.8x",
                               static_cast<unsigned>(header->msgid));
-        if (char *room = call->text.extend(static_cast<size_t>(n))) std::memcpy(room, unknown, static_cast<size_t>(n));
+        if (char *room = call->text.extend(static_cast<size_t>(n)))
+            std::memcpy(room, unknown, static_cast<size_t>(n));
         return;
     }
     va_list ap;
@@ -43,8 +44,7 @@ const RecordText &call_text(PrintCall *call) {
 const RecordText &converted_text(PrintCall *call) {
     if (!call->converted_made) {
         const RecordText &text = call_text(call);
-        call->converted.convert(call->ctx.source_cs, call->ctx.target_cs, text.data(),
-                                text.size());
+        call->converted.convert(call->ctx.source_cs, call->ctx.target_cs, text.data(), text.size());
         call->converted_made = true;
     }
     return call->converted;

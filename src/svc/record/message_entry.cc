@@ -41,7 +41,8 @@ bool route_message(PrintCall *call) {
         }
         walk_routes(call, block->routes, block->count);
     }
-    if (attributes & ZEL_SVC_ATTR_ALSO_STDERR) write_call_record(call, ZEL_SVC_ROUTE_STDERR, stderr);
+    if (attributes & ZEL_SVC_ATTR_ALSO_STDERR)
+        write_call_record(call, ZEL_SVC_ROUTE_STDERR, stderr);
     return true;
 }
 
@@ -105,8 +106,7 @@ void zel_svc_printf_cs_withfile(zel_svc_handle *handle, int cs, const char *file
 void zel_svc_vprintf_withfile(zel_svc_handle *handle, const char *file, int line,
                               const char *argtypes, unsigned32 index, unsigned32 attributes,
                               unsigned32 msgid, va_list args) {
-    zel::message(zel::Road::plain, handle, 0, file, line, argtypes, index, attributes, msgid,
-                 args);
+    zel::message(zel::Road::plain, handle, 0, file, line, argtypes, index, attributes, msgid, args);
 }
 
 void zel_svc_printf_withfile(zel_svc_handle *handle, const char *file, int line,

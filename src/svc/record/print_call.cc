@@ -19,8 +19,7 @@ void ensure_header(PrintCall *call) {
                            call->attributes, call->format, call->at);
     } else {
         build_message_header(header, call->handle, call->cs != 0, call->file, call->line,
-                             call->argtypes, call->index, call->attributes, call->msgid,
-                             call->at);
+                             call->argtypes, call->index, call->attributes, call->msgid, call->at);
     }
     time_text(header, call->time);
 }

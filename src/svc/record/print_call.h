@@ -45,8 +45,8 @@ struct PrintCall {
     unsigned32 index = 0;
     unsigned32 attributes = 0;  // traces: the level
     unsigned32 msgid = 0;
-    const char *format = nullptr;  // traces only
-    va_list *args = nullptr;       // read through copies, never consumed
+    const char *format = nullptr;   // traces only
+    va_list *args = nullptr;        // read through copies, never consumed
     const zel_utc_t *at = nullptr;  // a fixed time stamp (null: now)
 
     // Made once, when the first route (or the filter) needs it.

@@ -31,8 +31,8 @@ void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool u
                           const char *file, int line, const char *argtypes, unsigned32 index,
                           unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at = nullptr);
 // Fills a trace header; format and file are the caller's, not copied.
-void build_trace_header(zel_svc_prolog *header, zel_svc_handle *handle, const char *file,
-                        int line, unsigned32 index, unsigned32 level, const char *format,
+void build_trace_header(zel_svc_prolog *header, zel_svc_handle *handle, const char *file, int line,
+                        unsigned32 index, unsigned32 level, const char *format,
                         const zel_utc_t *at = nullptr);
 // The record's time text (empty when it cannot be rendered).
 void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]);

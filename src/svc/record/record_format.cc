@@ -74,7 +74,8 @@ public:
         char tmp[24];
         char *end = tmp + sizeof tmp;
         char *p = end;
-        unsigned long m = v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+        unsigned long m =
+            v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
         do {
             *--p = static_cast<char>('0' + m % 10);
             m /= 10;
@@ -130,13 +131,13 @@ void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *t
         fwrite_unlocked(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
     } else if (trace) {
         std::fprintf(stream, "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c", time, header->procname, level,
-                     component_name(header), subcomponent_name(header), header->file,
-                     header->line, thread_number(header), term);
+                     component_name(header), subcomponent_name(header), header->file, header->line,
+                     thread_number(header), term);
     } else {
         std::fprintf(stream, "%s 0x%8.8lX %s %s %s %s %s %d 0x%8.8lx%c", time, msgid,
                      header->procname, severity_name(header), component_name(header),
-                     subcomponent_name(header), header->file, header->line,
-                     thread_number(header), term);
+                     subcomponent_name(header), header->file, header->line, thread_number(header),
+                     term);
     }
 }
 
@@ -254,9 +255,9 @@ void write_ending(FILE *stream, const zel_svc_prolog *header, bool xml) {
     if (!xml) {
         putc_unlocked('\n', stream);
     } else {
-        std::fputs(is_trace(header) ? " ]]></LogText>\n</Trace>\n\n"
-                                    : " ]]></LogText>\n</Message>\n\n",
-                   stream);
+        std::fputs(
+            is_trace(header) ? " ]]></LogText>\n</Trace>\n\n" : " ]]></LogText>\n</Message>\n\n",
+            stream);
     }
 }
 

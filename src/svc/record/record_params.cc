@@ -44,7 +44,8 @@ void add_rendered(PrintCall *call, const zel_fmt_ctx *fmt) {
             add_value(call, kFailure, sizeof kFailure - 1);
             continue;
         }
-        size_t len = static_cast<size_t>(n) < sizeof value ? static_cast<size_t>(n) : sizeof value - 1;
+        size_t len =
+            static_cast<size_t>(n) < sizeof value ? static_cast<size_t>(n) : sizeof value - 1;
         add_value(call, value, len);
     }
 }

@@ -53,8 +53,8 @@ void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool u
     header->line = line;
 }
 
-void build_trace_header(zel_svc_prolog *header, zel_svc_handle *handle, const char *file,
-                        int line, unsigned32 index, unsigned32 level, const char *format,
+void build_trace_header(zel_svc_prolog *header, zel_svc_handle *handle, const char *file, int line,
+                        unsigned32 index, unsigned32 level, const char *format,
                         const zel_utc_t *at) {
     std::memset(header, 0, sizeof *header);
     fill_common(header, handle, index, at);

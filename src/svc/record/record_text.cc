@@ -83,7 +83,8 @@ void RecordText::convert(lyr_cs_t from, lyr_cs_t to, const char *text, size_t le
     size_t size = (from_utf8 ? 2 * len : 3 * len) + 1 + 4;
     char *buf = room(size);
     if (!buf) return;
-    int n = from_utf8 ? lyr_from_utf8(to, text, len, buf, size) : lyr_to_utf8(from, text, len, buf, size);
+    int n = from_utf8 ? lyr_from_utf8(to, text, len, buf, size)
+                      : lyr_to_utf8(from, text, len, buf, size);
     if (n < 1) return;
     data_ = buf;
     size_ = cut_at_character(to, buf, static_cast<size_t>(n), kRecordTextMax);
@@ -94,7 +95,9 @@ char *RecordText::extend(size_t len) {
     size_t held = own && data_ == heap_ ? heap_size_ : sizeof local_;
     if (!own || size_ + len > held) {  // a buffer of its own, with room to grow
         size_t want = size_ + len > sizeof local_ ? 2 * (size_ + len) : sizeof local_;
-        char *buf = want <= sizeof local_ && data_ != local_ ? local_ : static_cast<char *>(std::malloc(want));
+        char *buf = want <= sizeof local_ && data_ != local_
+                        ? local_
+                        : static_cast<char *>(std::malloc(want));
         if (!buf) return nullptr;
         std::memmove(buf, data_, size_);
         if (buf != local_) {

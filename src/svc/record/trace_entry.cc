@@ -48,21 +48,21 @@ void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsign
 
 extern "C" {
 
-void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
-                     const char *format, va_list args) {
+void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, const char *format,
+                     va_list args) {
     zel::trace(zel::Road::plain, handle, "?", 0, index, level, format, args);
 }
 
-void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
-                    const char *format, ...) {
+void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, const char *format,
+                    ...) {
     va_list args;
     va_start(args, format);
     zel_svc__vdebug(handle, index, level, format, args);
     va_end(args);
 }
 
-void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
-                             unsigned32 index, unsigned32 level, const char *format, ...) {
+void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line, unsigned32 index,
+                             unsigned32 level, const char *format, ...) {
     va_list args;
     va_start(args, format);
     zel::trace(zel::Road::plain, handle, file, line, index, level, format, args);

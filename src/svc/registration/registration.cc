@@ -14,7 +14,6 @@ zel_svc_handle **zel_svc_g_map = nullptr;
 int zel_svc_g_map_size = 0;
 zel_svc_callback *zel_svc_g_callbacks = nullptr;
 int zel_svc_g_n_callbacks = 0;
-
 }
 
 namespace {
@@ -176,7 +175,8 @@ void zel_svc_unregister_callbacks(zel_svc_register_fn on_register,
 
 void zel_svc__shutdown(void) {
     for (zel_svc_routes_t &block : zel_svc_g_routes) zel_svc__close_routes(&block);
-    for (int i = 0; i < zel_svc_g_map_size; ++i) zel_svc__close_routes(&zel_svc_g_map[i]->debug_routes);
+    for (int i = 0; i < zel_svc_g_map_size; ++i)
+        zel_svc__close_routes(&zel_svc_g_map[i]->debug_routes);
 }
 
 }  // extern "C"

@@ -7,8 +7,8 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "svc/routes/log_file.h"
 #include "svc/record/record.h"
+#include "svc/routes/log_file.h"
 
 namespace zel {
 namespace {
@@ -52,8 +52,7 @@ void unlock_for_write(FILE *stream, int old_cancel_state) {
 
 void lock_file(int fd) {
     int result;
-    while ((result = set_whole_file_lock(fd, F_WRLCK)) != 0 && errno == EINTR) {
-    }
+    while ((result = set_whole_file_lock(fd, F_WRLCK)) != 0 && errno == EINTR) {}
     if (result == 0) t_held_fd = fd;
 }
 

@@ -23,7 +23,8 @@ bool shift_archives(const char *name, int archives) try {
     std::string base(name);
     int oldest = archives > 2 ? archives - 1 : 1;  // the kept archives: .1 to .oldest
     for (int n = oldest - 1; n >= 1; --n) {
-        if (std::rename(numbered(base, n).c_str(), numbered(base, n + 1).c_str()) != 0 && errno != ENOENT)
+        if (std::rename(numbered(base, n).c_str(), numbered(base, n + 1).c_str()) != 0 &&
+            errno != ENOENT)
             return false;
     }
     // A name that went meanwhile is free all the same.

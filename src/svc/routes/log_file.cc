@@ -88,7 +88,8 @@ void count_records(zel_svc_fileroute_t *file, off_t size, bool xml) {
     char buffer[8192];
     while (log->scanned < size) {
         size_t want = static_cast<size_t>(size - log->scanned) < sizeof buffer
-                          ? static_cast<size_t>(size - log->scanned) : sizeof buffer;
+                          ? static_cast<size_t>(size - log->scanned)
+                          : sizeof buffer;
         ssize_t got = pread(fileno(file->stream), buffer, want, log->scanned);
         if (got <= 0) {  // not readable: count our own record alone
             ++log->counted;
@@ -160,8 +161,7 @@ void follow_process_id(zel_svc_fileroute_t *file) try {
         std::free(file->name);
         file->name = copy;
     }
-} catch (const std::bad_alloc &) {
-}
+} catch (const std::bad_alloc &) {}
 
 void fall_back(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
     route->kind = route->fallback;

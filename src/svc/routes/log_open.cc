@@ -43,7 +43,8 @@ int open_existing(const char *name, int *cause) {
         return -1;
     }
     int fd = open(name, O_RDWR | kOpenFlags);
-    if (fd < 0 && errno == EACCES) fd = open(name, O_WRONLY | kOpenFlags);  // records not counted then
+    if (fd < 0 && errno == EACCES)
+        fd = open(name, O_WRONLY | kOpenFlags);  // records not counted then
     if (fd < 0) {
         *cause = errno == ELOOP ? kCauseLink : errno;
         return -1;
@@ -62,8 +63,7 @@ int create_exclusive(const zel_svc_fileroute_t *file) {
     if (fd < 0) return -1;
     int saved = errno;
     if (file->uid != -1 || file->gid != -1) {
-        if (fchown(fd, static_cast<uid_t>(file->uid), static_cast<gid_t>(file->gid)) != 0) {
-        }
+        if (fchown(fd, static_cast<uid_t>(file->uid), static_cast<gid_t>(file->gid)) != 0) {}
     }
     if (file->mode) fchmod(fd, mode);  // exactly, whatever the umask
     errno = saved;

@@ -36,7 +36,8 @@ std::string cause_text(int cause) {
     if (cause == kCauseNotRegular) return "is not a regular file";
     if (cause == kCauseReplaced) return "keeps being replaced";
     if (cause >= kCauseArchive)
-        return std::string("cannot be archived: ") + strerror_r(cause - kCauseArchive, buffer, sizeof buffer);
+        return std::string("cannot be archived: ") +
+               strerror_r(cause - kCauseArchive, buffer, sizeof buffer);
     return strerror_r(cause, buffer, sizeof buffer);
 }
 
@@ -50,10 +51,8 @@ void tell(const std::string &what, const std::string &cause, const char *where) 
     line += ": ";
     line += what;
     line += ": " + cause + "; records go " + where + "\n";
-    if (write(STDERR_FILENO, line.data(), line.size()) < 0) {
-    }
-} catch (const std::bad_alloc &) {
-}
+    if (write(STDERR_FILENO, line.data(), line.size()) < 0) {}
+} catch (const std::bad_alloc &) {}
 
 }  // namespace
 
@@ -67,12 +66,12 @@ void report_file(zel_svc_fileroute_t *file, int cause, int fallback) {
         std::string what = "log file ";
         append_shown(what, file->name ? file->name : "(none)");
         tell(what, cause_text(cause), where_text(fallback));
-    } catch (const std::bad_alloc &) {
-    }
+    } catch (const std::bad_alloc &) {}
 }
 
 void report_variable(const char *variable, bool some_routes) {
-    tell(variable, "not a valid route list", some_routes ? "to the routes before the fault" : "nowhere");
+    tell(variable, "not a valid route list",
+         some_routes ? "to the routes before the fault" : "nowhere");
 }
 
 void file_write_failed(zel_svc_route_t *route, int error) {
@@ -96,8 +95,8 @@ bool note_lost_records(zel_svc_fileroute_t *file) {
     if (fstat(fd, &st) == 0 && st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) != 1) last = 0;
     if (last != '\n') std::fputc('\n', stream);  // the next record starts on its own line
     char reason[128];
-    std::fprintf(stream, "%s: %d records could not be written to this file: %s\n", program_name(), log->lost,
-                 strerror_r(log->lost_errno, reason, sizeof reason));
+    std::fprintf(stream, "%s: %d records could not be written to this file: %s\n", program_name(),
+                 log->lost, strerror_r(log->lost_errno, reason, sizeof reason));
     if (std::fflush(stream) == 0 && !std::ferror(stream)) {
         log->lost = 0;
         return true;

@@ -29,9 +29,7 @@ void zel_svc__close_routes(zel_svc_routes_t *block) {
             }
             break;
         }
-        case ZEL_SVC_ROUTE_GOESTO:
-            std::free(route->target);
-            break;
+        case ZEL_SVC_ROUTE_GOESTO: std::free(route->target); break;
         case ZEL_SVC_ROUTE_DYNAMIC:
             zel::close_dynamic_route(route->target, route->route_data);
             break;
@@ -39,8 +37,7 @@ void zel_svc__close_routes(zel_svc_routes_t *block) {
         case ZEL_SVC_ROUTE_STDOUT:
         case ZEL_SVC_ROUTE_STDERR:
         case ZEL_SVC_ROUTE_XMLSTDOUT:
-        case ZEL_SVC_ROUTE_XMLSTDERR:
-            break;  // the standard streams and DISCARD hold nothing
+        case ZEL_SVC_ROUTE_XMLSTDERR: break;  // the standard streams and DISCARD hold nothing
         default:
             zel___assert(nullptr, "\"Unknown route closed\" == NULL", "core/svcutl/svcroute", 317);
             break;

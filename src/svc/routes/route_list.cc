@@ -4,16 +4,16 @@
 #include <zel/msg.h>
 #include <zel/svc_internal.h>
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <new>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
 
 #include <jrnmsg/lyr.h>
 
@@ -62,7 +62,7 @@ bool render_pattern_conversion(zel_fmt_conv conv, long pid, std::string &out) {
     out.resize(at + kRecordWidthCap + 32);
     Sink sink{&out[at], out.size() - at};
     sink.cap = kRecordWidthCap;
-    int64_t n = conv.type == kTypePercent ? render_char(nullptr, &conv, args, sink)
+    int64_t n = conv.type == kTypePercent    ? render_char(nullptr, &conv, args, sink)
                 : conv.type == kTypeLongLong ? render_signed(&conv, args, sink)
                                              : render_unsigned(&conv, args, sink);
     out.resize(at + static_cast<size_t>(sink.pos - &out[at]));
@@ -87,7 +87,8 @@ std::string expand_file_pattern(const char *pattern, long pid) {
             p = percent + 1;
             continue;
         }
-        if (!render_pattern_conversion(conv, pid, out)) out.append(percent, static_cast<size_t>(end - percent));
+        if (!render_pattern_conversion(conv, pid, out))
+            out.append(percent, static_cast<size_t>(end - percent));
         p = end;
     }
     return out;
@@ -293,7 +294,7 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
         return false;
     }
     open_dynamic_route(route->keyword, route->parameter, &route->target, &route->route_data,
-                            status);
+                       status);
     if (*status == 0) {
         route->kind = ZEL_SVC_ROUTE_DYNAMIC;
         route->open = 1;

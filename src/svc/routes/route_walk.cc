@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "svc/core/core_state.h"
-#include "svc/routes/log_file.h"
 #include "svc/record/print_call.h"
+#include "svc/routes/log_file.h"
 #include "svc/routes/routes.h"
 
 namespace zel {
@@ -71,9 +71,7 @@ void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count) {
         case ZEL_SVC_ROUTE_DISCARD:
         case ZEL_SVC_ROUTE_DYNAMIC:  // dynamic routes are not connected yet
             break;
-        default:
-            write_route(call, route);
-            break;
+        default: write_route(call, route); break;
         }
     }
 }

@@ -17,8 +17,7 @@ namespace zel {
 // Builds a block from a route list; the caller has closed the block's routes.
 // An empty list leaves the block empty and the status untouched. The status is
 // that of the last route built, or of the first fault, which stops the build.
-void open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
-                 unsigned32 *status);
+void open_routes(zel_svc_routes_t *block, int fallback, const char *route_list, unsigned32 *status);
 // Remembers a whole specification under the key before its first ':'; an
 // entry with the same key is replaced.
 void remember_spec(const char *text, unsigned32 *status);
@@ -30,10 +29,9 @@ extern int g_cached_pid;
 
 // Dynamic routes. Until the registry exists every name is unknown: opening
 // answers ZEL_S_SVC_BAD_ROUTE_SPEC and the route waits at its fallback.
-void open_dynamic_route(const char *name, const char *parameter, void **entry,
-                        void **route_data, unsigned32 *status);
+void open_dynamic_route(const char *name, const char *parameter, void **entry, void **route_data,
+                        unsigned32 *status);
 void close_dynamic_route(void *entry, void *route_data);
-
 
 inline bool is_file_kind(int kind) {
     return kind == ZEL_SVC_ROUTE_FILE || kind == ZEL_SVC_ROUTE_UTF8FILE ||

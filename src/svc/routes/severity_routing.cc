@@ -5,9 +5,9 @@
 
 #include <cctype>
 #include <cstdio>
-#include <new>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "svc/core/core_state.h"
