@@ -75,9 +75,9 @@ void call(const Case &c, size_t i, A... a) {
     }
 }
 
-class Generator {
-public:
-    explicit Generator(unsigned seed) : rng_(seed) {}
+// Random formats of up to kMaxArgs arguments, with edge values often.
+struct Generator {
+    std::mt19937 rng;
 
     Case next() {
         Case c;
@@ -85,10 +85,12 @@ public:
         while (c.args.size() < kMaxArgs && chance(75)) conversion(c), text(c.format);
         return c;
     }
-
-private:
-    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     bool chance(int percent) { return pick(1, 100) <= percent; }
+    template <typename T, size_t N>
+    T any_of(const T (&values)[N]) {
+        return values[pick(0, static_cast<int>(N) - 1)];
+    }
 
     void text(std::string &s) {
         for (int n = pick(0, 6); n > 0; --n) {
@@ -97,32 +99,26 @@ private:
         }
     }
 
-    template <typename T, size_t N>
-    T any_of(const T (&values)[N]) {
-        return values[pick(0, static_cast<int>(N) - 1)];
-    }
-
     long long integer() {
         static const long long edges[] = {LLONG_MIN, LLONG_MAX, INT_MIN, INT_MAX, 65535, 65536,
                                           -32769,    255,       256,     8,       16};
-        switch (pick(0, 3)) {
-        case 0: return pick(-20, 20);
-        case 1: return pick(INT_MIN, INT_MAX);
-        case 2: return any_of(edges);
-        default: return static_cast<long long>(rng_());
-        }
+        int kind = pick(0, 3);
+        return kind == 0   ? pick(-20, 20)
+               : kind == 1 ? pick(INT_MIN, INT_MAX)
+               : kind == 2 ? any_of(edges)
+                           : static_cast<long long>(rng());
     }
 
     long double floating() {
-        static const double inf = std::numeric_limits<double>::infinity();
-        static const long double edges[] = {0.0L,     -0.0L, 0.5L,         9.5L,
-                                            0.05L,    1e-5L, 123456789.0L, 1e300L,
-                                            -1e-300L, inf,   -inf,         std::numeric_limits<double>::quiet_NaN()};
+        static const double inf = std::numeric_limits<double>::infinity(),
+                            nan = std::numeric_limits<double>::quiet_NaN();
+        static const long double edges[] = {0.0L,         -0.0L,  0.5L,     9.5L, 0.05L, 1e-5L,
+                                            123456789.0L, 1e300L, -1e-300L, inf,  -inf,  nan};
         switch (pick(0, 5)) {
         case 0: return pick(-1000, 1000) / 8.0L;
         case 1: return std::ldexp(static_cast<long double>(pick(1, 1 << 30)), pick(-80, 80)) * (chance(50) ? 1 : -1);
         case 2: return any_of(edges);
-        default: return std::uniform_real_distribution<double>(-1e6, 1e6)(rng_);
+        default: return std::uniform_real_distribution<double>(-1e6, 1e6)(rng);
         }
     }
 
@@ -140,7 +136,7 @@ private:
             if (conv == 'p' && (flag == '+' || flag == ' ')) continue;  // the system signs pointers
             f += flag;
         }
-        std::shuffle(f.begin() + 1, f.end(), rng_);
+        std::shuffle(f.begin() + 1, f.end(), rng);
         bool zero = f.find('0') != std::string::npos;
 
         int width = pick(0, 3);
@@ -187,18 +183,16 @@ private:
             if (chance(20)) f += 'h';
         } else {  // p: the system prints "(nil)" for null, this engine only padding
             value.kind = Arg::kPointer;
-            value.p = reinterpret_cast<const void *>(static_cast<uintptr_t>(rng_()) | 1);
+            value.p = reinterpret_cast<const void *>(static_cast<uintptr_t>(rng()) | 1);
         }
         f += conv;
         c.args.push_back(value);
         c.format += f;
     }
-
-    std::mt19937 rng_;
 };
 
 TEST(FmtDifferential, RandomFormatsMatchTheSystemSnprintf) {
-    Generator gen(20240611);
+    Generator gen{std::mt19937(20240611)};
     for (int i = 0; i < 20000 && g_failures < 20; ++i) call(gen.next(), 0);
     // The fixed pieces that the generator only reaches by chance.
     auto i = [](long long v) { return Arg{Arg::kInt, v, 0, nullptr}; };

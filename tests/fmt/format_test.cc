@@ -5,41 +5,37 @@
 
 namespace {
 
-struct Result {
-    int n;
-    std::string text;
-};
-
-Result fmt(const char *format, ...) {
+// The text, or "<failed N>" with what the call returned.
+std::string fmt(const char *format, ...) {
     char buf[512];
     va_list args;
     va_start(args, format);
     int n = zel_vsnprintf(buf, sizeof buf, format, args);
     va_end(args);
-    return {n, n >= 0 ? std::string(buf) : "<failed>"};
+    return n >= 0 ? buf : "<failed " + std::to_string(n) + ">";
 }
 
 TEST(FmtNumbering, PositionalSequentialMixedAndConflicting) {
-    EXPECT_EQ("b a", fmt("%2$s %1$s", "a", "b").text);
-    EXPECT_EQ("a b", fmt("%1$s %s", "a", "b").text);
-    EXPECT_EQ("2 1 2", fmt("%2$d %1$d %d", 1, 2).text);
-    EXPECT_EQ("x x", fmt("%1$s %1$s", "x").text);
+    EXPECT_EQ("b a", fmt("%2$s %1$s", "a", "b"));
+    EXPECT_EQ("a b", fmt("%1$s %s", "a", "b"));
+    EXPECT_EQ("2 1 2", fmt("%2$d %1$d %d", 1, 2));
+    EXPECT_EQ("x x", fmt("%1$s %1$s", "x"));
     // Width and precision from numbered arguments, before or after the value.
-    EXPECT_EQ("[   ab]", fmt("[%1$*2$.*3$s]", "abcdef", 5, 2).text);
-    EXPECT_EQ("[ab   ]", fmt("[%3$-*1$.*2$s]", 5, 2, "abcdef").text);
+    EXPECT_EQ("[   ab]", fmt("[%1$*2$.*3$s]", "abcdef", 5, 2));
+    EXPECT_EQ("[ab   ]", fmt("[%3$-*1$.*2$s]", 5, 2, "abcdef"));
     // Sequential "*" arguments come before the value, in order.
-    EXPECT_EQ("[  3.14]", fmt("[%*.*f]", 6, 2, 3.14159).text);
+    EXPECT_EQ("[  3.14]", fmt("[%*.*f]", 6, 2, 3.14159));
     // A "%%" takes a number but nothing from the list.
-    EXPECT_EQ("1 % 2", fmt("%d %% %d", 1, 2).text);
-    EXPECT_EQ("a % b", fmt("%1$s %% %s", "a", "b").text);
-    EXPECT_EQ("1 % 2", fmt("%1$d %% %2$d", 1, 2).text);
+    EXPECT_EQ("1 % 2", fmt("%d %% %d", 1, 2));
+    EXPECT_EQ("a % b", fmt("%1$s %% %s", "a", "b"));
+    EXPECT_EQ("1 % 2", fmt("%1$d %% %2$d", 1, 2));
     // Gaps, bad numbers, and one argument read as an integer and a pointer or
     // as two floating sizes fail.
     for (const char *bad :
          {"%3$s", "%1$s %3$s", "%2$*3$d", "%0$d", "%2147483647$d", "%1$d %1$s", "%1$f %1$Lf", "%1$*1$s"})
-        EXPECT_EQ(-1, fmt(bad, "a", "b", "c").n) << bad;
+        EXPECT_EQ("<failed -1>", fmt(bad, "a", "b", "c")) << bad;
     // Two integer readings of one argument agree; each narrows to its own size.
-    EXPECT_EQ("65537 1 65537", fmt("%1$d %1$hd %1$lld", 65537).text);
+    EXPECT_EQ("65537 1 65537", fmt("%1$d %1$hd %1$lld", 65537));
 }
 
 TEST(FmtRejected, FormatsFailAndLeaveTheBufferAlone) {
@@ -60,42 +56,40 @@ TEST(FmtRejected, FormatsFailAndLeaveTheBufferAlone) {
 
 TEST(FmtConversions, FlagsAndLengthsOfItsOwn) {
     // (Flags that agree with the system are left to the differential test.)
-    EXPECT_EQ("", fmt("%#.0o", 0).text);  // no digits: no octal 0 either
-    EXPECT_EQ("00010 010", fmt("%#.5o %#.2o", 8, 8).text);
-    EXPECT_EQ("    %", fmt("%5%").text);
-    EXPECT_EQ("%    |", fmt("%-5%|").text);
+    EXPECT_EQ("", fmt("%#.0o", 0));  // no digits: no octal 0 either
+    EXPECT_EQ("00010 010", fmt("%#.5o %#.2o", 8, 8));
+    EXPECT_EQ("    %", fmt("%5%"));
+    EXPECT_EQ("%    |", fmt("%-5%|"));
     // A null pointer has no digits; a null string is empty.
-    EXPECT_EQ("[   ][]", fmt("[%3p][%s]", nullptr, nullptr).text);
-    EXPECT_EQ("0x00ff", fmt("%06p", reinterpret_cast<void *>(0xff)).text);
+    EXPECT_EQ("[   ][]", fmt("[%3p][%s]", nullptr, nullptr));
+    EXPECT_EQ("0x00ff", fmt("%06p", reinterpret_cast<void *>(0xff)));
     // The precision clears the zero flag, of floating conversions too.
-    EXPECT_EQ("  1.5|  007", fmt("%05.1f|%05.3d", 1.5, 7).text);
+    EXPECT_EQ("  1.5|  007", fmt("%05.1f|%05.3d", 1.5, 7));
     // A width that is not positive pads nothing; a negative precision is none.
-    EXPECT_EQ("[7][2.5][abc]", fmt("[%*d][%*.1f][%.*s]", -5, 7, -6, 2.5, -1, "abc").text);
+    EXPECT_EQ("[7][2.5][abc]", fmt("[%*d][%*.1f][%.*s]", -5, 7, -6, 2.5, -1, "abc"));
     // Lengths fetch their own sizes; a precision bounds the read of a string.
     EXPECT_EQ("-9223372036854775807 9223372036854775807 18446744073709551615",
-              fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL, 18446744073709551615ULL).text);
+              fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL, 18446744073709551615ULL));
     const char raw[3] = {'x', 'y', 'z'};
-    EXPECT_EQ("xy", fmt("%.2s", raw).text);
+    EXPECT_EQ("xy", fmt("%.2s", raw));
 }
 
-// 11 conversions and arguments (past the built-in arrays), and 31 (grown twice).
 // The record path caps widths and prints null strings as "(null)"; the
 // exported functions keep C's widths and the engine's empty null string.
 TEST(FmtConversions, PublicWidthsAreNotCapped) {
     std::string text(5000, 'y');
     EXPECT_EQ(5000 + 1 + 5000 + 1 + 6000, zel_snprintf(nullptr, 0, "%5000d|%.5000s|%*d", 1, text.c_str(), 6000, 2));
-    EXPECT_EQ("[]", fmt("[%s]", static_cast<const char *>(nullptr)).text);
+    EXPECT_EQ("[]", fmt("[%s]", static_cast<const char *>(nullptr)));
 }
 
+// 11 conversions and arguments (past the built-in arrays), and 31 (grown twice).
 TEST(FmtLongFormats, SameAsShortOnes) {
     EXPECT_EQ("k j i h g f e d c b a", fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
-                                           "d", "e", "f", "g", "h", "i", "j", "k")
-                                           .text);
+                                           "d", "e", "f", "g", "h", "i", "j", "k"));
     std::string format, want;
     for (int i = 0; i < 31; ++i) format += "%c", want += static_cast<char>('A' + i);
     EXPECT_EQ(want, fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
-                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_')
-                        .text);
+                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_'));
 }
 
 int parse(zel_fmt_ctx *ctx, const char *format, ...) {
@@ -143,35 +137,26 @@ TEST(FmtTwoPassAndAsprintf, RenderOneParseManyTimes) {
 const lyr_wchar_t kText[] = {'H', 0xE9, 0x20AC, 0};  // "H", e acute, euro: 1 + 2 + 3 bytes in UTF-8
 const lyr_cs_t utf8 = lyr_cs_new("UTF8"), latin1 = lyr_cs_new("ISO-8859-1");
 
-// Renders into a buffer of `size` bytes; "#" marks bytes never written.
-std::string render(int size, int *n, lyr_cs_t cs, const char *format, ...) {
+// "length:text" of a call with a roomy buffer (size 0), or "length:bytes" of
+// all `size` + 1 bytes of a buffer of `size`, "#" marking those never written.
+std::string wide(lyr_cs_t cs, int size, const char *format, ...) {
     char buf[64];
     memset(buf, '#', sizeof buf);
     va_list args;
     va_start(args, format);
-    *n = zel_vsnprintf_cs(buf, size, cs, format, args);
+    int n = zel_vsnprintf_cs(buf, size ? size : 32, cs, format, args);
     va_end(args);
-    return std::string(buf, static_cast<size_t>(size) + 1);
-}
-
-// "length:text" of a call with a roomy buffer.
-std::string wide(lyr_cs_t cs, const char *format, ...) {
-    char buf[32];
-    va_list args;
-    va_start(args, format);
-    int n = zel_vsnprintf_cs(buf, sizeof buf, cs, format, args);
-    va_end(args);
-    return std::to_string(n) + ":" + (n >= 0 ? buf : "");
+    return std::to_string(n) + ":" + (size ? std::string(buf, static_cast<size_t>(size) + 1) : n >= 0 ? buf : "");
 }
 
 TEST(FmtWide, ConvertsThroughTheCodeSet) {
     ASSERT_TRUE(utf8 && latin1);
-    EXPECT_EQ("8:<H\xC3\xA9\xE2\x82\xAC>", wide(utf8, "<%S>", kText));
-    EXPECT_EQ("4:\xE9  x", wide(latin1, "%C%3C", 0xE9, 'x'));
+    EXPECT_EQ("8:<H\xC3\xA9\xE2\x82\xAC>", wide(utf8, 0, "<%S>", kText));
+    EXPECT_EQ("4:\xE9  x", wide(latin1, 0, "%C%3C", 0xE9, 'x'));
     // The precision counts bytes and never splits a character.
-    EXPECT_EQ("3:H\xC3\xA9", wide(utf8, "%.5S", kText));
-    EXPECT_EQ("9:H\xC3\xA9\xE2\x82\xAC  |", wide(utf8, "%-8.6S|", kText));
-    EXPECT_EQ("4:    ", wide(utf8, "%4S", nullptr));
+    EXPECT_EQ("3:H\xC3\xA9", wide(utf8, 0, "%.5S", kText));
+    EXPECT_EQ("9:H\xC3\xA9\xE2\x82\xAC  |", wide(utf8, 0, "%-8.6S|", kText));
+    EXPECT_EQ("4:    ", wide(utf8, 0, "%4S", nullptr));
     // The default code set is UTF-8 until a program sets another.
     char buf[8];
     EXPECT_EQ(2, zel_snprintf(buf, sizeof buf, "%C", 0xE9));
@@ -179,24 +164,20 @@ TEST(FmtWide, ConvertsThroughTheCodeSet) {
 }
 
 TEST(FmtWide, CutsAfterWholeCharacters) {
-    int n;
     // Room 4: "H" and e acute; neither the euro nor anything after it.
-    EXPECT_EQ(std::string("H\xC3\xA9\0##", 6), render(5, &n, utf8, "%S|", kText));
-    EXPECT_EQ(7, n);
+    EXPECT_EQ(std::string("7:H\xC3\xA9\0##", 8), wide(utf8, 5, "%S|", kText));
     // Right-justified: the padding comes first, the text is cut after it.
-    EXPECT_EQ(std::string("  H\0##", 6), render(5, &n, utf8, "%8S", kText));
-    EXPECT_EQ(8, n);
-    EXPECT_EQ(std::string("  H\xC3\xA9\0#", 7), render(6, &n, utf8, "%8S", kText));
-    EXPECT_EQ(std::string("\0##", 3), render(2, &n, utf8, "%C", 0x20AC));
-    EXPECT_EQ(3, n);
+    EXPECT_EQ(std::string("8:  H\0##", 8), wide(utf8, 5, "%8S", kText));
+    EXPECT_EQ(std::string("8:  H\xC3\xA9\0#", 9), wide(utf8, 6, "%8S", kText));
+    EXPECT_EQ(std::string("3:\0##", 5), wide(utf8, 2, "%C", 0x20AC));
 }
 
 TEST(FmtWide, UnconvertibleCharactersFailTheCall) {
-    EXPECT_EQ("-1:", wide(latin1, "%C", 0x20AC));
-    EXPECT_EQ("-1:", wide(latin1, "ok %S", kText));
+    EXPECT_EQ("-1:", wide(latin1, 0, "%C", 0x20AC));
+    EXPECT_EQ("-1:", wide(latin1, 0, "ok %S", kText));
     // Also when measuring; but characters beyond the precision are never converted.
     EXPECT_EQ(-1, zel_snprintf_cs(nullptr, 0, latin1, "%S", kText));
-    EXPECT_EQ("1:H", wide(latin1, "%.1S", kText));
+    EXPECT_EQ("1:H", wide(latin1, 0, "%.1S", kText));
     char buf[1], *out = buf;
     EXPECT_EQ(-1, zel_asprintf_cs(&out, latin1, "%C", 0x20AC));
     EXPECT_EQ(nullptr, out);

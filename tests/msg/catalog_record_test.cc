@@ -49,13 +49,6 @@ void start_with_catalogs(const std::string &dir) {
     if (st != 0) _exit(3);
 }
 
-void system_call_records() {
-    for (int cs : {0, 1})
-        for (const char *argtypes : {"%s%d", ""})
-            zel_svc_printf_cs_withfile(zelmox_client_svc_handle, cs, "src/t.cc", 9, argtypes, 0, ZEL_SVC_SEV_ERROR,
-                                       ZEL_S_SYSTEM_ROUTINE_ERROR, "open", 12);
-}
-
 TEST(CatalogRecords, TranslationIsUsedOnlyWhereItReadsTheCallsArguments) {
     const std::pair<std::string, std::string> cases[] = {
         // (Which formats agree is the signature test's; here, that both roads obey it.)
@@ -74,7 +67,10 @@ TEST(CatalogRecords, TranslationIsUsedOnlyWhereItReadsTheCallsArguments) {
         compile_catalog(dirs[i].file("vrqpc.cat"), catalog_of({{156, cases[i].first}}));
     expect_clean_exits(fork_children(static_cast<int>(dirs.size()), [&](int i) {
         start_with_catalogs(dirs[i].path());
-        system_call_records();
+        for (int cs : {0, 1})
+            for (const char *argtypes : {"%s%d", ""})
+                zel_svc_printf_cs_withfile(zelmox_client_svc_handle, cs, "src/t.cc", 9, argtypes, 0, ZEL_SVC_SEV_ERROR,
+                                           ZEL_S_SYSTEM_ROUTINE_ERROR, "open", 12);
     }));
     for (size_t i = 0; i < dirs.size(); ++i) {
         std::vector<std::string> want(4, cases[i].second);

@@ -8,12 +8,8 @@ namespace {
 using namespace zeltest;
 
 // "Speicher konnte nicht zugeteilt werden: Größe" in ISO-8859-1.
-const std::string kGermanLatin1 =
-    "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF"
-    "e";
-const std::string kGermanUtf8 =
-    "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F"
-    "e";
+const std::string kGermanLatin1 = "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF\x65";
+const std::string kGermanUtf8 = "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F\x65";
 
 std::string catalog_source(const std::string &text, int number = 151) {
     return "$set 1\n$quote \"\n" + std::to_string(number) + " \"" + text + "\"\n";
@@ -35,12 +31,12 @@ protected:
     }
     std::string comp_catalog(unsigned32 n) { return dir_.file("C/vr" + comp_name(n) + ".cat"); }
     TempDir dir_;
+    unsigned32 st = 1;  // a status that no lookup leaves
 };
 
 TEST_F(CatalogTest, GermanCatalogWinsOverCompiledTextInBothCodeSets) {
     compile_catalog(dir_.file("de_DE.ISO-8859-1/vrqpc.cat"), catalog_source(kGermanLatin1), "de_DE.ISO-8859-1");
     ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.ISO-8859-1"));
-    unsigned32 st = 1;
     EXPECT_EQ(kGermanLatin1 + "|" + kGermanUtf8,
               taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)) + "|" + taken(zel_msg_get_msg_utf8(ZEL_S_NO_MEMORY, &st)));
     EXPECT_EQ(0u, st);
@@ -55,7 +51,6 @@ TEST_F(CatalogTest, GermanCatalogWinsOverCompiledTextInBothCodeSets) {
 TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
     setenv("VRSVC_DEBUG_MSG", "", 1);
     testing::internal::CaptureStderr();
-    unsigned32 st = 0;
     EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
     std::string diagnostics = testing::internal::GetCapturedStderr();
     EXPECT_EQ(ZEL_S_CAT_NOT_FOUND, st);
@@ -71,7 +66,6 @@ TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
 
 TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
-    unsigned32 st = 1;
     EXPECT_STREQ("catalog text", zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(0u, st);
     EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MORE_ENTRIES, &st));
@@ -80,18 +74,12 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     EXPECT_TRUE(cat && cat == zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
     zel_msg_cat_close(cat, &st);
     EXPECT_EQ(0u, st);
-    const struct {
-        unsigned32 code;
-        const char *cs;
-        int form;
-        unsigned32 status;
-    } failing[] = {{ZEL_S_NO_MEMORY, nullptr, 5, ZEL_S_INTERNAL_CHECK_FAILED},
-                   {ZEL_S_NO_MEMORY, "NO-SUCH-SET", 0, ZEL_S_CAT_NOT_OPENED},
-                   {0, nullptr, 0, 0}};
-    for (const auto &f : failing) {
-        EXPECT_EQ(nullptr, zel_msg_get_locale_cat_msg(f.code, nullptr, f.cs, f.form, &st));
-        EXPECT_EQ(f.status, st) << f.form;
-    }
+    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, nullptr, 5, &st)));
+    EXPECT_EQ(ZEL_S_INTERNAL_CHECK_FAILED, st);
+    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "NO-SUCH-SET", 0, &st)));
+    EXPECT_EQ(ZEL_S_CAT_NOT_OPENED, st);
+    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(0, nullptr, nullptr, 0, &st)));
+    EXPECT_EQ(0u, st);
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));  // null status pointers are accepted
     EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
                  zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
@@ -100,7 +88,6 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
 TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
     setenv("SVC_NOXPGCAT", "1", 1);
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
-    unsigned32 st = 0;
     EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
     EXPECT_EQ(ZEL_S_CAT_NO_MESSAGE, st);
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)));
@@ -110,7 +97,6 @@ TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
 TEST_F(CatalogTest, DceAndFacilityCatalogs) {
     // DCE codes try the "vrb" name first.
     compile_catalog(dir_.file("C/dcebas.cat"), catalog_source("from dce", 521));
-    unsigned32 st = 1;
     EXPECT_STREQ("from dce", zel_msg_get_cat_msg(0, &st));
     compile_catalog(dir_.file("C/vrbivc.cat"), catalog_source("from vrb", 456));
     compile_catalog(dir_.file("C/dceivc.cat"), catalog_source("from dce", 456));
@@ -131,7 +117,6 @@ TEST_F(CatalogTest, DceAndFacilityCatalogs) {
 // A ninth catalog evicts the least recently used, later read from its file again.
 TEST_F(CatalogTest, NinthCatalogEvictsTheLeastRecentlyUsed) {
     for (unsigned32 comp = 0; comp < 9; ++comp) compile_catalog(comp_catalog(comp), catalog_source("old"));
-    unsigned32 st;
     for (unsigned32 comp = 0; comp < 8; ++comp) EXPECT_STREQ("old", zel_msg_get_cat_msg(comp_code(comp), &st));
     // Rewrite every file; cached catalogs keep their old text until evicted.
     for (unsigned32 comp = 0; comp < 9; ++comp) {
@@ -145,7 +130,6 @@ TEST_F(CatalogTest, NinthCatalogEvictsTheLeastRecentlyUsed) {
 }
 
 TEST_F(CatalogTest, OversizedSettingsFailCleanly) {
-    unsigned32 st = 0;
     setenv("NLSPATH", (std::string(10000, 'x') + "/%N").c_str(), 1);
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B097, &st));
     EXPECT_EQ("(null)",
@@ -160,37 +144,32 @@ TEST_F(CatalogTest, ConcurrentLookupsAndOpenings) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t, &wrong] {
-            unsigned32 st;
+            unsigned32 status;
             for (int i = 0; i < 300; ++i) {
                 unsigned32 comp = (i * 7 + t) % 12;
-                if (taken(zel_msg_get_msg(comp_code(comp), &st)) != comp_name(comp)) ++wrong;
+                if (taken(zel_msg_get_msg(comp_code(comp), &status)) != comp_name(comp)) ++wrong;
             }
         });
     for (auto &thread : threads) thread.join();
     EXPECT_EQ(0, wrong.load());
 }
 
+// Plain frees: the cancelled thread unwinds through no C++ objects.
+void *look_up_until_cancelled(void *) {
+    for (unsigned32 st;; pthread_testcancel()) {
+        std::free(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st));
+        std::free(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "UTF8", 2, &st));
+    }
+}
+
 // A thread cancelled inside a lookup leaves no lock held.
 TEST_F(CatalogTest, CancelledLookupLeavesNoLockHeld) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
     pthread_t thread;
-    pthread_create(
-        &thread, nullptr,
-        [](void *) -> void * {
-            for (;;) {
-                unsigned32 st;
-                // Plain frees: the cancelled thread unwinds through no C++ objects.
-                std::free(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st));
-                std::free(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "UTF8", 2, &st));
-                pthread_testcancel();
-            }
-            return nullptr;
-        },
-        nullptr);
+    pthread_create(&thread, nullptr, look_up_until_cancelled, nullptr);
     usleep(20000);
     pthread_cancel(thread);
     pthread_join(thread, nullptr);
-    unsigned32 st;
     EXPECT_EQ("catalog text", taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)));
 }
 

@@ -71,10 +71,7 @@ TEST(DamagedCatalogs, NeverCrashAndNeverReachTheSystemReader) {
                 _exit(3);
             }
         }
-        if (g_system_opens != 0) {
-            std::fprintf(stderr, "%d catalogs handed to the system\n", g_system_opens.load());
-            _exit(4);
-        }
+        if (g_system_opens != 0) _exit(4);  // a catalog was handed to the system's reader
         // A catalog that is not there at all is still asked of the system.
         unsigned32 st;
         zel_msg_cat_open(code_of(count), &st);

@@ -33,25 +33,23 @@ TEST(StatusCodeNames, TechnologyAndComponent) {
                                    comp(0x3FA00000) + "|" + comp(0xFFFFFFFF));
 }
 
-// Present rows, the empty deploy texts among them, are all checked below.
-TEST(DefaultLookup, BoundsAndAbsence) {
+// Absent codes, and every present row, the empty deploy texts among them.
+TEST(DefaultLookup, EveryRowIsFoundAndNothingElse) {
     // Inside the interface table's bounds but without a row; code 0 stands
     // for ZEL_S_MSG_SUCCESS, which no compiled table holds.
+    unsigned32 st = 0;
     for (unsigned32 code : {0x36660FD3u, 0u}) {
-        unsigned32 st = 0;
         EXPECT_EQ(nullptr, zel_msg_get_default_msg(code, &st));
         EXPECT_EQ(ZEL_S_MSG_NOT_IN_TABLES, st);
+        st = 0;
     }
-    unsigned32 st;
     // The gap between two ranges of one table.
     for (unsigned32 n = 181; n < 300; ++n) EXPECT_EQ(nullptr, zel_msg_get_default_msg(0x3665A000 + n, &st)) << n;
-}
-
-TEST(DefaultLookup, EveryCompiledRowIsFoundAsTheFirstMatch) {
+    // Every compiled row is found as the first match.
     for (unsigned32 e = 0; e < 3; ++e) {
         const zel_msg_table &entry = zel_msg_g_compiled_table[e];
         for (unsigned32 i = 0; i < entry.count; ++i) {
-            unsigned32 st = 1;
+            st = 1;
             EXPECT_EQ(entry.table[i].text, zel_msg_get_default_msg(entry.table[i].code, &st));
             EXPECT_EQ(0u, st);
         }
@@ -81,23 +79,19 @@ TEST(DefineTable, AddedTablesAreSearchedAfterTheCompiledOnes) {
 // A null status is accepted; unknown technologies say "???"; facility codes
 // without a catalog show the bare code.
 TEST(ErrorText, DescriptionsOfFoundAndMissingTexts) {
-    const struct {
-        unsigned32 code;
-        bool utf8;
-        const char *text;
-        int status;
-    } cases[] = {{0x3665A097, false, "KVXSC0151E   Memory could not be allocated. (vr / qpc)", 0},
-                 {0x3665A0C8, false, "status 0x3665a0c8 (vr / qpc)", -1},
-                 {0, false, "status 0x10652209 (dce / bas)", -1},
-                 {0, true, "status 0x10652209 (vr / bas)", -1},
-                 {0x70000000, false, "status 0x70000000 (??? / aaa)", -1},
-                 {0xFFFFF001, false, "status 0xfffff001 (??? / )", -1},
-                 {0x40000123, false, "status 0x40000123", -1},
-                 {0x5FFFFFFF, true, "status 0x5fffffff", -1}};
-    for (const auto &c : cases) {
+    const std::tuple<unsigned32, bool, const char *, int> cases[] = {
+        {0x3665A097, false, "KVXSC0151E   Memory could not be allocated. (vr / qpc)", 0},
+        {0x3665A0C8, false, "status 0x3665a0c8 (vr / qpc)", -1},
+        {0, false, "status 0x10652209 (dce / bas)", -1},
+        {0, true, "status 0x10652209 (vr / bas)", -1},
+        {0x70000000, false, "status 0x70000000 (??? / aaa)", -1},
+        {0xFFFFF001, false, "status 0xfffff001 (??? / )", -1},
+        {0x40000123, false, "status 0x40000123", -1},
+        {0x5FFFFFFF, true, "status 0x5fffffff", -1}};
+    for (const auto &[code, utf8, text, status] : cases) {
         int st = 5;
-        EXPECT_EQ(c.text, describe(c.code, &st, c.utf8));
-        EXPECT_EQ(c.status, st) << c.text;
+        EXPECT_EQ(text, describe(code, &st, utf8));
+        EXPECT_EQ(status, st) << text;
     }
     EXPECT_EQ("status 0x70000000 (??? / aaa)", describe(0x70000000, nullptr));
 }

@@ -35,11 +35,7 @@ inline std::string zone_at(int64_t unix_seconds) {
 
 // Sets TZ for this process (each test case runs in its own) and for glibc.
 inline void set_tz(const char *tz) {
-    if (tz) {
-        setenv("TZ", tz, 1);
-    } else {
-        unsetenv("TZ");
-    }
+    setenv("TZ", tz, 1);
     tzset();
 }
 

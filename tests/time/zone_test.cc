@@ -79,28 +79,18 @@ void compare(const char *tz, int64_t from) {
     }
 }
 
-// Rule zones start at their first transition, in standard time.
-void compare_rule(const char *tz) {
-    std::unique_ptr<zel::ZoneState> s(new zel::ZoneState);
-    ASSERT_EQ(zel::tzparse(tz, false, s.get()), 0) << tz;
-    compare(tz, s->timecnt ? s->ats[0] : 0);
-}
-
 }  // namespace
 
 TEST(ZoneChoice, CasesOfTheRules) {
-    const struct {
-        const char *tz;
-        int64_t at;
-        const char *want;
-    } cases[] = {{"", 1625097600, "0 0 GMT"},
-                 {"EST5EDT,M3.2.0,M11.1.0", 2224713600LL, "-18000 0 EST"},  // past 32 bits
-                 {"XYZ", 0, "0 0 XYZ"},
-                 {"AB5", 0, "0 0 AB5"},
-                 {":No/Such_Zone", 0, "0 0 :No/Such_Zone"}};
-    for (const auto &c : cases) {
-        set_tz(c.tz);
-        EXPECT_EQ(zone_at(c.at), c.want) << c.tz;
+    const std::tuple<const char *, int64_t, const char *> cases[] = {
+        {"", 1625097600, "0 0 GMT"},
+        {"EST5EDT,M3.2.0,M11.1.0", 2224713600LL, "-18000 0 EST"},  // past 32 bits
+        {"XYZ", 0, "0 0 XYZ"},
+        {"AB5", 0, "0 0 AB5"},
+        {":No/Such_Zone", 0, "0 0 :No/Such_Zone"}};
+    for (const auto &[tz, at, want] : cases) {
+        set_tz(tz);
+        EXPECT_EQ(zone_at(at), want) << tz;
     }
     set_tz("CET-1CEST,M3.5.0,M10.5.0/3");
     char cut[5] = "zzzz";
@@ -190,25 +180,13 @@ TEST(ZoneFile, LoadsAndRefusesLyingFiles) {
 
     const std::string good = zone_file({100000, 200000});
     std::vector<std::string> bad = {good.substr(0, good.size() - 1), good.substr(0, 43)};
-    // Counts that lie (32-bit fields), then a type index, an abbreviation index, a flag.
+    // Counts that lie (32-bit fields), then a type index, an abbreviation index, a flag (bytes).
     const size_t types = 44 + 8, ttis = types + 2, flags = ttis + 12 + 8;
-    for (auto [at, value, width] : std::vector<std::tuple<size_t, int32_t, int>>{{24, 1, 4},
-                                                                                 {28, -1, 4},
-                                                                                 {28, 65, 4},
-                                                                                 {32, 2001, 4},
-                                                                                 {32, -5, 4},
-                                                                                 {32, 3, 4},
-                                                                                 {36, 0, 4},
-                                                                                 {36, 257, 4},
-                                                                                 {40, 513, 4},
-                                                                                 {40, 9, 4},
-                                                                                 {types, 2, 1},
-                                                                                 {ttis + 4, 2, 1},
-                                                                                 {ttis + 5, 9, 1},
-                                                                                 {flags, 2, 1}}) {
-        bad.push_back(good);
-        width == 4 ? put32(&bad.back(), at, value) : void(bad.back()[at] = static_cast<char>(value));
-    }
+    const std::pair<size_t, int32_t> counts[] = {{24, 1}, {28, -1}, {28, 65},  {32, 2001}, {32, -5},
+                                                 {32, 3}, {36, 0},  {36, 257}, {40, 513},  {40, 9}};
+    const std::pair<size_t, char> bytes[] = {{types, 2}, {ttis + 4, 2}, {ttis + 5, 9}, {flags, 2}};
+    for (auto [at, value] : counts) bad.push_back(good), put32(&bad.back(), at, value);
+    for (auto [at, value] : bytes) bad.push_back(good), bad.back()[at] = value;
     for (size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(load_bytes(bad[i], s.get()), -1) << i;
 
     // The format's limits fit: 2000 transitions.
@@ -243,11 +221,15 @@ TEST(ZoneFile, EveryInstalledZoneLoads) {
 }
 
 TEST(ZoneVsGlibc, RuleStrings) {
+    std::unique_ptr<ZoneState> s(new ZoneState);
     for (const char *rule : {"EST5EDT,M3.2.0,M11.1.0", "CET-1CEST,M3.5.0,M10.5.0/3",
                              "XNT3:30XND2:30,M3.2.0/0:01,M11.1.0/0:01:30",                   // northern
                              "AEST-10AEDT,M10.1.0,M4.1.0/3", "NZST-12NZDT,M9.5.0,M4.1.0/3",  // southern
-                             "IST-5:30", "XJT3XJS,J60/1,J300/3", "XZT-2XZS,59,300/1:30", "XYT+4XYS+3,0/5,365/1"})
-        compare_rule(rule);
+                             "IST-5:30", "XJT3XJS,J60/1,J300/3", "XZT-2XZS,59,300/1:30", "XYT+4XYS+3,0/5,365/1"}) {
+        // Rule zones start at their first transition, in standard time.
+        ASSERT_EQ(zel::tzparse(rule, false, s.get()), 0) << rule;
+        compare(rule, s->timecnt ? s->ats[0] : 0);
+    }
 }
 
 TEST(ZoneVsGlibc, InstalledZoneFiles) {

@@ -35,11 +35,8 @@ TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
     zeltest::TempDir dir;
     zeltest::write_file(dir.file("junk.cat"), "not a catalog");
     const std::string missing = dir.file("missing.cat"), junk = dir.file("junk.cat");
-    struct Case {
-        std::string line;  // what follows "zel"; may set the environment first
-        int status;
-        std::string starts;  // the error's first words
-    } cases[] = {
+    // What follows "zel" (it may set the environment first), the status, the error's first words.
+    const std::tuple<std::string, int, std::string> cases[] = {
         {"", 2, "zel: "},
         {"nope", 2, "zel: unknown command 'nope'"},
         {"help nope", 2, "zel: unknown command 'nope'"},
@@ -73,14 +70,12 @@ TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
     };
     // Records of both kinds go to standard output, where the failures meet a full device.
     const std::string env = "SVC_NOTICE=STDOUT: SVC_QPC_DBG='qpc:*.9:STDOUT:' ";
-    for (const Case &c : cases) {
-        zeltest::Outcome o = run(env + ZEL_TOOL + " " + c.line);
-        EXPECT_EQ(c.status, o.status) << c.line;
-        EXPECT_EQ(0u, o.err.find(c.starts)) << c.line << "\n" << o.err;
-        EXPECT_EQ(o.err.size() - 1, o.err.find('\n')) << c.line << "\n" << o.err;
-        if (c.status == 2) {
-            EXPECT_EQ("", o.out) << c.line;
-        }
+    for (const auto &[line, status, starts] : cases) {
+        zeltest::Outcome o = run(env + ZEL_TOOL + " " + line);
+        EXPECT_EQ(status, o.status) << line;
+        EXPECT_EQ(0u, o.err.find(starts)) << line << "\n" << o.err;
+        EXPECT_EQ(o.err.size() - 1, o.err.find('\n')) << line << "\n" << o.err;
+        EXPECT_TRUE(status != 2 || o.out.empty()) << line << "\n" << o.out;  // usage errors print nothing else
     }
 }
 
