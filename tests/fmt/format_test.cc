@@ -36,6 +36,13 @@ TEST(FmtNumbering, PositionalSequentialMixedAndConflicting) {
         EXPECT_EQ("<failed -1>", fmt(bad, "a", "b", "c")) << bad;
     // Two integer readings of one argument agree; each narrows to its own size.
     EXPECT_EQ("65537 1 65537", fmt("%1$d %1$hd %1$lld", 65537));
+    // 11 conversions and arguments (past the built-in arrays), and 31 (grown twice).
+    EXPECT_EQ("k j i h g f e d c b a", fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
+                                           "d", "e", "f", "g", "h", "i", "j", "k"));
+    std::string format, want;
+    for (int i = 0; i < 31; ++i) format += "%c", want += static_cast<char>('A' + i);
+    EXPECT_EQ(want, fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
+                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_'));
 }
 
 TEST(FmtRejected, FormatsFailAndLeaveTheBufferAlone) {
@@ -72,24 +79,11 @@ TEST(FmtConversions, FlagsAndLengthsOfItsOwn) {
               fmt("%lld %qd %Lu", -9223372036854775807LL, 9223372036854775807LL, 18446744073709551615ULL));
     const char raw[3] = {'x', 'y', 'z'};
     EXPECT_EQ("xy", fmt("%.2s", raw));
-}
-
-// The record path caps widths and prints null strings as "(null)"; the
-// exported functions keep C's widths and the engine's empty null string.
-TEST(FmtConversions, PublicWidthsAreNotCapped) {
+    // The record path caps widths and prints null strings as "(null)"; the
+    // exported functions keep C's widths and the engine's empty null string.
     std::string text(5000, 'y');
     EXPECT_EQ(5000 + 1 + 5000 + 1 + 6000, zel_snprintf(nullptr, 0, "%5000d|%.5000s|%*d", 1, text.c_str(), 6000, 2));
     EXPECT_EQ("[]", fmt("[%s]", static_cast<const char *>(nullptr)));
-}
-
-// 11 conversions and arguments (past the built-in arrays), and 31 (grown twice).
-TEST(FmtLongFormats, SameAsShortOnes) {
-    EXPECT_EQ("k j i h g f e d c b a", fmt("%11$s %10$s %9$s %8$s %7$s %6$s %5$s %4$s %3$s %2$s %1$s", "a", "b", "c",
-                                           "d", "e", "f", "g", "h", "i", "j", "k"));
-    std::string format, want;
-    for (int i = 0; i < 31; ++i) format += "%c", want += static_cast<char>('A' + i);
-    EXPECT_EQ(want, fmt(format.c_str(), 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
-                        'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '[', '\\', ']', '^', '_'));
 }
 
 int parse(zel_fmt_ctx *ctx, const char *format, ...) {

@@ -123,13 +123,10 @@ TEST(UtcValue, PosixTimeRoundTripAndRange) {
                       zel_utc_mkbintime(&v, nullptr, nullptr, 0) + zel_utc_mkbintime(&v, &far, nullptr, 0));
     ts = zero;
     EXPECT_DEATH(zel_utc_mkbintime(nullptr, &ts, nullptr, 0), "utc != NULL");
-}
-
-// The inaccuracy as days, hours, minutes and seconds; -1 when infinite.
-TEST(Calendar, Inaccuracy) {
+    // The inaccuracy broken down as days, hours, minutes and seconds; -1 when infinite.
     struct tm tm;
     long ns;
-    zel_utc_t v = from_unix(0, 0, 0, (26 * 3600 + 3 * 60 + 4) * 10000000ULL + 5);
+    v = from_unix(0, 0, 0, (26 * 3600 + 3 * 60 + 4) * 10000000ULL + 5);
     ASSERT_EQ(zel_utc_gmtime(nullptr, nullptr, &tm, &ns, &v), 0);
     EXPECT_EQ(tm.tm_yday * 1000000 + tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec, 1020304);
     EXPECT_EQ(ns, 500);
