@@ -117,11 +117,8 @@ TEST(Conversions, KindsInArgumentOrderOrByPosition) {
 
 // The words of zel log: what each conversion takes, or why the text is refused.
 TEST(LogArguments, WordsMatchTheConversions) {
-    struct Case {
-        const char *text;
-        std::vector<const char *> words;
-        const char *result;  // the argument types, or the reason
-    } cases[] = {
+    // The text, the words given, and the argument types or the reason.
+    const std::tuple<const char *, std::vector<const char *>, const char *> cases[] = {
         {"%-20s|%lu|%hx|%c", {"a", "7", "ff", "z"}, "%s%lu%hx%c"},
         {"100%% %5%", {}, ""},
         {"%d %1$s", {"1", "a"}, "positional conversions are not supported"},
@@ -133,13 +130,13 @@ TEST(LogArguments, WordsMatchTheConversions) {
         {"%hd", {"32768"}, "argument 1 ('32768') is not a value of %hd"},
         {"%s %d", {"a"}, "the message takes 2 argument(s), 1 given"},
     };
-    for (const Case &c : cases) {
+    for (const auto &[text, given, result] : cases) {
         std::vector<zeltool::LogArg> args;
         std::string argtypes, why;
         std::vector<char *> words;
-        for (const char *w : c.words) words.push_back(const_cast<char *>(w));
-        bool ok = zeltool::match_log_args(c.text, static_cast<int>(words.size()), words.data(), &args, &argtypes, &why);
-        EXPECT_EQ(c.result, ok ? argtypes : why) << c.text;
+        for (const char *w : given) words.push_back(const_cast<char *>(w));
+        bool ok = zeltool::match_log_args(text, static_cast<int>(words.size()), words.data(), &args, &argtypes, &why);
+        EXPECT_EQ(result, ok ? argtypes : why) << text;
     }
 }
 
