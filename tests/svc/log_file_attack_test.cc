@@ -14,10 +14,7 @@ namespace {
 
 using namespace zeltest;
 
-void say(int i) {
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "atk.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
-                            ZEL_S_SYSTEM_ROUTINE_ERROR, "rec", i);
-}
+void say(int i) { routine_error(ZEL_SVC_SEV_ERROR, "rec", i); }
 
 // Sets routes in a child, which ends at once when they do not parse.
 void routes_in_child(const std::string &routes) {
@@ -69,27 +66,8 @@ protected:
         ASSERT_EQ(0, mkdir(w_.c_str(), 0777));
         ASSERT_EQ(0, chmod(w_.c_str(), 0777));
     }
-    // Runs body in a child (as nobody when asked) that starts serviceability;
-    // returns what the child wrote to standard error (a pipe: no file limit).
     std::string child(bool as_nobody, const std::function<void()> &body) {
-        int pipe_fds[2];
-        EXPECT_EQ(0, pipe(pipe_fds));
-        std::vector<pid_t> children = fork_children(1, [&](int) {
-            close(pipe_fds[0]);
-            dup2(pipe_fds[1], 2);
-            if (as_nobody && !become_nobody()) _exit(5);
-            start_svctest();
-            body();
-            std::fflush(nullptr);
-        });
-        close(pipe_fds[1]);
-        last_child_ = children.empty() ? 0 : children[0];
-        std::string err;
-        char buffer[4096];
-        for (ssize_t n; (n = read(pipe_fds[0], buffer, sizeof buffer)) > 0;) err.append(buffer, static_cast<size_t>(n));
-        close(pipe_fds[0]);
-        expect_clean_exits(children);
-        return err;
+        return stderr_of_child([&] { start_svctest(), body(); }, as_nobody, &last_child_);
     }
     // A file of root's, mode 0600, that links will point at.
     std::string secret() {
@@ -99,12 +77,11 @@ protected:
         return target;
     }
     void expect_untouched(const std::string &target) {
-        struct stat st;
-        ASSERT_EQ(0, stat(target.c_str(), &st));
+        struct stat st = {};
+        EXPECT_EQ(0, stat(target.c_str(), &st));
         EXPECT_EQ("secret\n", read_file(target));
-        EXPECT_EQ(0100600u, st.st_mode);
-        EXPECT_EQ(0u, st.st_uid);
-        EXPECT_EQ(0u, st.st_gid);
+        EXPECT_TRUE(st.st_mode == 0100600 && st.st_uid == 0 && st.st_gid == 0)
+            << std::oct << st.st_mode << " " << st.st_uid;
     }
 
     TempDir dir_;

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "svc/record/print_call.h"
 #include "svc/record/record.h"
@@ -141,18 +142,13 @@ TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
 // the stdio road, byte for byte the same shape.
 TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
     const std::string long_name(600, 'f');
-    const struct {
-        const char *file;
-        int line;
-        const char *where;
-    } cases[] = {{"lib/x.cc", 12, "lib/x.cc 12"},
-                 {"short.cc", -3, "short.cc -3"},
-                 {nullptr, 5, "(null) 5"},
-                 {long_name.c_str(), -3, nullptr}};
-    for (const auto &c : cases) {
-        trace(7, "value %d of %s", c.file, c.line);
+    const std::tuple<const char *, int, std::string> cases[] = {{"lib/x.cc", 12, "lib/x.cc 12"},
+                                                                {"short.cc", -3, "short.cc -3"},
+                                                                {nullptr, 5, "(null) 5"},
+                                                                {long_name.c_str(), -3, long_name + " -3"}};
+    for (const auto &[file, line, where] : cases) {
+        trace(7, "value %d of %s", file, line);
         direct(' ', 42, "y");
-        std::string where = c.where ? c.where : long_name + " -3";
         EXPECT_EQ(std::string(kTime) + " svctest DEBUG7 qpc admin " + where + " " + thread_ + " value 42 of y\n",
                   contents());
     }
@@ -253,8 +249,7 @@ void bounded_on_every_route() {
     start_svctest();
     TempDir dir;
     if (!freopen(dir.file("stdout").c_str(), "w", stdout)) _exit(2);
-    std::string routes =
-        "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
+    std::string routes = every_route_kind(dir);
     unsigned32 st;
     zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
     zel_svc_routing(("ERROR:" + routes).c_str(), &st);
@@ -348,36 +343,16 @@ std::string hex(const std::string &bytes) {
 // Bytes that stress XML: markup, section ends, controls, broken and
 // forbidden UTF-8, valid characters of every length, long runs.
 std::string hostile(std::mt19937 &rng, size_t max_pieces) {
-    static const char *const pieces[] = {"]]>",
-                                         "]]",
-                                         "]",
-                                         ">",
-                                         "<",
-                                         "&",
-                                         "\"",
-                                         "'",
-                                         "\r",
-                                         "\n",
-                                         "\t",
-                                         "\r\n",
-                                         "\x01",
-                                         "\x1b",
-                                         "\x1f",
-                                         "\x7f",
-                                         "\xEF\xBF\xBE",
-                                         "\xEF\xBF\xBF",
-                                         "\xED\xA0\x80",
-                                         "\xC0\x80",
-                                         "\xF4\x90\x80\x80",
-                                         "\xE2\x82",
-                                         "\xC3",
-                                         "\x80",
-                                         "\xC3\xA9",
-                                         "\xE2\x82\xAC",
-                                         "\xF0\x9F\x98\x80",
-                                         "<![CDATA[",
-                                         "&amp;",
-                                         "plain text "};
+    static const std::vector<std::string> pieces = [] {  // one piece between bars
+        std::vector<std::string> out;
+        std::string piece,
+            all =
+                "]]>|]]|]|>|<|&|\"|'|\r|\n|\t|\r\n|\x01|\x1b|\x1f|\x7f|\xEF\xBF\xBE|\xEF\xBF\xBF|\xED\xA0\x80|"
+                "\xC0\x80|\xF4\x90\x80\x80|\xE2\x82|\xC3|\x80|\xC3\xA9|\xE2\x82\xAC|\xF0\x9F\x98\x80|<![CDATA[|"
+                "&amp;|plain text ";
+        for (std::istringstream in(all); std::getline(in, piece, '|');) out.push_back(piece);
+        return out;
+    }();
     std::string out;
     size_t count = rng() % (max_pieces + 1);
     for (size_t i = 0; i < count; ++i) {
@@ -386,7 +361,7 @@ std::string hostile(std::mt19937 &rng, size_t max_pieces) {
         case 1:
             if (rng() % 20 == 0) out += std::string(500 + rng() % 2000, static_cast<char>("]x\x01"[rng() % 3]));
             break;
-        default: out += pieces[rng() % (sizeof pieces / sizeof *pieces)]; break;
+        default: out += pieces[rng() % pieces.size()]; break;
         }
     }
     return out;
