@@ -89,9 +89,7 @@ protected:
     pid_t last_child_ = 0;
 };
 
-// Planted after the routes are set (set-up moves a link aside as it is): the
-// records fall back, the target keeps its text, mode and owner, and one line
-// names the path.
+// Planted after set-up: records fall back, the target is untouched, one line names the path.
 TEST_F(Shared, LinkAtTheNameIsRefusedForEveryFileForm) {
     for (bool as_nobody : {false, true}) {
         for (const char *kind : {"FILE", "FILE.0.5", "FILE.2.5", "XMLFILE.3.1"}) {
@@ -114,8 +112,7 @@ TEST_F(Shared, LinkAtTheNameIsRefusedForEveryFileForm) {
     }
 }
 
-// A link re-planted in a loop while the log rotates: never written through,
-// and every record lands once, in a log file or on standard error.
+// Re-planted while the log rotates: never written through, every record lands once.
 TEST_F(Shared, LinkReplantedWhileRotatingLosesNothing) {
     for (bool as_nobody : {false, true}) {
         std::string target = secret(), log = w_ + "/r" + (as_nobody ? "n" : "r") + ".log";
@@ -151,8 +148,7 @@ TEST_F(Shared, LinkReplantedWhileRotatingLosesNothing) {
     }
 }
 
-// As nobody, since root writes a read-only folder all the same: rotation
-// stops while the folder is read-only, and no record is lost.
+// As nobody (root writes it anyway): rotation stops while read-only, no record is lost.
 TEST_F(Shared, ReadOnlyFolderKeepsEveryRecord) {
     std::string ro = w_ + "/ro", log = ro + "/x.log";
     std::string err = child(true, [&] {
@@ -178,9 +174,7 @@ TEST_F(Shared, ReadOnlyFolderKeepsEveryRecord) {
               reports_in(err));
 }
 
-// A file size limit: the failure is told once, the records that missed the
-// file go to standard error, and once the limit is lifted the file gets a
-// line break and the count of what it lost before the next record.
+// Told once, missed records on standard error, then a line break and the count of the lost.
 TEST_F(Shared, WriteFailuresAreToldCountedAndEndTheirLine) {
     std::string log = w_ + "/big.log";
     std::string err = child(false, [&] {
@@ -212,9 +206,7 @@ TEST_F(Shared, WriteFailuresAreToldCountedAndEndTheirLine) {
               reports_in(err));
 }
 
-// A deleted or moved file is replaced at the next record; a missing folder is
-// used about a second after it appears, by a forked child under its own name;
-// an unreadable variable is told once.
+// Deleted or moved files are replaced; a new folder is used a second later; bad variables told once.
 TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
     std::string log = w_ + "/d.log", later = w_ + "/later", missing = w_ + "/gone/x.log";
     std::string err = child(false, [&] {

@@ -19,8 +19,7 @@ protected:
 using MessageRoutes = Entry;
 using Traces = Entry;
 
-// An index past the table names no sub-component and no trace level; XML
-// parameter lines keep up to 10000 bytes.
+// Past the table: no sub-component and no trace; XML parameters keep 10000 bytes.
 TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     set_routes("ERROR:FILE:" + file("a.log") + ";XMLFILE:" + file("a.xml"));
     zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR, "x",
@@ -123,12 +122,11 @@ void code_set_pairs() {
     start_svctest();
     TempDir dir;
     std::string routes = "FILE:" + dir.file("l.log") + ";UTF8FILE:" + dir.file("u.log");
-    unsigned32 st;
-    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    set_routes("ERROR:" + routes);
     routine_error(0x20, "\xE9", 1);
     zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR,
                                "\xC3\xA8", 2);
-    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
+    set_trace_routes("qpc:*.9:" + routes);
     zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");
     std::string l = read_file(dir.file("l.log")), u = read_file(dir.file("u.log"));

@@ -63,10 +63,7 @@ protected:
         trace_ = true;
         xml_ = xml;
     }
-    // One call of the header built above, written in the form of a route
-    // kind: XML when the header was made for XML, else a text file (term ' ')
-    // or the console ('\n'); the context road writes a UTF-8 file when it
-    // does not convert.
+    // One call as a route kind writes it: XML, text file (' '), console ('\n'), or unconverted UTF-8.
     void write(zel::Road road, int term, bool convert, va_list args) {
         zel::PrintCall call;
         call.road = road;
@@ -138,8 +135,7 @@ TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
     EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
 }
 
-// Traces have no message number. A prefix too long for the line buffer takes
-// the stdio road, byte for byte the same shape.
+// Traces have no message number; a prefix too long for the line buffer keeps the shape.
 TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
     const std::string long_name(600, 'f');
     const std::tuple<const char *, int, std::string> cases[] = {{"lib/x.cc", 12, "lib/x.cc 12"},
@@ -250,9 +246,8 @@ void bounded_on_every_route() {
     TempDir dir;
     if (!freopen(dir.file("stdout").c_str(), "w", stdout)) _exit(2);
     std::string routes = every_route_kind(dir);
-    unsigned32 st;
-    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
-    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    set_trace_routes("qpc:*.9:" + routes);
+    set_routes("ERROR:" + routes);
     std::string big = "a";
     while (big.size() < 100000) big += "\xC3\xA9";  // a cut at 64 KB falls inside one
     const std::string pad(4095, ' '), zeros(4095, '0');
@@ -340,8 +335,7 @@ std::string hex(const std::string &bytes) {
     return out.empty() ? "" : out;
 }
 
-// Bytes that stress XML: markup, section ends, controls, broken and
-// forbidden UTF-8, valid characters of every length, long runs.
+// Bytes that stress XML: markup, controls, broken and valid UTF-8, long runs.
 std::string hostile(std::mt19937 &rng, size_t max_pieces) {
     static const std::vector<std::string> pieces = [] {  // one piece between bars
         std::vector<std::string> out;
@@ -419,8 +413,7 @@ TEST(XmlRecords, ParseStrictlyWhateverTheValues) {
     }
 }
 
-TEST(RecordHeader, ProcessIdWhenNoProgramName) {
-    // The program name is set at most once per process: look in a child.
+TEST(RecordHeader, ProcessIdWhenNoProgramName) {  // in a child: the name is set once per process
     EXPECT_EQ(0, run_in_child([] {
                   zel_svc_prolog header;
                   unsigned32 st;

@@ -46,35 +46,27 @@ size_t collect(const std::string &log, size_t per_file, bool exact) {
     return seen.size();
 }
 
-TEST(RouteReliability, RotationUnderThreadsKeepsEveryRecordOnce) {
+// Four threads, then four programs that each set up the log, rotate one file.
+TEST(RouteReliability, RotationUnderThreadsAndProcessesKeepsEveryRecordOnce) {
     TempDir dir;
     std::string log = dir.file("t.log");
+    auto write = [](zel_svc_handle *handle, int w) {
+        for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", w, i);
+    };
     zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([handle, t] {
-            for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", t, i);
-        });
+    for (int t = 0; t < 4; ++t) threads.emplace_back(write, handle, t);
     for (std::thread &thread : threads) thread.join();
     component("*.0:DISCARD:");  // closes the file
     // The log and its archives .1 to .19, each full.
     EXPECT_TRUE(access((log + ".19").c_str(), F_OK) == 0 && access((log + ".20").c_str(), F_OK) != 0);
     EXPECT_EQ(20000u, collect(log, 1000, true));
-}
-
-// Programs that each set up and rotate one log file, started together.
-TEST(RouteReliability, RotationUnderProcessesKeepsEveryRecordOnce) {
-    TempDir dir;
-    std::string log = dir.file("p.log");
-    expect_clean_exits(fork_children(4, [&log](int p) {
-        zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
-        for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", p, i);
-    }));
+    log = dir.file("p.log");
+    expect_clean_exits(fork_children(4, [&](int p) { write(component("*.9:FILE.30.1000:" + log), p); }));
     EXPECT_EQ(20000u, collect(log, 1000, false));
 }
 
-// Children forked while a thread logs get their own file of each route named
-// with the process id, for traces and messages alike; other files are shared.
+// Children forked while a thread logs get their own file where named by process id.
 TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     TempDir dir;
     std::string shared = dir.file("shared.log");

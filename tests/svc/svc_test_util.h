@@ -19,6 +19,13 @@ inline void start_svctest() {
     zel_svc_set_progname("svctest", &st);
 }
 
+// The status a routing call gives for `text`.
+inline unsigned32 status_of(void (*call)(const char *, unsigned32 *), const char *text) {
+    unsigned32 st = 1;
+    call(text, &st);
+    return st;
+}
+
 inline void set_routes(const std::string &routes) {
     unsigned32 st = 1;
     zel_svc_routing(routes.c_str(), &st);
