@@ -38,6 +38,24 @@ std::vector<int> numbers_in(const std::string &text) {
 
 std::vector<int> numbers_of(const std::string &path) { return numbers_in(read_file(path)); }
 
+bool is_link(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Sorted, the numbers in `all` and in the log and its archives (links skipped), at most per_file a file.
+std::vector<int> sorted_numbers(const std::string &log, std::vector<int> all, size_t per_file = 99) {
+    for (int n = 0; n < 99; ++n) {
+        std::string file = n ? log + "." + std::to_string(n) : log;
+        if (is_link(file)) continue;
+        std::vector<int> in_file = numbers_of(file);
+        EXPECT_LE(in_file.size(), per_file) << file;
+        all.insert(all.end(), in_file.begin(), in_file.end());
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
 std::vector<int> range(int from, int to) {
     std::vector<int> out;
     for (int i = from; i < to; ++i) out.push_back(i);
@@ -51,11 +69,6 @@ std::vector<std::string> reports_in(const std::string &err) {
     for (std::string line; std::getline(in, line);)
         if (line.rfind("svctest: ", 0) == 0) out.push_back(line);
     return out;
-}
-
-bool is_link(const std::string &path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 // A folder that root and nobody can both write: dir/w, with dir itself root's.
@@ -135,16 +148,7 @@ TEST_F(Shared, LinkReplantedWhileRotatingLosesNothing) {
         });
         SCOPED_TRACE(as_nobody ? "as nobody" : "as root");
         expect_untouched(target);
-        std::vector<int> all = numbers_in(err);
-        for (int n = 0; n < 99; ++n) {
-            std::string file = n ? log + "." + std::to_string(n) : log;
-            if (is_link(file)) continue;
-            std::vector<int> in_file = numbers_of(file);
-            EXPECT_LE(in_file.size(), 6u) << file;
-            all.insert(all.end(), in_file.begin(), in_file.end());
-        }
-        std::sort(all.begin(), all.end());
-        EXPECT_EQ(range(0, 560), all);
+        EXPECT_EQ(range(0, 560), sorted_numbers(log, numbers_in(err), 6));
     }
 }
 
@@ -160,13 +164,7 @@ TEST_F(Shared, ReadOnlyFolderKeepsEveryRecord) {
         chmod(ro.c_str(), 0755);
         say_range(45, 50);
     });
-    std::vector<int> all = numbers_of(log);
-    for (int n = 1; n < 9; ++n) {
-        std::vector<int> archived = numbers_of(log + "." + std::to_string(n));
-        all.insert(all.end(), archived.begin(), archived.end());
-    }
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(range(0, 50), all);
+    EXPECT_EQ(range(0, 50), sorted_numbers(log, {}));
     EXPECT_EQ(range(0, 10), numbers_of(log + ".1"));
     EXPECT_EQ(std::vector<std::string>{"svctest: log file " + log +
                                        ": cannot be archived: Permission denied; records go to this file, "
