@@ -3,6 +3,8 @@
 
 namespace {
 
+using zeltest::status_of;
+
 std::vector<std::string> g_told;
 void on_level(const char *component, const char *subcomp, unsigned32 msgid, unsigned32 level) {
     g_told.push_back(std::string(component) + "/" + subcomp + "/" + std::to_string(msgid) + "=" +
@@ -28,16 +30,10 @@ protected:
         for (int i = 0; i < 3; ++i) out += std::to_string(table_[i].level);
         return out;
     }
-    unsigned32 set(const char *text, bool callbacks = true) {
-        unsigned32 st = 1;
-        (callbacks ? zel_svc_debug_set_levels : zel_svc_debug_set_levels_nocb)(text, &st);
-        return st;
+    unsigned32 set(const char *text, bool cb = true) {
+        return status_of(cb ? zel_svc_debug_set_levels : zel_svc_debug_set_levels_nocb, text);
     }
-    unsigned32 routing(const char *text) {
-        unsigned32 st = 1;
-        zel_svc_debug_routing(text, &st);
-        return st;
-    }
+    unsigned32 routing(const char *text) { return status_of(zel_svc_debug_routing, text); }
     int route_kind(int i) const { return handle_->debug_routes.routes[i]->kind; }
     zel_svc_subcomp table_[4] = {
         {"core", "d", 0x11, 0}, {"admin", "d", 0x12, 0}, {"azn", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
@@ -117,9 +113,7 @@ TEST_F(DebugLevels, RememberedTextsWinOverEnvironmentAndWaitForRegistration) {
     zel_svc_unregister(later2, &st);
 }
 
-// SVC_<COMPONENT>_DBG is read once, at the component's first trace or lookup.
-// Unset, the set-up succeeds with no routes; a value for another component or
-// one that does not parse fails it and sets nothing.
+// Unset, no routes; a value for another component or that does not parse sets nothing.
 TEST_F(DebugLevels, EnvironmentReadOnce) {
     unsetenv("SVC_TST_DBG");
     unsigned32 st = 1;
@@ -149,14 +143,9 @@ TEST_F(DebugLevels, EnvironmentReadOnce) {
 
 int kind_of(int severity, int route = 0) { return zel_svc_g_routes[severity].routes[route]->kind; }
 
-unsigned32 route(const char *text) {
-    unsigned32 st = 1;
-    zel_svc_routing(text, &st);
-    return st;
-}
+unsigned32 route(const char *text) { return status_of(zel_svc_routing, text); }
 
-// A key selects the first severity it begins; a bad text changes nothing,
-// a bad route keeps the routes before it.
+// A key selects the first severity it begins; a bad route keeps the routes before it.
 TEST(SeverityRouting, KeysBadTextsAndBadRoutes) {
     const struct {
         const char *text;

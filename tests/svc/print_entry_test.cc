@@ -8,12 +8,6 @@ namespace {
 
 using namespace zeltest;
 
-void error_message(unsigned32 attributes, const char *word, int number, zel_svc_handle *h = nullptr) {
-    zel_svc_printf_withfile(h ? h : zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, attributes,
-                            ZEL_S_SYSTEM_ROUTINE_ERROR, word, number);
-}
-bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
 // Each case starts the services and gets a fresh folder for its logs.
 class Entry : public ::testing::Test {
 protected:
@@ -25,12 +19,11 @@ protected:
 using MessageRoutes = Entry;
 using Traces = Entry;
 
-// An index past the table names no sub-component and no trace level; XML
-// parameter lines keep up to 10000 bytes.
+// Past the table: no sub-component and no trace; XML parameters keep 10000 bytes.
 TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     set_routes("ERROR:FILE:" + file("a.log") + ";XMLFILE:" + file("a.xml"));
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, ZEL_SVC_SEV_ERROR,
-                            ZEL_S_SYSTEM_ROUTINE_ERROR, "x", 1);
+    zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 3, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR, "x",
+                            1);
     EXPECT_TRUE(has(text_of("a.log"), " ERROR qpc  t.cc 9 ")) << text_of("a.log");
     set_trace_routes("qpc:*.9:STDERR:");
     testing::internal::CaptureStderr();
@@ -39,15 +32,15 @@ TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
 
     std::string value(10000, 'v');
-    error_message(ZEL_SVC_SEV_ERROR, value.c_str(), 7);
+    routine_error(ZEL_SVC_SEV_ERROR, value.c_str(), 7);
     EXPECT_TRUE(has(text_of("a.xml"), "<Param><![CDATA[" + value + "]]></Param>")) << text_of("a.xml").size();
 }
 
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
     set_routes("ERROR:FILE:" + file("a.log"));
     testing::internal::CaptureStderr();
-    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING, "a", 1);
-    error_message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING | ZEL_SVC_ATTR_ALSO_STDERR, "b", 2);
+    routine_error(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING, "a", 1);
+    routine_error(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_ROUTING | ZEL_SVC_ATTR_ALSO_STDERR, "b", 2);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(has(err, "\nKVXSC0156E   The b system") && !has(err, "The a system")) << err;
     EXPECT_EQ("", text_of("a.log"));
@@ -56,16 +49,16 @@ TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
 TEST_F(MessageRoutes, AbortAndExitAfterTheWrites) {
     std::string log = file("a.log");
     set_routes("FATAL:FILE:" + log + ";STDERR:");
-    EXPECT_EXIT(error_message(ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, "x", 1), testing::KilledBySignal(SIGABRT),
+    EXPECT_EXIT(routine_error(ZEL_SVC_SEV_FATAL | ZEL_SVC_ATTR_ABORT, "x", 1), testing::KilledBySignal(SIGABRT),
                 "The x system routine failed");
     EXPECT_TRUE(has(read_file(log), "FATAL qpc core")) << log;
     // Abort wins over exit; exit 1 over exit 0.
     const unsigned32 notice = ZEL_SVC_SEV_NOTICE, success = ZEL_SVC_ATTR_EXIT_SUCCESS,
                      failure = ZEL_SVC_ATTR_EXIT_FAILURE;
-    EXPECT_EXIT(error_message(notice | success, "z", 3), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(error_message(notice | success | failure | ZEL_SVC_ATTR_ALSO_STDERR, "y", 2),
+    EXPECT_EXIT(routine_error(notice | success, "z", 3), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(routine_error(notice | success | failure | ZEL_SVC_ATTR_ALSO_STDERR, "y", 2),
                 testing::ExitedWithCode(1), "The y system routine failed");
-    EXPECT_EXIT(error_message(notice | failure | ZEL_SVC_ATTR_ABORT, "z", 3), testing::KilledBySignal(SIGABRT), "");
+    EXPECT_EXIT(routine_error(notice | failure | ZEL_SVC_ATTR_ABORT, "z", 3), testing::KilledBySignal(SIGABRT), "");
     // A null handle returns at once, whatever the attribute word asks.
     zel_svc_printf_withfile(nullptr, "f", 1, "", 0, 0x1010, ZEL_S_NO_MEMORY);
 }
@@ -83,11 +76,11 @@ TEST_F(MessageRoutes, FilterDropsMessageAndItsAbort) {
     ASSERT_NE(nullptr, handle);
     set_routes("ERROR:FILE:" + file("a.log"));
     handle->filter = drop_all;
-    error_message(0x1020, "a", 1, handle);  // abort asked, but dropped
+    routine_error(0x1020, "a", 1, handle);  // abort asked, but dropped
     EXPECT_EQ(1, g_filter_calls);
     EXPECT_EQ("", text_of("a.log"));
     handle->filter = nullptr;
-    error_message(0x20, "a", 1, handle);
+    routine_error(0x20, "a", 1, handle);
     EXPECT_TRUE(has(text_of("a.log"), " flt one t.cc 9 "));
     zel_svc_unregister(handle, &st);
 }
@@ -129,12 +122,11 @@ void code_set_pairs() {
     start_svctest();
     TempDir dir;
     std::string routes = "FILE:" + dir.file("l.log") + ";UTF8FILE:" + dir.file("u.log");
-    unsigned32 st;
-    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR, "\xE9", 1);
+    set_routes("ERROR:" + routes);
+    routine_error(0x20, "\xE9", 1);
     zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "f", 1, "%s%d", 0, 0x20, ZEL_S_SYSTEM_ROUTINE_ERROR,
                                "\xC3\xA8", 2);
-    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
+    set_trace_routes("qpc:*.9:" + routes);
     zel_svc__debug(zelmox_client_svc_handle, 0, 1, "T3 %s", "\xE0");
     zel_svc__debug_utf8(zelmox_client_svc_handle, 0, 1, "T4 %s", "\xC3\xBC");
     std::string l = read_file(dir.file("l.log")), u = read_file(dir.file("u.log"));
@@ -184,8 +176,7 @@ void one_text_on_every_route() {
     TempDir dir;
     int report = dup(2);  // the test's own standard error, for what went wrong
     if (!freopen(dir.file("out").c_str(), "w", stdout) || !freopen(dir.file("err").c_str(), "w", stderr)) _exit(2);
-    std::string routes =
-        "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
+    std::string routes = every_route_kind(dir);
     zel_svc_routing(("ERROR:" + routes).c_str(), &st);
     zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
     const unsigned32 error = ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_ALSO_STDERR;

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "svc/record/print_call.h"
 #include "svc/record/record.h"
@@ -62,10 +63,7 @@ protected:
         trace_ = true;
         xml_ = xml;
     }
-    // One call of the header built above, written in the form of a route
-    // kind: XML when the header was made for XML, else a text file (term ' ')
-    // or the console ('\n'); the context road writes a UTF-8 file when it
-    // does not convert.
+    // One call as a route kind writes it: XML, text file (' '), console ('\n'), or unconverted UTF-8.
     void write(zel::Road road, int term, bool convert, va_list args) {
         zel::PrintCall call;
         call.road = road;
@@ -137,22 +135,16 @@ TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
     EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
 }
 
-// Traces have no message number. A prefix too long for the line buffer takes
-// the stdio road, byte for byte the same shape.
+// Traces have no message number; a prefix too long for the line buffer keeps the shape.
 TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
     const std::string long_name(600, 'f');
-    const struct {
-        const char *file;
-        int line;
-        const char *where;
-    } cases[] = {{"lib/x.cc", 12, "lib/x.cc 12"},
-                 {"short.cc", -3, "short.cc -3"},
-                 {nullptr, 5, "(null) 5"},
-                 {long_name.c_str(), -3, nullptr}};
-    for (const auto &c : cases) {
-        trace(7, "value %d of %s", c.file, c.line);
+    const std::tuple<const char *, int, std::string> cases[] = {{"lib/x.cc", 12, "lib/x.cc 12"},
+                                                                {"short.cc", -3, "short.cc -3"},
+                                                                {nullptr, 5, "(null) 5"},
+                                                                {long_name.c_str(), -3, long_name + " -3"}};
+    for (const auto &[file, line, where] : cases) {
+        trace(7, "value %d of %s", file, line);
         direct(' ', 42, "y");
-        std::string where = c.where ? c.where : long_name + " -3";
         EXPECT_EQ(std::string(kTime) + " svctest DEBUG7 qpc admin " + where + " " + thread_ + " value 42 of y\n",
                   contents());
     }
@@ -253,11 +245,9 @@ void bounded_on_every_route() {
     start_svctest();
     TempDir dir;
     if (!freopen(dir.file("stdout").c_str(), "w", stdout)) _exit(2);
-    std::string routes =
-        "FILE:" + dir.file("f") + ";UTF8FILE:" + dir.file("u") + ";XMLFILE:" + dir.file("x") + ";STDOUT:";
-    unsigned32 st;
-    zel_svc_debug_routing(("qpc:*.9:" + routes).c_str(), &st);
-    zel_svc_routing(("ERROR:" + routes).c_str(), &st);
+    std::string routes = every_route_kind(dir);
+    set_trace_routes("qpc:*.9:" + routes);
+    set_routes("ERROR:" + routes);
     std::string big = "a";
     while (big.size() < 100000) big += "\xC3\xA9";  // a cut at 64 KB falls inside one
     const std::string pad(4095, ' '), zeros(4095, '0');
@@ -345,39 +335,18 @@ std::string hex(const std::string &bytes) {
     return out.empty() ? "" : out;
 }
 
-// Bytes that stress XML: markup, section ends, controls, broken and
-// forbidden UTF-8, valid characters of every length, long runs.
+// Bytes that stress XML: markup, controls, broken and valid UTF-8, long runs.
 std::string hostile(std::mt19937 &rng, size_t max_pieces) {
-    static const char *const pieces[] = {"]]>",
-                                         "]]",
-                                         "]",
-                                         ">",
-                                         "<",
-                                         "&",
-                                         "\"",
-                                         "'",
-                                         "\r",
-                                         "\n",
-                                         "\t",
-                                         "\r\n",
-                                         "\x01",
-                                         "\x1b",
-                                         "\x1f",
-                                         "\x7f",
-                                         "\xEF\xBF\xBE",
-                                         "\xEF\xBF\xBF",
-                                         "\xED\xA0\x80",
-                                         "\xC0\x80",
-                                         "\xF4\x90\x80\x80",
-                                         "\xE2\x82",
-                                         "\xC3",
-                                         "\x80",
-                                         "\xC3\xA9",
-                                         "\xE2\x82\xAC",
-                                         "\xF0\x9F\x98\x80",
-                                         "<![CDATA[",
-                                         "&amp;",
-                                         "plain text "};
+    static const std::vector<std::string> pieces = [] {  // one piece between bars
+        std::vector<std::string> out;
+        std::string piece,
+            all =
+                "]]>|]]|]|>|<|&|\"|'|\r|\n|\t|\r\n|\x01|\x1b|\x1f|\x7f|\xEF\xBF\xBE|\xEF\xBF\xBF|\xED\xA0\x80|"
+                "\xC0\x80|\xF4\x90\x80\x80|\xE2\x82|\xC3|\x80|\xC3\xA9|\xE2\x82\xAC|\xF0\x9F\x98\x80|<![CDATA[|"
+                "&amp;|plain text ";
+        for (std::istringstream in(all); std::getline(in, piece, '|');) out.push_back(piece);
+        return out;
+    }();
     std::string out;
     size_t count = rng() % (max_pieces + 1);
     for (size_t i = 0; i < count; ++i) {
@@ -386,7 +355,7 @@ std::string hostile(std::mt19937 &rng, size_t max_pieces) {
         case 1:
             if (rng() % 20 == 0) out += std::string(500 + rng() % 2000, static_cast<char>("]x\x01"[rng() % 3]));
             break;
-        default: out += pieces[rng() % (sizeof pieces / sizeof *pieces)]; break;
+        default: out += pieces[rng() % pieces.size()]; break;
         }
     }
     return out;
@@ -444,8 +413,7 @@ TEST(XmlRecords, ParseStrictlyWhateverTheValues) {
     }
 }
 
-TEST(RecordHeader, ProcessIdWhenNoProgramName) {
-    // The program name is set at most once per process: look in a child.
+TEST(RecordHeader, ProcessIdWhenNoProgramName) {  // in a child: the name is set once per process
     EXPECT_EQ(0, run_in_child([] {
                   zel_svc_prolog header;
                   unsigned32 st;

@@ -8,12 +8,6 @@ namespace {
 
 using namespace zeltest;
 
-void write_records(const std::string &writer, int count) {
-    for (int i = 0; i < count; ++i)
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
-                                ZEL_S_SYSTEM_ROUTINE_ERROR, writer.c_str(), i);
-}
-
 zel_svc_subcomp g_table[] = {{"core", "d", 0, 0}, {nullptr, nullptr, 0, 0}};
 
 // Component "rel" with the given levels and trace routes.
@@ -52,45 +46,34 @@ size_t collect(const std::string &log, size_t per_file, bool exact) {
     return seen.size();
 }
 
-TEST(RouteReliability, RotationUnderThreadsKeepsEveryRecordOnce) {
+// Four threads, then four programs that each set up the log, rotate one file.
+TEST(RouteReliability, RotationUnderThreadsAndProcessesKeepsEveryRecordOnce) {
     TempDir dir;
     std::string log = dir.file("t.log");
+    auto write = [](zel_svc_handle *handle, int w) {
+        for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", w, i);
+    };
     zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([handle, t] {
-            for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", t, i);
-        });
+    for (int t = 0; t < 4; ++t) threads.emplace_back(write, handle, t);
     for (std::thread &thread : threads) thread.join();
     component("*.0:DISCARD:");  // closes the file
     // The log and its archives .1 to .19, each full.
-    EXPECT_EQ(0, access((log + ".19").c_str(), F_OK));
-    EXPECT_NE(0, access((log + ".20").c_str(), F_OK));
+    EXPECT_TRUE(access((log + ".19").c_str(), F_OK) == 0 && access((log + ".20").c_str(), F_OK) != 0);
     EXPECT_EQ(20000u, collect(log, 1000, true));
-}
-
-// Programs that each set up and rotate one log file, started together.
-TEST(RouteReliability, RotationUnderProcessesKeepsEveryRecordOnce) {
-    TempDir dir;
-    std::string log = dir.file("p.log");
-    expect_clean_exits(fork_children(4, [&log](int p) {
-        zel_svc_handle *handle = component("*.9:FILE.30.1000:" + log);
-        for (int i = 0; i < 5000; ++i) zel_svc__debug(handle, 0, 1, "tok=%d.%d", p, i);
-    }));
+    log = dir.file("p.log");
+    expect_clean_exits(fork_children(4, [&](int p) { write(component("*.9:FILE.30.1000:" + log), p); }));
     EXPECT_EQ(20000u, collect(log, 1000, false));
 }
 
-// Children forked while a thread logs get their own file of each route named
-// with the process id, for traces and messages alike; other files are shared.
+// Children forked while a thread logs get their own file where named by process id.
 TEST(RouteReliability, ForkedChildWritesItsOwnFileWhileAThreadLogs) {
     TempDir dir;
     std::string shared = dir.file("shared.log");
     zel_svc_handle *handle = component("*.9:FILE:" + dir.file("p_%ld.log") + ";FILE:" + shared);
     start_svctest();
     set_routes("NOTICE:FILE:" + dir.file("n_%ld.log"));
-    auto notice = [] {
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "f", 1, "", 0, ZEL_SVC_SEV_NOTICE, ZEL_S_NO_MEMORY);
-    };
+    auto notice = [] { routine_error(ZEL_SVC_SEV_NOTICE, "n", 0); };
     zel_svc__debug(handle, 0, 1, "tok=parent.first");
     notice();
     std::thread busy([handle] {
@@ -129,17 +112,6 @@ TEST(RouteReliability, ForkedChildCountsItsOwnFileFromZero) {
     EXPECT_NE(0, access((own + ".1").c_str(), F_OK));
 }
 
-// Runs body in a child and returns what it wrote to standard error.
-std::string stderr_of(void (*body)(const std::string &dir), const std::string &dir) {
-    std::string captured = dir + "/stderr.txt";
-    expect_clean_exits(fork_children(1, [&](int) {
-        dup2(open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-        body(dir);
-        std::fflush(nullptr);
-    }));
-    return read_file(captured);
-}
-
 void cycles(const std::string &dir) {
     unsigned32 st = 1;
     zel_svc_routing(("ERROR:GOESTO:WARNING;FILE:" + dir + "/e.log").c_str(), &st);
@@ -155,7 +127,7 @@ void cycles(const std::string &dir) {
 
 TEST(RouteReliability, GoestoCyclesAndLongListsEnd) {
     TempDir dir;
-    EXPECT_EQ("", stderr_of(cycles, dir.path()));
+    EXPECT_EQ("", stderr_of_child([&] { cycles(dir.path()); }));
     // rel -> (no such list) -> ERROR -> WARNING: each record leaves its list
     // at a GOESTO, and WARNING's own GOESTOs lead back and are skipped.
     EXPECT_EQ(std::vector<std::string>{"tok=cycle"}, tokens_of(dir.file("w.log")));
@@ -165,9 +137,7 @@ TEST(RouteReliability, GoestoCyclesAndLongListsEnd) {
 }
 
 void *log_forever(void *) {
-    for (int i = 0;; ++i)
-        zel_svc_printf_withfile(zelmox_client_svc_handle, "rel.cc", 1, "%s%d", 0, ZEL_SVC_SEV_ERROR,
-                                ZEL_S_SYSTEM_ROUTINE_ERROR, "w0", i);
+    for (int i = 0;; ++i) routine_error(ZEL_SVC_SEV_ERROR, "w0", i);
     return nullptr;
 }
 
@@ -192,7 +162,7 @@ TEST(Cancellation, CancelledLoggerLeavesTheMutexFree) {
         zel::svc_unlock();
     }
     // The next record is written, and none of those before was torn.
-    write_records("w1", 1);
+    routine_error(ZEL_SVC_SEV_ERROR, "w1", 0);
     std::vector<std::string> lines = lines_of(path);
     for (const std::string &line : lines) EXPECT_NE(std::string::npos, line.find(" system error code: ")) << line;
     ASSERT_FALSE(lines.empty());

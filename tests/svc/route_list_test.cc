@@ -43,8 +43,7 @@ protected:
 using RouteList = Routes;
 using LogFile = Routes;
 
-// Empty routes between separators are skipped and counts on a stream kind
-// ignored; a fault stops the build; an empty list leaves the status alone.
+// Empty routes are skipped, counts on streams ignored; an empty list leaves the status.
 TEST_F(RouteList, Grammar) {
     EXPECT_EQ(0u, build("STDERR:;;;STDOUT:;XMLSTDOUT:x;XMLSTDERR:;DISCARD:;STDERR.1.2:"));
     const int kinds[] = {ZEL_SVC_ROUTE_STDERR,    ZEL_SVC_ROUTE_STDOUT,  ZEL_SVC_ROUTE_XMLSTDOUT,
@@ -58,8 +57,7 @@ TEST_F(RouteList, Grammar) {
     EXPECT_EQ(0, block_.count);
 }
 
-// The pattern's conversions are read and rendered as the formatting engine does
-// with the process id as the only argument; what it cannot fill stays as written.
+// Rendered as the engine does with the process id as the only argument, else left as written.
 TEST(FilePattern, ConversionsAsTheEngineReadsThem) {
     const std::pair<const char *, const char *> names[] = {{"%012ld_%-7x.%.9u", "000000123456_1e240  .000123456"},
                                                            {"%lu %hd %lld", "123456 123456 123456"},
@@ -74,8 +72,7 @@ TEST(FilePattern, ConversionsAsTheEngineReadsThem) {
     EXPECT_EQ(4096u, zel::expand_file_pattern("%2147483647d", 123456).size());
 }
 
-// File names expand the process id. The first route to name a file sets it
-// up; once no route names it, the next one to name it sets it up afresh.
+// The first route to name a file sets it up; once none names it, the next sets it up afresh.
 TEST_F(RouteList, RoutesNamingOneFileShareItsRecord) {
     std::string list = "FILE.2.5:" + path("s_%ld.x.log");
     ASSERT_EQ(0u, build(list + ";" + list));
@@ -105,8 +102,7 @@ TEST_F(RouteList, GoestoAndUnknownKeywords) {
     EXPECT_EQ(ZEL_SVC_ROUTE_STDERR, route(0)->kind);  // the fallback
 }
 
-// A route of an unknown kind is an internal fault, written even when found
-// under the serviceability mutex.
+// A route of an unknown kind is an internal fault, written even under the mutex.
 TEST(RouteListDeathTest, InternalFaultsAbort) {
     unsigned32 st = 1;
     EXPECT_EXIT(({
@@ -129,8 +125,7 @@ std::string archives_of(const std::string &base) {
     return out;
 }
 
-// Each file held "old" at set-up: archived there with archives, emptied at the
-// first record without; without a record count a file only grows.
+// Each file held "old": archived with archives, else emptied; without a count a file grows.
 TEST_F(LogFile, RotationArchivesOrStartsNewFiles) {
     const struct {
         const char *kind, *name, *file, *archives;
