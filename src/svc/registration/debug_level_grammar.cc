@@ -58,14 +58,7 @@ unsigned32 apply_debug_levels(zel_svc_handle *handle, const char *levels, bool t
     unsigned32 status = 0;
     char *next = copy;
     while (*next) {
-        char *item = next;
-        char *comma = find_sep(next, ',');
-        if (comma) {
-            *comma = '\0';
-            next = comma + 1;
-        } else {
-            next = item + std::strlen(item);
-        }
+        char *item = cut_item(&next, ',');
         if (!apply_item(handle, item, tell_callbacks)) {
             status = ZEL_S_SVC_BAD_ROUTE_SPEC;
             break;

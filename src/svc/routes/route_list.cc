@@ -31,6 +31,18 @@ int zel_svc_g_num_fileroutes = 0;
 
 namespace zel {
 
+char *cut_item(char **next, int c) {
+    char *item = *next;
+    char *sep = find_sep(item, c);
+    if (sep) {
+        *sep = '\0';
+        *next = sep + 1;
+    } else {
+        *next = item + std::strlen(item);
+    }
+    return item;
+}
+
 char *find_sep(const char *text, int c) {
     return lyr_strchr(zelsvc_get_local_code_page(), text, c);
 }
@@ -320,15 +332,8 @@ void open_routes(zel_svc_routes_t *block, int fallback, const char *route_list,
 
     char *next = list;
     while (*next) {
-        char *route_text = next;
-        char *semi = find_sep(next, ';');
-        if (semi) {
-            *semi = '\0';
-            next = semi + 1;
-            while (*next == ';') ++next;
-        } else {
-            next = route_text + std::strlen(route_text);
-        }
+        char *route_text = cut_item(&next, ';');
+        while (*next == ';') ++next;  // empty routes between separators are no routes
         RouteText text;
         if (!cut_route(route_text, &text)) {
             *status = ZEL_S_SVC_BAD_ROUTE_SPEC;

@@ -54,6 +54,10 @@ void for_each_block(Fn fn) {
 
 // The local code set's character search, used for every separator.
 char *find_sep(const char *text, int c);
+// Cuts the next item of a list separated by c out of the text at *next: the
+// item is ended in place, and *next moves to what follows its separator (or
+// to the end of the text).
+char *cut_item(char **next, int c);
 
 // Applies "name.level,..." to a component's sub-components, telling the
 // level callbacks when asked. 0, or ZEL_S_SVC_BAD_ROUTE_SPEC at the first bad
