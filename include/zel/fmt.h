@@ -5,6 +5,7 @@
 #define ZEL_FMT_H
 
 #include <stdarg.h>
+#include <stdio.h>
 
 #include <jrnmsg/lyr.h>
 #include <zel/base.h>
@@ -96,6 +97,42 @@ ZEL_EXPORT int zel_vasprintf_utf8(char **out, const char *format, va_list args);
 ZEL_EXPORT int zel_asprintf_utf8(char **out, const char *format, ...);
 /* Frees a text made by the zel_asprintf family (null is allowed). */
 ZEL_EXPORT void zel_asprintf_free(void *text);
+
+/* Program messages: the text of status code `code`, formatted with the
+ * arguments that follow. The native members take the text in the locale's
+ * catalog code set ("Unknown message number 0x..." when none exists); the
+ * _utf8 members take it in UTF-8, format it with this engine and write it
+ * converted to the thread's local code page (null or -1 when the code has
+ * no text). The pgm members put the program name in front ("name:  ") and
+ * end a written line with a newline. String members return a new string
+ * that the caller frees with free(), or null; a native one holds at most
+ * 4095 bytes, cut at a whole character. Stream members return what the
+ * message itself wrote (the prefix and newline not counted), or -1.
+ * Thread cancellation is disabled during each call. */
+ZEL_EXPORT char *zel_sprintf(unsigned32 code, ...);
+ZEL_EXPORT char *zel_vsprintf(unsigned32 code, va_list args);
+ZEL_EXPORT char *zel_pgm_sprintf(unsigned32 code, ...);
+ZEL_EXPORT char *zel_pgm_vsprintf(unsigned32 code, va_list args);
+ZEL_EXPORT char *zel_sprintf_utf8(unsigned32 code, ...);
+ZEL_EXPORT char *zel_vsprintf_utf8(unsigned32 code, va_list args);
+ZEL_EXPORT char *zel_pgm_sprintf_utf8(unsigned32 code, ...);
+ZEL_EXPORT char *zel_pgm_vsprintf_utf8(unsigned32 code, va_list args);
+ZEL_EXPORT int zel_fprintf(FILE *stream, unsigned32 code, ...);
+ZEL_EXPORT int zel_vfprintf(FILE *stream, unsigned32 code, va_list args);
+ZEL_EXPORT int zel_printf(unsigned32 code, ...);
+ZEL_EXPORT int zel_vprintf(unsigned32 code, va_list args);
+ZEL_EXPORT int zel_pgm_fprintf(FILE *stream, unsigned32 code, ...);
+ZEL_EXPORT int zel_pgm_vfprintf(FILE *stream, unsigned32 code, va_list args);
+ZEL_EXPORT int zel_pgm_printf(unsigned32 code, ...);
+ZEL_EXPORT int zel_pgm_vprintf(unsigned32 code, va_list args);
+ZEL_EXPORT int zel_fprintf_utf8(FILE *stream, unsigned32 code, ...);
+ZEL_EXPORT int zel_vfprintf_utf8(FILE *stream, unsigned32 code, va_list args);
+ZEL_EXPORT int zel_printf_utf8(unsigned32 code, ...);
+ZEL_EXPORT int zel_vprintf_utf8(unsigned32 code, va_list args);
+ZEL_EXPORT int zel_pgm_fprintf_utf8(FILE *stream, unsigned32 code, ...);
+ZEL_EXPORT int zel_pgm_vfprintf_utf8(FILE *stream, unsigned32 code, va_list args);
+ZEL_EXPORT int zel_pgm_printf_utf8(unsigned32 code, ...);
+ZEL_EXPORT int zel_pgm_vprintf_utf8(unsigned32 code, va_list args);
 
 ZEL_END_C
 

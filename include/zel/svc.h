@@ -167,6 +167,51 @@ ZEL_EXPORT void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char 
                                              unsigned32 index, unsigned32 level, const char *format,
                                              ...);
 
+/* Dynamic routes: a program's own destination, named by a keyword that route
+ * specifications use ("MYROUTE:parameter"). open is called once for each
+ * route naming it and sets *accepted non-zero to take the route (and may set
+ * *route_data); print receives each record's header, whose format field and
+ * args give the text; close is called when a route is closed, and once with
+ * null route data when the dynamic route is removed while routes use it. The
+ * callbacks run with the serviceability mutex held and must not print
+ * through serviceability. data is passed to every callback. */
+typedef void (*zel_svc_dyn_open_fn)(const char *name, const char *parameter, void *data,
+                                    void **route_data, int *accepted);
+typedef void (*zel_svc_dyn_print_fn)(void *data, void *route_data, zel_svc_prolog *header,
+                                     va_list args);
+typedef void (*zel_svc_dyn_close_fn)(const char *name, void *data, void *route_data,
+                                     unsigned32 *status);
+/* Registers a dynamic route and connects the routes that already name it. A
+ * name registered before keeps its first callbacks. Status 0,
+ * ZEL_S_SVC_NO_MEMORY or ZEL_S_SVC_LOCK_FAILED. */
+ZEL_EXPORT void zel_svc_add_route(const char *name, void *data, zel_svc_dyn_open_fn open,
+                                  zel_svc_dyn_print_fn print, zel_svc_dyn_close_fn close,
+                                  unsigned32 *status);
+/* Unregisters a dynamic route: returns once no callback of it runs any more;
+ * the routes that used it fall back (severities: standard error, components:
+ * discard). Status 0, ZEL_S_SVC_BAD_ROUTE_SPEC for an unknown name, or
+ * ZEL_S_SVC_LOCK_FAILED. */
+ZEL_EXPORT void zel_svc_remove_route(const char *name, unsigned32 *status);
+/* Registers the dynamic route `name` that forwards each record to the system
+ * log. Its route parameter is "FACILITY[,SOCKET]": LOCAL0..LOCAL7, USER or
+ * DAEMON, and optionally the path of the log daemon's socket (default
+ * /dev/log). Status as zel_svc_add_route. */
+ZEL_EXPORT void zel_svc_add_syslog_route(const char *name, unsigned32 *status);
+
+/* Message save, per thread: start keeps back (mode 0) or also saves (mode 1)
+ * the messages of the severities in mask (bits of zel_svc_g_attrmask_table; 0:
+ * all); reserved must be 0. Returns 0, ZEL_S_SVC_SAVE_BAD_ARGUMENTS or
+ * ZEL_S_MSG_NO_MEMORY. stop ends saving (clear non-zero also
+ * drops the saved messages); clear drops them; print writes them through the
+ * routes again, in order. which must be -1 (the calling thread); any other
+ * value does nothing. Traces and messages with a debug level or
+ * ZEL_SVC_ATTR_NO_ROUTING are never saved. The saved messages die with the
+ * thread. */
+ZEL_EXPORT unsigned32 zel_svc_msgsave_start(unsigned32 mask, unsigned32 mode, int reserved);
+ZEL_EXPORT void zel_svc_msgsave_stop(unsigned char clear);
+ZEL_EXPORT void zel_svc_msgsave_clear(int which);
+ZEL_EXPORT void zel_svc_msgsave_print(int which);
+
 /* Raises an assertion failure: a FATAL record naming the expression, file
  * and line through the component's routes (handle null: the "dce"
  * component), then abort(). Does not return. */

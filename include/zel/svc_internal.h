@@ -139,6 +139,32 @@ ZEL_EXPORT int zel_svc__get_pid(void);
  * dynamic route `name`. Take the serviceability mutex; status 0. */
 ZEL_EXPORT void zel_svc__routing_announce(const char *name, unsigned32 *status);
 ZEL_EXPORT void zel_svc__routing_denounce(const char *name, unsigned32 *status);
+/* A registered dynamic route; its layout is the library's own. */
+typedef struct zel_svc_dyn_route zel_svc_dyn_route;
+/* Route set-up: connect a route to the dynamic route `name` through its open
+ * callback (status ZEL_S_SVC_BAD_ROUTE_SPEC when no such name is registered,
+ * ZEL_S_SVC_ROUTE_REFUSED when it refused or was removed); release a
+ * connected route. */
+ZEL_EXPORT void zel__svc_dyn_route_open(const char *name, const char *parameter,
+                                        zel_svc_dyn_route **out, void **route_data,
+                                        unsigned32 *status);
+ZEL_EXPORT void zel__svc_dyn_route_close(zel_svc_dyn_route *entry, void *route_data);
+/* Hands one record to a connected route's print callback: with the caller's
+ * argument list, or (print2) with the variable arguments that follow. Does
+ * nothing once the route has been removed. */
+ZEL_EXPORT void zel__svc_dyn_route_print(zel_svc_dyn_route *entry, void *route_data,
+                                         zel_svc_prolog *header, va_list args);
+ZEL_EXPORT void zel__svc_dyn_route_print2(zel_svc_dyn_route *entry, void *route_data,
+                                          zel_svc_prolog *header, ...);
+
+/* Saved messages of a thread, in the order they were reported; the layout is
+ * the library's own. */
+typedef struct zel_svc_saved_msg zel_svc_saved_msg;
+/* Frees a list of saved messages from `first` on. */
+ZEL_EXPORT void zel_svc__free_msgsave_data(zel_svc_saved_msg *first);
+/* Thread-exit destructor of a thread's save state: frees it and its list. */
+ZEL_EXPORT void zel_svc_msgsave_destructor(void *state);
+
 /* Moves an existing log file aside as name.1, the older archives shifting up
  * to name.(archives-1) (at least name.1) and the oldest dropped; nothing when
  * archives is 0. Links are moved, never followed. */

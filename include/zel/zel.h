@@ -10,6 +10,7 @@
 #include <zel/startup.h>
 #include <zel/status.h>
 #include <zel/svc.h>
+#include <zel/thread.h>
 #include <zel/utc.h>
 
 #endif

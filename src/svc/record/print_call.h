@@ -48,6 +48,9 @@ struct PrintCall {
     const char *format = nullptr;   // traces only
     va_list *args = nullptr;        // read through copies, never consumed
     const zel_utc_t *at = nullptr;  // a fixed time stamp (null: now)
+    // A saved message printed again: its header, text and XML parameter
+    // values were made when it was saved, and there is no argument list.
+    bool saved = false;
 
     // Made once, when the first route (or the filter) needs it.
     zel_svc_msgctx ctx;  // the header and the code-set pair
