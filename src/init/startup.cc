@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "msg/status_codes.h"
+#include "svc/core/core_state.h"
 
 namespace {
 
@@ -44,6 +45,22 @@ void extend_catalog_path() {
         return;
     }
     putenv(entry);
+}
+
+// A component that serviceability registered already (the compiled ones, at
+// zel_svc_init) keeps its one handle: with a second one for the same table the
+// program's records would take one handle while an administrator's routing by
+// the component's name changes the other.
+zel_svc_handle *register_once(zel_svc_subcomp *table, const char *component, unsigned32 *status) {
+    zel::svc_lock();
+    zel_svc_handle *handle = zel_svc__table_to_handle(table);
+    if (handle && handle->component_name && std::strcmp(handle->component_name, component) == 0) {
+        zel::set_status(status, 0);
+    } else {
+        handle = zel_svc_register2(table, component, status);
+    }
+    zel::svc_unlock();
+    return handle;
 }
 
 struct CompiledComponent {
@@ -105,7 +122,7 @@ void zelmsg_init_catalog(const char *component, zel_svc_subcomp *svc_table,
         zel::set_status(status, st);
         return;
     }
-    zel_svc_handle *registered = zel_svc_register(svc_table, component, &st);
+    zel_svc_handle *registered = register_once(svc_table, component, &st);
     if (handle) *handle = registered;
     zel::set_status(status, st);
 }

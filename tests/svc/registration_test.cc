@@ -46,6 +46,26 @@ TEST(Registration, CompiledComponentsRegisterOnce) {
     EXPECT_EQ(client, zelmox_client_svc_handle);
 }
 
+TEST(Registration, StartUpKeepsOneHandleThatRoutingByNameReaches) {
+    zeltest::TempDir dir;
+    static std::string path;
+    path = dir.file("qpc.log");
+    EXPECT_EQ(0, zeltest::run_in_child([] {
+                  if (!zelmsg_init("one", 0)) _exit(1);
+                  for (const char *name : {"qpc", "qpd", "qpi"}) {
+                      int found = 0;
+                      for (int i = 0; i < zel_svc_g_map_size; ++i)
+                          found += std::strcmp(zel_svc_g_map[i]->component_name, name) == 0;
+                      if (found != 1) _exit(2);
+                  }
+                  unsigned32 st;
+                  zel_svc_debug_routing(("qpc:core.9:FILE:" + path).c_str(), &st);
+                  zel_svc__debug(zelmox_client_svc_handle, 0, 9, "reached %d", 9);
+                  _exit(st == 0 ? 0 : 3);
+              }));
+    EXPECT_NE(std::string::npos, zeltest::read_file(path).find("reached 9"));
+}
+
 TEST(Registration, CallerOwnedHandleEntersTheTableOnce) {
     zel_svc_handle own = {};
     own.component_name = const_cast<char *>("own");
