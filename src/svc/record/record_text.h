@@ -12,6 +12,8 @@
 namespace zel {
 
 constexpr size_t kRecordTextMax = 64 * 1024;
+// The text of an XML record, always UTF-8, is at most this long.
+constexpr size_t kXmlTextMax = 19999;
 
 // Bytes on the stack while short, else in the heap; or the bytes of another
 // text that lives as long as the call.

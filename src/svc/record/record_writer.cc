@@ -15,9 +15,11 @@ bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml) {
     flockfile(stream);  // no other writer of the stream gets between the record's pieces
     if (!prefix_left_out(record.header)) write_prefix(stream, record, term, xml);
     // In an XML record the text sits inside CDATA, where no byte of it can
-    // close the section or break the XML.
+    // close the section or break the XML. Its UTF-8 is cut after its last
+    // whole character within the XML text's bound.
     if (xml) {
-        write_cdata(stream, record.text->data(), record.text->size());
+        const char *text = record.text->data();
+        write_cdata(stream, text, cut_utf8(text, record.text->size(), kXmlTextMax));
     } else {
         fwrite_unlocked(record.text->data(), 1, record.text->size(), stream);
     }
