@@ -62,13 +62,15 @@ LYR_EXPORT int lyr_set_dir(const char *path);
  * <dir>/<locale>/<name> with those forms and <dir>/C/<name>, where dir is
  * $ZEL_CATALOG_DIR or the installation's catalog directory. Unreadable or
  * damaged files are passed over. A null loc is the process locale: from
- * LC_MESSAGES when flags bit 0 is set, else from LANG; other flag bits are
- * ignored. Null with errno set on failure: ENOENT when no file was found,
+ * LC_MESSAGES when flags bit 0 is set, else from LANG. With
+ * LYR_CAT_SEARCH_PATH_ONLY in flags only NLSPATH is searched; other flag bits
+ * are ignored. Null with errno set on failure: ENOENT when no file was found,
  * EPERM when one could not be read, EBADMSG when one was found but refused
  * (damaged, not a regular file or too large; a caller must not hand it to
  * another reader either), EINVAL for an empty name. Texts are
  * taken to be in the locale's code set (its .codeset, else the installed
  * locale's, else ASCII for C/POSIX, else UTF-8). */
+#define LYR_CAT_SEARCH_PATH_ONLY 0x100
 LYR_EXPORT lyr_cat_t lyr_catopen(const char *name, int flags, lyr_loc_t loc);
 /* Message `num` of set `set` converted into `cs` (null: unconverted, in the
  * catalog's own code set), or `def` when absent or not convertible. The text stays valid until the

@@ -203,7 +203,8 @@ lyr_cat *open_catalog(const char *name, int flags, lyr_loc_t loc) {
         search.attempt(name);
     } else {
         std::vector<Form> forms = locale_forms(*loc);
-        if (!search_nlspath(search, name, forms)) search_install_dir(search, name, forms);
+        if (!search_nlspath(search, name, forms) && !(flags & LYR_CAT_SEARCH_PATH_ONLY))
+            search_install_dir(search, name, forms);
     }
     if (!search.catalog()) {
         errno = search.error();

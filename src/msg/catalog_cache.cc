@@ -100,6 +100,17 @@ void keep_error(Opened &opened, int error) {
 // by it unchecked, and some damaged files crash it.
 Opened open_file(const CatalogName &name, lyr_loc_t locale, int flags) {
     Opened opened;
+    // A code with two names has both looked for on NLSPATH before the
+    // catalogs installed with the library: the installed first name must not
+    // hide the second one that the program's own search path holds.
+    if (name.second[0] != '\0') {
+        for (const char *file : {name.first, name.second}) {
+            opened.file = file;
+            opened.lyr = lyr_catopen(file, flags | 1 | LYR_CAT_SEARCH_PATH_ONLY, locale);
+            if (opened.lyr) return opened;
+            keep_error(opened, errno);
+        }
+    }
     for (const char *file : {name.first, name.second}) {
         if (file[0] == '\0') break;
         opened.file = file;

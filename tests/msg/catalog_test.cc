@@ -95,7 +95,11 @@ TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
 }
 
 TEST_F(CatalogTest, DceAndFacilityCatalogs) {
-    // DCE codes try the "vrb" name first.
+    // DCE codes try the "vrb" name first, and both names on NLSPATH before the
+    // installed catalogs.
+    TempDir installed;
+    compile_catalog(installed.file("C/vrbbas.cat"), catalog_source("installed", 521));
+    setenv("ZEL_CATALOG_DIR", installed.path().c_str(), 1);
     compile_catalog(dir_.file("C/dcebas.cat"), catalog_source("from dce", 521));
     EXPECT_STREQ("from dce", zel_msg_get_cat_msg(0, &st));
     compile_catalog(dir_.file("C/vrbivc.cat"), catalog_source("from vrb", 456));
