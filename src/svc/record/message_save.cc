@@ -120,9 +120,6 @@ void print_saved(zel_svc_saved_msg *msg) {
     call.ctx.conv = nullptr;
     const zel_svc_prolog &header = call.ctx.header;
     call.handle = header.handle;
-    call.file = header.file;
-    call.line = header.line;
-    call.argtypes = header.argtypes;
     call.index = header.table_index;
     call.attributes = header.attributes;
     call.msgid = header.msgid;
