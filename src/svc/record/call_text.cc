@@ -14,7 +14,9 @@ void make_text(PrintCall *call) {
     const zel_svc_prolog *header = &call->ctx.header;
     lyr_cs_t cs = call->ctx.source_cs;
     const char *format = header->format;
-    if (!format) {  // a message whose text was not found
+    // A message whose text was not found, or a saved one whose text could
+    // not be kept: a saved call has no format and no arguments.
+    if (!format || call->saved) {
         char unknown[40];
         int n = std::snprintf(unknown, sizeof unknown, "Unknown message 0x%8.8x",
                               static_cast<unsigned>(header->msgid));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "svc/core/core_state.h"
+#include "svc/record/message_save.h"
 #include "svc/record/print_call.h"
 
 namespace zel {
@@ -35,7 +36,12 @@ bool route_message(PrintCall *call) {
         } else {
             unsigned32 severity = (attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;
             if (severity < 1 || severity > 5) return false;
-            // The thread's message save is never active yet.
+            // A message that the thread's save keeps back is written later,
+            // when the thread prints its saved messages.
+            if (SaveState *save = active_save()) {
+                ensure_header(call);
+                if (!do_savemsg(save, call)) return false;
+            }
             block = &zel_svc_g_routes[severity - 1];
             if (block->count == 0) zel_svc__fillin(attributes, &status);
         }

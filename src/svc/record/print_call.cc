@@ -36,6 +36,7 @@ bool write_call_record(PrintCall *call, int kind, FILE *stream) {
     int term = console || call->road == Road::utf8_withfile ? '\n' : ' ';
     RecordBytes record;
     record.header = &call->ctx.header;
+    record.message_text = call->saved ? call->saved_id : call->ctx.header.format;
     record.time = call->time;
     record.text = convert ? &converted_text(call) : &call_text(call);
     record.params = xml && !call->trace ? &param_values(call) : nullptr;

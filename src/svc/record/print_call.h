@@ -51,6 +51,7 @@ struct PrintCall {
     // A saved message printed again: its header, text and XML parameter
     // values were made when it was saved, and there is no argument list.
     bool saved = false;
+    const char *saved_id = nullptr;  // the start of its message text, for the XML Id
 
     // Made once, when the first route (or the filter) needs it.
     zel_svc_msgctx ctx;  // the header and the code-set pair

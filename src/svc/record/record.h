@@ -41,6 +41,9 @@ void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]);
 // only frames, copies or escapes.
 struct RecordBytes {
     const zel_svc_prolog *header;
+    // The message's own text, which the Id and Severity of an XML message
+    // record are read from: a saved message keeps only its start.
+    const char *message_text;
     const char *time;
     const RecordText *text;
     const RecordText *params;  // XML message records: the parameter values

@@ -185,9 +185,10 @@ void write_param_lines(FILE *stream, const RecordText &params) {
     }
 }
 
-void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const char *time,
-                              const RecordText *params) {
-    const char *text = header->format ? header->format : "";
+void write_xml_message_prefix(FILE *stream, const RecordBytes &record) {
+    const zel_svc_prolog *header = record.header;
+    const char *time = record.time;
+    const char *text = record.message_text ? record.message_text : "";
     size_t len = std::strlen(text);
     const char *severity = "INFO";
     if (len >= 10 && text[9] == 'E') severity = "ERROR";
@@ -211,7 +212,7 @@ void write_xml_message_prefix(FILE *stream, const zel_svc_prolog *header, const 
     write_escaped(stream, dce ? "vrb" : tech);
     write_escaped(stream, comp);
     std::fprintf(stream, ".cat\" SetId=\"1\" MsgKey=\"%lx\">\n", msgid);
-    if (params) write_param_lines(stream, *params);
+    if (record.params) write_param_lines(stream, *record.params);
     std::fputs(" </TranslationInfo>\n <LogText><![CDATA[", stream);
 }
 
@@ -247,7 +248,7 @@ void write_prefix(FILE *stream, const RecordBytes &record, int term, bool xml) {
     } else if (is_trace(header)) {
         write_xml_trace_prefix(stream, header, record.time);
     } else {
-        write_xml_message_prefix(stream, header, record.time, record.params);
+        write_xml_message_prefix(stream, record);
     }
 }
 
