@@ -1,0 +1,161 @@
+// Program messages: every member's text, prefix, line end and result, the
+// native cut at a whole character, code-set conversion of the UTF-8 members,
+// hostile catalog texts and the cancellation state around a call.
+#include <clocale>
+
+#include "support/test_support.h"
+
+namespace {
+
+using namespace zeltest;
+
+constexpr unsigned32 kOpenFailed = 0x3665A0A2;  // "... Could not open file %s (system error code: %d)."
+constexpr unsigned32 kBracket = 0x3665A0A4;     // "... no terminating bracket on the stanza name: %S."
+const std::string kOpenText = "KVXSC0162E   Could not open file /etc/x (system error code: 2).";
+
+// A string member's text ("(null)" for none) and 0, or what a stream member
+// wrote to standard output and its result; errno right after the call.
+using Out = std::pair<std::string, int>;
+int g_errno;
+Out string_out(char *text) { return g_errno = errno, Out{taken(text), 0}; }
+Out stdout_out(const std::function<int()> &call) {
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+    int result = call();
+    g_errno = errno;
+    std::fflush(stdout);
+    return {testing::internal::GetCapturedStdout(), result};
+}
+
+// The va_list members are reached through the variadic ones, which call them.
+struct Member {
+    const char *name;
+    bool native, pgm, stream;
+    Out (*call)(unsigned32 code);  // with the arguments "/etc/x" and 2
+};
+#define STR(expr) [](unsigned32 c) { return string_out(expr); }
+#define OUT(expr) [](unsigned32 c) { return stdout_out([c] { return expr; }); }
+const Member kMembers[] = {
+    {"sprintf", true, false, false, STR(zel_sprintf(c, "/etc/x", 2))},
+    {"pgm_sprintf", true, true, false, STR(zel_pgm_sprintf(c, "/etc/x", 2))},
+    {"sprintf_utf8", false, false, false, STR(zel_sprintf_utf8(c, "/etc/x", 2))},
+    {"pgm_sprintf_utf8", false, true, false, STR(zel_pgm_sprintf_utf8(c, "/etc/x", 2))},
+    {"fprintf", true, false, true, OUT(zel_fprintf(stdout, c, "/etc/x", 2))},
+    {"printf", true, false, true, OUT(zel_printf(c, "/etc/x", 2))},
+    {"pgm_fprintf", true, true, true, OUT(zel_pgm_fprintf(stdout, c, "/etc/x", 2))},
+    {"pgm_printf", true, true, true, OUT(zel_pgm_printf(c, "/etc/x", 2))},
+    {"fprintf_utf8", false, false, true, OUT(zel_fprintf_utf8(stdout, c, "/etc/x", 2))},
+    {"printf_utf8", false, false, true, OUT(zel_printf_utf8(c, "/etc/x", 2))},
+    {"pgm_fprintf_utf8", false, true, true, OUT(zel_pgm_fprintf_utf8(stdout, c, "/etc/x", 2))},
+    {"pgm_printf_utf8", false, true, true, OUT(zel_pgm_printf_utf8(c, "/etc/x", 2))},
+};
+
+class ProgramMessages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        unsetenv("ZEL_CATALOG_DIR");
+        setenv("NLSPATH", (dir_.path() + "/%L/%N").c_str(), 1);
+    }
+    void start(const char *locale) {
+        setenv("LC_ALL", locale, 1);
+        zelmsg_init("tool", 0);
+    }
+    TempDir dir_;
+};
+
+// A code without text: the native members still say so, the UTF-8 ones give nothing.
+TEST_F(ProgramMessages, EveryMemberGivesItsTextPrefixLineEndAndResult) {
+    start("C");
+    for (const Member &m : kMembers) {
+        for (unsigned32 code : {kOpenFailed, 0x3665A0C8u}) {
+            std::string text = code == kOpenFailed ? kOpenText : "Unknown message number 0x3665a0c8";
+            bool none = code != kOpenFailed && !m.native;
+            std::string prefix = m.pgm ? "tool:  " : "";
+            Out wanted = !m.stream ? Out{none ? "(null)" : prefix + text, 0}
+                         : none    ? Out{"", -1}
+                                   : Out{prefix + text + (m.pgm ? "\n" : ""), static_cast<int>(text.size())};
+            errno = EBADF;
+            EXPECT_EQ(wanted, m.call(code)) << m.name << " " << std::hex << code;
+            EXPECT_EQ(0, g_errno) << m.name;
+        }
+    }
+    EXPECT_EQ("tool:  KVXSC0151E   Memory could not be allocated.", taken(zel_pgm_sprintf(ZEL_S_NO_MEMORY)));
+}
+
+// A hostile translation of a message without arguments is never formatted;
+// a faithful one arrives in each member's code set, its %S argument too.
+TEST_F(ProgramMessages, CatalogTextsAreCheckedAndConvertedInALatin1Locale) {
+    compile_catalog(dir_.file("de_DE.ISO-8859-1/vrqpc.cat"),
+                    "$set 1\n$quote \"\n151 \"%s%s%s%s%s\"\n164 \"Klammer f\xE4hlt: %S.\"\n", "de_DE.ISO-8859-1");
+    if (!std::setlocale(LC_ALL, "de_DE.ISO-8859-1")) GTEST_SKIP() << "no de_DE.ISO-8859-1 locale";
+    start("de_DE.ISO-8859-1");
+    const auto *wide = reinterpret_cast<const lyr_wchar_t *>(u"\u00fc");
+    const std::string nomem = "KVXSC0151E   Memory could not be allocated.";
+    const std::pair<Out, Out> cases[] = {
+        {string_out(zel_sprintf(kBracket, wide)), {"Klammer f\xE4hlt: \xFC.", 0}},
+        {string_out(zel_sprintf_utf8(kBracket, wide)), {"Klammer f\xC3\xA4hlt: \xC3\xBC.", 0}},
+        {stdout_out([&] { return zel_pgm_printf_utf8(kBracket, wide); }), {"tool:  Klammer f\xE4hlt: \xFC.\n", 17}},
+        {stdout_out([] { return zel_printf_utf8(kOpenFailed, "\xC3\xA4", 2); }),
+         {"KVXSC0162E   Could not open file \xE4 (system error code: 2).", 58}},
+        {string_out(zel_sprintf(ZEL_S_NO_MEMORY)), {nomem, 0}},
+        {string_out(zel_sprintf_utf8(ZEL_S_NO_MEMORY)), {nomem, 0}},
+        {stdout_out([] { return zel_printf(ZEL_S_NO_MEMORY); }), {nomem, 43}},
+    };
+    for (const auto &[got, wanted] : cases) EXPECT_EQ(wanted, got);
+}
+
+// A native string holds at most 4095 bytes; an 'ä' (two bytes) that would
+// straddle the limit is left out whole, one that ends at it is kept.
+TEST_F(ProgramMessages, NativeStringsAreCutAtTheLastWholeCharacter) {
+    if (!std::setlocale(LC_ALL, "de_DE.utf8")) GTEST_SKIP() << "no de_DE.utf8 locale";
+    start("de_DE.utf8");
+    const std::string lead = "KVXSC0162E   Could not open file ";
+    for (bool pgm : {false, true}) {
+        std::string prefix = pgm ? "tool:  " : "";
+        for (size_t at : {4092u, 4093u, 4094u}) {  // where an 'ä' starts
+            std::string arg = std::string(at - prefix.size() - lead.size(), 'a');
+            while (arg.size() < 4200) arg += "\xC3\xA4";
+            std::string got = taken((pgm ? zel_pgm_sprintf : zel_sprintf)(kOpenFailed, arg.c_str(), 2));
+            size_t kept = 4095 - (4095 - at) % 2;
+            EXPECT_EQ(kept, got.size()) << pgm << " " << at;
+            EXPECT_TRUE((prefix + lead + arg).compare(0, kept, got) == 0) << pgm << " " << at;
+        }
+    }
+}
+
+// With a cancel pending, a call still completes (cancellation is off inside)
+// and leaves the state as it found it: enabled, the cancel then acts.
+struct CancelCase {
+    int (*member)(FILE *, unsigned32, ...);
+    int state, result = -2, state_after = -1;
+};
+
+void *call_with_cancel_pending(void *arg) {
+    auto *c = static_cast<CancelCase *>(arg);
+    static FILE *null = std::fopen("/dev/null", "w");
+    setvbuf(null, nullptr, _IONBF, 0);  // each write a cancellation point
+    pthread_setcancelstate(c->state, nullptr);
+    pthread_cancel(pthread_self());
+    c->result = c->member(null, ZEL_S_NO_MEMORY);
+    pthread_setcancelstate(c->state, &c->state_after);
+    pthread_testcancel();
+    return nullptr;
+}
+
+TEST_F(ProgramMessages, CancellationIsOffDuringACallAndRestoredAfter) {
+    start("C");
+    for (auto member : {zel_pgm_fprintf, zel_pgm_fprintf_utf8}) {
+        for (int state : {PTHREAD_CANCEL_ENABLE, PTHREAD_CANCEL_DISABLE}) {
+            CancelCase c{member, state};
+            pthread_t thread;
+            void *ended = nullptr;
+            ASSERT_EQ(0, pthread_create(&thread, nullptr, call_with_cancel_pending, &c));
+            ASSERT_EQ(0, pthread_join(thread, &ended));
+            EXPECT_EQ(43, c.result) << state;
+            EXPECT_EQ(state, c.state_after);
+            EXPECT_EQ(state == PTHREAD_CANCEL_ENABLE, ended == PTHREAD_CANCELED) << state;
+        }
+    }
+}
+
+}  // namespace
