@@ -123,38 +123,30 @@ TEST_F(ProgramMessages, NativeStringsAreCutAtTheLastWholeCharacter) {
     }
 }
 
-// With a cancel pending, a call still completes (cancellation is off inside)
-// and leaves the state as it found it: enabled, the cancel then acts.
-struct CancelCase {
-    int (*member)(FILE *, unsigned32, ...);
-    int state, result = -2, state_after = -1;
-};
-
-void *call_with_cancel_pending(void *arg) {
-    auto *c = static_cast<CancelCase *>(arg);
-    static FILE *null = std::fopen("/dev/null", "w");
-    setvbuf(null, nullptr, _IONBF, 0);  // each write a cancellation point
-    pthread_setcancelstate(c->state, nullptr);
-    pthread_cancel(pthread_self());
-    c->result = c->member(null, ZEL_S_NO_MEMORY);
-    pthread_setcancelstate(c->state, &c->state_after);
-    pthread_testcancel();
-    return nullptr;
-}
-
+// With a cancel pending, a call completes (cancellation is off inside) and
+// leaves the state as it found it: enabled, the cancel then ends the thread.
 TEST_F(ProgramMessages, CancellationIsOffDuringACallAndRestoredAfter) {
     start("C");
-    for (auto member : {zel_pgm_fprintf, zel_pgm_fprintf_utf8}) {
-        for (int state : {PTHREAD_CANCEL_ENABLE, PTHREAD_CANCEL_DISABLE}) {
-            CancelCase c{member, state};
-            pthread_t thread;
-            void *ended = nullptr;
-            ASSERT_EQ(0, pthread_create(&thread, nullptr, call_with_cancel_pending, &c));
-            ASSERT_EQ(0, pthread_join(thread, &ended));
-            EXPECT_EQ(43, c.result) << state;
-            EXPECT_EQ(state, c.state_after);
-            EXPECT_EQ(state == PTHREAD_CANCEL_ENABLE, ended == PTHREAD_CANCELED) << state;
-        }
+    static int state, result, after;
+    for (int s : {PTHREAD_CANCEL_ENABLE, PTHREAD_CANCEL_DISABLE}) {
+        state = s, result = -2, after = -1;
+        pthread_t thread;
+        void *ended = nullptr;
+        auto body = [](void *) -> void * {
+            static FILE *null = std::fopen("/dev/null", "w");
+            setvbuf(null, nullptr, _IONBF, 0);  // each write a cancellation point
+            pthread_setcancelstate(state, nullptr);
+            pthread_cancel(pthread_self());
+            result = zel_pgm_fprintf(null, ZEL_S_NO_MEMORY) + zel_pgm_fprintf_utf8(null, ZEL_S_NO_MEMORY);
+            pthread_setcancelstate(state, &after);
+            pthread_testcancel();
+            return nullptr;
+        };
+        ASSERT_EQ(0, pthread_create(&thread, nullptr, body, nullptr));
+        ASSERT_EQ(0, pthread_join(thread, &ended));
+        EXPECT_EQ(2 * 43, result) << s;
+        EXPECT_EQ(s, after);
+        EXPECT_EQ(s == PTHREAD_CANCEL_ENABLE, ended == PTHREAD_CANCELED) << s;
     }
 }
 
