@@ -1,6 +1,7 @@
 // A program's numbered message formatted with its arguments. A catalog text
 // is data from outside: both branches take it only when it reads the same
-// arguments as the compiled text, which is what the program passes.
+// arguments as the compiled text, which is what the program passes, and
+// render it with the widths and precisions capped as in records.
 #include "init/program_text.h"
 
 #include <zel/fmt.h>
@@ -9,11 +10,13 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "fmt/fmt_internal.h"
 #include "msg/checked_text.h"
 #include "msg/message_layer.h"
 #include "svc/record/record_text.h"
@@ -48,14 +51,31 @@ char *utf8_text(unsigned32 code) {
     return compiled ? strdup(compiled) : nullptr;
 }
 
-// The UTF-8 text of code rendered by the engine in UTF-8 into *out (freed by
-// the caller): its length, or -1 when the code has no text or the engine
-// refuses the text or an argument.
+// text rendered with args by the engine in code set cs (null: the services'
+// default) into a new *out that the caller frees: its length, or -1 when the
+// engine refuses the text or an argument, or no memory is left.
+int render(lyr_cs_t cs, const char *text, va_list args, char **out) {
+    *out = nullptr;
+    zel_fmt_ctx ctx;
+    if (fmt_parse(&ctx, cs, text, args) != 0) return -1;
+    int n = fmt_render_record(&ctx, nullptr, 0);
+    if (n >= 0) *out = static_cast<char *>(std::malloc(static_cast<size_t>(n) + 1));
+    if (!*out || fmt_render_record(&ctx, *out, n + 1) < 0) {
+        std::free(*out);
+        *out = nullptr;
+        n = -1;
+    }
+    fmt_release(&ctx);
+    return n;
+}
+
+// The UTF-8 text of code rendered in UTF-8, as render() gives it; -1 also
+// when the code has no text.
 int utf8_format(unsigned32 code, va_list args, char **out) {
     msg_layer_setup();  // makes the shared UTF-8 code set
     char *text = utf8_text(code);
     if (!text) return -1;
-    int n = zel_vasprintf_cs(out, zel_svc_cs_utf8, text, args);
+    int n = render(zel_svc_cs_utf8, text, args, out);
     std::free(text);
     return n;
 }
@@ -77,37 +97,43 @@ char *native_string(bool pgm, unsigned32 code, va_list args) {
     if (!text) return nullptr;
     constexpr size_t size = kNativeMax + kSlack;
     char *buf = static_cast<char *>(std::malloc(size));
-    if (buf) {
+    zel_fmt_ctx ctx;
+    if (buf && fmt_parse(&ctx, nullptr, text, args) == 0) {
         size_t n = pgm ? put_prefix(buf) : 0;
-        int len = zel_vsnprintf_cs(buf + n, static_cast<int>(size - n), nullptr, text, args);
+        int len = fmt_render_record(&ctx, buf + n, static_cast<int>(size - n));
+        fmt_release(&ctx);
         if (len >= 0) {
-            size_t filled = n + static_cast<size_t>(len);
-            if (filled > size - 1) filled = size - 1;
+            size_t filled = std::min(n + static_cast<size_t>(len), size - 1);
             buf[cut_at_character(nullptr, buf, filled, kNativeMax - 1)] = '\0';
             char *shrunk = static_cast<char *>(std::realloc(buf, std::strlen(buf) + 1));
-            if (shrunk) buf = shrunk;
-        } else {
-            std::free(buf);
-            buf = nullptr;
+            std::free(text);
+            return shrunk ? shrunk : buf;
         }
     }
+    std::free(buf);
     std::free(text);
-    return buf;
+    return nullptr;
 }
 
-// The services' printf rather than the system's: a message's %S is a 16-bit
-// wide string, which the system's printf would read as 32-bit characters.
+// Rendered by the engine rather than the system's printf, which would read a
+// message's 16-bit %S as 32-bit characters; in the services' default code
+// set, as the native strings.
 int native_stream(FILE *stream, bool pgm, unsigned32 code, va_list args) {
     if (!stream) return -1;
     char *text = checked_message_text(code, nullptr, false);
     if (!text) return -1;
+    char *formatted;
+    int n = render(nullptr, text, args, &formatted);
+    std::free(text);
+    if (n < 0) return -1;
     flockfile(stream);  // the line stays whole among threads
     if (pgm) std::fprintf(stream, "%s:  ", zel_svc_get_progname());
-    int n = lyr_vfprintf(nullptr, 0, stream, text, args);
+    bool written =
+        std::fwrite(formatted, 1, static_cast<size_t>(n), stream) == static_cast<size_t>(n);
     if (pgm) putc_unlocked('\n', stream);
     funlockfile(stream);
-    std::free(text);
-    return n;
+    std::free(formatted);
+    return written ? n : -1;
 }
 
 // An empty message gives an empty plain string but no pgm string: a prefix

@@ -82,11 +82,13 @@ TEST_F(ProgramMessages, EveryMemberGivesItsTextPrefixLineEndAndResult) {
     EXPECT_EQ("tool:  KVXSC0151E   Memory could not be allocated.", taken(zel_pgm_sprintf(ZEL_S_NO_MEMORY)));
 }
 
-// A hostile translation of a message without arguments is never formatted;
-// a faithful one arrives in each member's code set, its %S argument too.
+// A hostile translation of a message without arguments is never formatted,
+// nor a width beyond the record cap; a faithful one arrives in each member's
+// code set, its %S argument too.
 TEST_F(ProgramMessages, CatalogTextsAreCheckedAndConvertedInALatin1Locale) {
     compile_catalog(dir_.file("de_DE.ISO-8859-1/vrqpc.cat"),
-                    "$set 1\n$quote \"\n151 \"%s%s%s%s%s\"\n164 \"Klammer f\xE4hlt: %S.\"\n", "de_DE.ISO-8859-1");
+                    "$set 1\n$quote \"\n151 \"%s%s%s%s%s\"\n162 \"%999999999s%d\"\n164 \"Klammer f\xE4hlt: %S.\"\n",
+                    "de_DE.ISO-8859-1");
     if (!std::setlocale(LC_ALL, "de_DE.ISO-8859-1")) GTEST_SKIP() << "no de_DE.ISO-8859-1 locale";
     start("de_DE.ISO-8859-1");
     const auto *wide = reinterpret_cast<const lyr_wchar_t *>(u"\u00fc");
@@ -95,8 +97,10 @@ TEST_F(ProgramMessages, CatalogTextsAreCheckedAndConvertedInALatin1Locale) {
         {string_out(zel_sprintf(kBracket, wide)), {"Klammer f\xE4hlt: \xFC.", 0}},
         {string_out(zel_sprintf_utf8(kBracket, wide)), {"Klammer f\xC3\xA4hlt: \xC3\xBC.", 0}},
         {stdout_out([&] { return zel_pgm_printf_utf8(kBracket, wide); }), {"tool:  Klammer f\xE4hlt: \xFC.\n", 17}},
+        // The width counts UTF-8 bytes; the line is written in Latin-1.
         {stdout_out([] { return zel_printf_utf8(kOpenFailed, "\xC3\xA4", 2); }),
-         {"KVXSC0162E   Could not open file \xE4 (system error code: 2).", 58}},
+         {std::string(4094, ' ') + "\xE4\x32", 4096}},
+        {stdout_out([] { return zel_printf(kOpenFailed, "x", 2); }), {std::string(4095, ' ') + "x2", 4097}},
         {string_out(zel_sprintf(ZEL_S_NO_MEMORY)), {nomem, 0}},
         {string_out(zel_sprintf_utf8(ZEL_S_NO_MEMORY)), {nomem, 0}},
         {stdout_out([] { return zel_printf(ZEL_S_NO_MEMORY); }), {nomem, 43}},
