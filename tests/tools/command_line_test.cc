@@ -7,7 +7,7 @@ namespace {
 
 using zeltest::run;
 
-const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check", "log", "trace", "utc"};
+const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check", "log", "msg", "trace", "utc"};
 
 TEST(CommandLine, EveryCommandHasHelpWithAnExample) {
     std::string zel = ZEL_TOOL;
@@ -60,6 +60,13 @@ TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
         {"log ERROR 0x3665A0A2 /etc/x.conf", 2, "zel log: message 0x3665a0a2: "},
         {"log ERROR 0x3665A0A2 /etc/x.conf two", 2, "zel log: message 0x3665a0a2: "},
         {"log NOTICE 0x3665A097 >/dev/full", 1, "zel log: cannot write"},
+        {"msg", 2, "zel msg: "},
+        {"msg zz", 2, "zel msg: 'zz' is not a status code"},
+        {"msg 0x3665A0A2 /etc/x", 2, "zel msg: message 0x3665a0a2: the message takes 2 "},
+        {"msg 0x3665A097 extra", 2, "zel msg: message 0x3665a097: the message takes 0 "},
+        {"msg 0x3665A1C5 -1 bob", 2, "zel msg: message 0x3665a1c5: argument 1 ('-1') "},
+        {"msg 0x3665A0C8", 1, "zel msg: no message has the code 0x3665a0c8"},
+        {"msg 0x3665A097 >/dev/full", 1, "zel msg: cannot write"},
         {"trace 3", 2, "zel trace: "},
         {"trace 10 text", 2, "zel trace: the level must be"},
         {"trace 3 text >/dev/full", 1, "zel trace: cannot write"},
@@ -76,6 +83,31 @@ TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
         EXPECT_EQ(0u, o.err.find(starts)) << line << "\n" << o.err;
         EXPECT_EQ(o.err.size() - 1, o.err.find('\n')) << line << "\n" << o.err;
         EXPECT_TRUE(status != 2 || o.out.empty()) << line << "\n" << o.out;  // usage errors print nothing else
+    }
+}
+
+// zel msg prints as the programs do: name, text, arguments, the user's code
+// page; a translation that reads other arguments than the compiled text is
+// passed over, so the words are matched to the compiled text's conversions.
+TEST(MsgCommand, PrintsTheMessageWithItsArguments) {
+    zeltest::TempDir dir;
+    zeltest::compile_catalog(dir.file("C/vrqpc.cat"), "$set 1\n$quote \"\n151 \"Kein Speicher.\"\n162 \"%d %s\"\n");
+    const std::string catalogs = "NLSPATH=" + dir.path() + "/%L/%N LC_ALL=C ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"msg 0x3665A0A2 /etc/x 2", "zel:  KVXSC0162E   Could not open file /etc/x (system error code: 2).\n"},
+        {"msg 0x3665A1C5 4294967295 bob", "zel:  KVXSC0453I   4294967295 sessions of user bob were ended.\n"},
+        {catalogs + "zel msg 912629911", "zel:  Kein Speicher.\n"},
+        {catalogs + "zel msg 3665A0A2 /etc/x 2",
+         "zel:  KVXSC0162E   Could not open file /etc/x (system error code: 2).\n"},
+        {"LC_ALL=de_DE.ISO-8859-1 zel msg 0x3665A0A2 \"$(printf '\\303\\244')\" 2",
+         "zel:  KVXSC0162E   Could not open file \xE4 (system error code: 2).\n"},
+    };
+    for (auto [line, out] : cases) {
+        if (line.rfind("msg", 0) == 0) line = "zel " + line;
+        line.replace(line.find("zel "), 3, ZEL_TOOL);
+        zeltest::Outcome o = run(line);
+        EXPECT_EQ(0, o.status) << line << "\n" << o.err;
+        EXPECT_EQ(out, o.out) << line;
     }
 }
 

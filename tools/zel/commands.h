@@ -12,6 +12,7 @@ int catalog(int argc, char **argv);
 int utc(int argc, char **argv);
 int log(int argc, char **argv);
 int trace(int argc, char **argv);
+int msg(int argc, char **argv);
 
 extern const Help kErrtextHelp;
 extern const Help kCatalogHelp;
@@ -20,6 +21,7 @@ extern const Help kCatalogCheckHelp;
 extern const Help kUtcHelp;
 extern const Help kLogHelp;
 extern const Help kTraceHelp;
+extern const Help kMsgHelp;
 
 }  // namespace zeltool
 

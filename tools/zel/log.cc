@@ -16,9 +16,9 @@
 
 namespace {
 
+using zeltool::kMaxArgs;
 using zeltool::LogArg;
-
-constexpr size_t kMaxArgs = 4;  // the most any message of the product takes
+using zeltool::parse_code;
 
 struct Message {
     unsigned32 attributes;
@@ -26,40 +26,10 @@ struct Message {
     const char *argtypes;
 };
 
-void send(const Message &m) {
-    zel_svc_printf_withfile(zelmox_client_svc_handle, "tools/zel/log", 0, m.argtypes, 0,
-                            m.attributes, m.code);
-}
-
 template <typename... A>
 void send(const Message &m, A... values) {
     zel_svc_printf_withfile(zelmox_client_svc_handle, "tools/zel/log", 0, m.argtypes, 0,
                             m.attributes, m.code, values...);
-}
-
-// Calls the entry point with each argument passed as its own type: the
-// recursion appends one typed value per level.
-template <typename... A>
-void dispatch(const Message &m, const std::vector<LogArg> &args, A... values) {
-    constexpr size_t n = sizeof...(A);
-    if (n == args.size()) {
-        send(m, values...);
-        return;
-    }
-    if constexpr (n < kMaxArgs) {
-        const LogArg &a = args[n];
-        switch (a.kind) {
-        case LogArg::text: dispatch(m, args, values..., a.str); break;
-        case LogArg::int_value: dispatch(m, args, values..., static_cast<int>(a.number)); break;
-        case LogArg::uint_value:
-            dispatch(m, args, values..., static_cast<unsigned>(a.number));
-            break;
-        case LogArg::long_value: dispatch(m, args, values..., static_cast<long>(a.number)); break;
-        case LogArg::ulong_value:
-            dispatch(m, args, values..., static_cast<unsigned long>(a.number));
-            break;
-        }
-    }
 }
 
 bool parse_severity(const char *name, unsigned32 *attributes) {
@@ -70,26 +40,6 @@ bool parse_severity(const char *name, unsigned32 *attributes) {
         }
     }
     return false;
-}
-
-// "0x" and hexadecimal, eight hexadecimal digits, or decimal.
-bool parse_code(const char *text, unsigned32 *code) {
-    int base = 10;
-    const char *digits = text;
-    if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-        digits += 2;
-        base = 16;
-    } else if (std::strlen(digits) == 8) {
-        base = 16;
-    }
-    const char *allowed = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
-    size_t length = std::strlen(digits);
-    if (length == 0 || std::strspn(digits, allowed) != length) return false;
-    errno = 0;
-    unsigned long long value = std::strtoull(digits, nullptr, base);
-    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
-    *code = static_cast<unsigned32>(value);
-    return true;
 }
 
 }  // namespace
@@ -133,7 +83,7 @@ int zeltool::log(int argc, char **argv) {
                            why.c_str());
     }
     m.argtypes = argtypes.c_str();
-    dispatch(m, args);
+    zeltool::call_with_args([&m](auto... values) { send(m, values...); }, args);
     // Records routed to standard output went through its buffer; a write
     // that failed there shows now.
     return finish(name, kDone);

@@ -139,4 +139,23 @@ bool match_log_args(const char *text, int argc, char **argv, std::vector<LogArg>
     return true;
 }
 
+bool parse_code(const char *text, unsigned32 *code) {
+    int base = 10;
+    const char *digits = text;
+    if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits += 2;
+        base = 16;
+    } else if (std::strlen(digits) == 8) {
+        base = 16;
+    }
+    const char *allowed = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
+    size_t length = std::strlen(digits);
+    if (length == 0 || std::strspn(digits, allowed) != length) return false;
+    errno = 0;
+    unsigned long long value = std::strtoull(digits, nullptr, base);
+    if (errno == ERANGE || value > 0xFFFFFFFFull) return false;
+    *code = static_cast<unsigned32>(value);
+    return true;
+}
+
 }  // namespace zeltool

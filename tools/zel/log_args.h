@@ -1,8 +1,10 @@
-// Matching the words of `zel log` to the conversions of a message text, so
-// that each word reaches the message as a value of the type its conversion
-// reads.
+// Matching the words of `zel log` and `zel msg` to the conversions of a
+// message text, so that each word reaches the message as a value of the type
+// its conversion reads.
 #ifndef ZEL_TOOLS_ZEL_LOG_ARGS_H
 #define ZEL_TOOLS_ZEL_LOG_ARGS_H
+
+#include <zel/base.h>
 
 #include <string>
 #include <vector>
@@ -23,6 +25,40 @@ struct LogArg {
 // not a value of its conversion's type.
 bool match_log_args(const char *text, int argc, char **argv, std::vector<LogArg> *args,
                     std::string *argtypes, std::string *why);
+
+// A status code: "0x" and hexadecimal, eight hexadecimal digits, or decimal.
+bool parse_code(const char *text, unsigned32 *code);
+
+constexpr size_t kMaxArgs = 4;  // the most any message of the product takes
+
+// Calls send(values...) with each argument passed as its own type: the
+// recursion appends one typed value per level, up to kMaxArgs.
+template <typename Send, typename... A>
+void call_with_args(const Send &send, const std::vector<LogArg> &args, A... values) {
+    constexpr size_t n = sizeof...(A);
+    if (n == args.size()) {
+        send(values...);
+        return;
+    }
+    if constexpr (n < kMaxArgs) {
+        const LogArg &a = args[n];
+        switch (a.kind) {
+        case LogArg::text: call_with_args(send, args, values..., a.str); break;
+        case LogArg::int_value:
+            call_with_args(send, args, values..., static_cast<int>(a.number));
+            break;
+        case LogArg::uint_value:
+            call_with_args(send, args, values..., static_cast<unsigned>(a.number));
+            break;
+        case LogArg::long_value:
+            call_with_args(send, args, values..., static_cast<long>(a.number));
+            break;
+        case LogArg::ulong_value:
+            call_with_args(send, args, values..., static_cast<unsigned long>(a.number));
+            break;
+        }
+    }
+}
 
 }  // namespace zeltool
 

@@ -17,12 +17,13 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"errtext", errtext}, {"catalog", catalog}, {"log", log}, {"trace", trace}, {"utc", utc},
+    {"errtext", errtext}, {"catalog", catalog}, {"log", log},
+    {"msg", msg},         {"trace", trace},     {"utc", utc},
 };
 
 // The list shows the catalog's two forms apart.
-const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp,
-                               &kLogHelp,     &kTraceHelp,         &kUtcHelp};
+const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp, &kLogHelp,
+                               &kMsgHelp,     &kTraceHelp,         &kUtcHelp};
 
 int list_commands() {
     std::printf("Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");
