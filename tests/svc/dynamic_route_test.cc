@@ -10,8 +10,8 @@ namespace {
 using namespace zeltest;
 
 std::mutex g_mutex;
-std::vector<std::string> g_events;  // "open PARAM", "close DATA", "FORMAT|TEXT"
-std::atomic<int> g_in_print{0}, g_prints{0}, g_late{0};
+std::vector<std::string> g_events;                       // "open PARAM", "close DATA", "FORMAT|TEXT"
+std::atomic<int> g_in_print{0}, g_prints{0}, g_late{0};  // late: a callback after removal
 std::atomic<bool> g_removed{false}, g_block{false};
 
 void note(const std::string &event) {
@@ -35,6 +35,7 @@ void on_print(void *data, void *, zel_svc_prolog *header, va_list args) {
     --g_in_print;
 }
 void on_close(const char *, void *, void *route_data, unsigned32 *) {
+    g_late += g_in_print;  // a close must not overlap a print
     note(std::string("close ") + (route_data ? "rd" : "null"));
 }
 void other_print(void *, void *, zel_svc_prolog *, va_list) { note("second registration"); }
