@@ -36,7 +36,7 @@ target_sources(zel_obj PRIVATE
   ${svc}/routes/route_close.cc
   ${svc}/routes/severity_routing.cc
   ${svc}/routes/route_announce.cc
-  ${svc}/routes/dynamic_route_pending.cc
+  ${svc}/routes/dynamic_routes.cc
   ${svc}/routes/route_walk.cc
   ${svc}/routes/log_file.cc
   ${svc}/routes/log_open.cc

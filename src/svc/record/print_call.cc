@@ -21,11 +21,14 @@ void ensure_header(PrintCall *call) {
         build_message_header(header, call->handle, call->cs != 0, call->file, call->line,
                              call->argtypes, call->index, call->attributes, call->msgid, call->at);
     }
-    time_text(header, call->time);
 }
 
 bool write_call_record(PrintCall *call, int kind, FILE *stream) {
     ensure_header(call);
+    if (!call->time_made) {  // only writers show it: a dynamic route is spared the asctime
+        time_text(&call->ctx.header, call->time);
+        call->time_made = true;
+    }
     bool xml = kind == ZEL_SVC_ROUTE_XMLFILE || kind == ZEL_SVC_ROUTE_XMLSTDOUT ||
                kind == ZEL_SVC_ROUTE_XMLSTDERR;
     bool utf8_kind = xml || kind == ZEL_SVC_ROUTE_UTF8FILE;

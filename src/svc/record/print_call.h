@@ -56,6 +56,7 @@ struct PrintCall {
     // Made once, when the first route (or the filter) needs it.
     zel_svc_msgctx ctx;  // the header and the code-set pair
     char time[kTimeTextSize];
+    bool time_made = false;
     bool text_made = false;
     bool converted_made = false;
     bool params_made = false;
@@ -66,7 +67,8 @@ struct PrintCall {
     RecordText params;     // XML parameter values, each a length and its bytes
 };
 
-// Builds the header and the time text unless they are built.
+// Builds the header unless it is built. The time text is made by the first
+// writer that needs it.
 void ensure_header(PrintCall *call);
 // The record text in the call's own code set, and converted to the other
 // one; made once per call.

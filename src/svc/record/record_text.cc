@@ -90,6 +90,34 @@ void RecordText::convert(lyr_cs_t from, lyr_cs_t to, const char *text, size_t le
     size_ = cut_at_character(to, buf, static_cast<size_t>(n), kRecordTextMax);
 }
 
+const char *RecordText::c_str(lyr_cs_t cs) {
+    char *own = data_ == local_ ? local_ : heap_ && data_ == heap_ ? heap_ : nullptr;
+    size_t held = own == local_ ? sizeof local_ : heap_size_;
+    if (own && size_ < held) {
+        own[size_] = '\0';
+        return own;
+    }
+    char *buf = nullptr;
+    if (size_ < sizeof local_ && !own) {
+        buf = local_;
+    } else if ((buf = static_cast<char *>(std::malloc(size_ + 1)))) {
+        std::memcpy(buf, data_, size_);
+        std::free(heap_);  // data_ moved out of it above
+        heap_ = buf;
+        heap_size_ = size_ + 1;
+        data_ = buf;
+        buf[size_] = '\0';
+        return buf;
+    } else {
+        buf = local_;
+        size_ = cut_at_character(cs, data_, size_, sizeof local_ - 1);
+    }
+    std::memmove(buf, data_, size_);
+    buf[size_] = '\0';
+    data_ = buf;
+    return buf;
+}
+
 char *RecordText::extend(size_t len) {
     bool own = data_ == local_ || (heap_ && data_ == heap_);
     size_t held = own && data_ == heap_ ? heap_size_ : sizeof local_;

@@ -38,6 +38,10 @@ public:
     // text converted from code set `from` to `to`; the bytes as they are
     // (not copied) when the sets are the same or the text does not convert.
     void convert(lyr_cs_t from, lyr_cs_t to, const char *text, size_t len);
+    // The bytes followed by a NUL: in place when the text's own buffer has
+    // room, else copied (to the stack while short). Without memory for a long
+    // copy, the whole characters of cs that the stack buffer holds.
+    const char *c_str(lyr_cs_t cs);
     // Adds len bytes at the end, for the caller to fill; null when memory
     // ran out (nothing is added).
     char *extend(size_t len);

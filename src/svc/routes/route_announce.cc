@@ -18,11 +18,11 @@ void announce_locked(const char *name) {
         for (int i = 0; i < block->count; ++i) {
             zel_svc_route_t *route = block->routes[i];
             if (route->kind == ZEL_SVC_ROUTE_DYNAMIC || !names(route, name)) continue;
-            void *entry = nullptr;
+            zel_svc_dyn_route *entry = nullptr;
             void *data = nullptr;
             unsigned32 st = 0;
-            zel::open_dynamic_route(name, route->parameter, &entry, &data, &st);
-            if (st != 0) continue;
+            zel__svc_dyn_route_open(name, route->parameter, &entry, &data, &st);
+            if (st != 0) continue;  // refused or gone: the route stays at its fallback
             route->target = entry;
             route->route_data = data;
             route->kind = ZEL_SVC_ROUTE_DYNAMIC;
@@ -36,7 +36,7 @@ void denounce_locked(const char *name) {
         for (int i = 0; i < block->count; ++i) {
             zel_svc_route_t *route = block->routes[i];
             if (route->kind != ZEL_SVC_ROUTE_DYNAMIC || !names(route, name)) continue;
-            zel::close_dynamic_route(route->target, route->route_data);
+            zel__svc_dyn_route_close(zel::dynamic_entry(route), route->route_data);
             route->target = nullptr;
             route->route_data = nullptr;
             route->kind = severity ? ZEL_SVC_ROUTE_STDERR : ZEL_SVC_ROUTE_DISCARD;

@@ -31,7 +31,7 @@ void zel_svc__close_routes(zel_svc_routes_t *block) {
         }
         case ZEL_SVC_ROUTE_GOESTO: std::free(route->target); break;
         case ZEL_SVC_ROUTE_DYNAMIC:
-            zel::close_dynamic_route(route->target, route->route_data);
+            zel__svc_dyn_route_close(zel::dynamic_entry(route), route->route_data);
             break;
         case ZEL_SVC_ROUTE_DISCARD:
         case ZEL_SVC_ROUTE_STDOUT:

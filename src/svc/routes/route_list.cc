@@ -305,9 +305,10 @@ bool build_route(zel_svc_route_t *route, const RouteText &text, unsigned32 *stat
         *status = ZEL_S_SVC_NO_MEMORY;
         return false;
     }
-    open_dynamic_route(route->keyword, route->parameter, &route->target, &route->route_data,
-                       status);
+    zel_svc_dyn_route *entry = nullptr;
+    zel__svc_dyn_route_open(route->keyword, route->parameter, &entry, &route->route_data, status);
     if (*status == 0) {
+        route->target = entry;
         route->kind = ZEL_SVC_ROUTE_DYNAMIC;
         route->open = 1;
     } else if (*status == ZEL_S_SVC_BAD_ROUTE_SPEC) {

@@ -27,11 +27,14 @@ const char *remembered_spec(const char *key);
 // The cached process id; 0 until first asked for.
 extern int g_cached_pid;
 
-// Dynamic routes. Until the registry exists every name is unknown: opening
-// answers ZEL_S_SVC_BAD_ROUTE_SPEC and the route waits at its fallback.
-void open_dynamic_route(const char *name, const char *parameter, void **entry, void **route_data,
-                        unsigned32 *status);
-void close_dynamic_route(void *entry, void *route_data);
+// Dynamic routes: a route connected to one holds its entry in target.
+inline zel_svc_dyn_route *dynamic_entry(const zel_svc_route_t *route) {
+    return static_cast<zel_svc_dyn_route *>(route->target);
+}
+// Hands a record to the entry's print callback; false when the entry has
+// been removed (or its lock failed) and the record went nowhere.
+bool print_dynamic_route(zel_svc_dyn_route *entry, void *route_data, zel_svc_prolog *header,
+                         va_list args);
 
 inline bool is_file_kind(int kind) {
     return kind == ZEL_SVC_ROUTE_FILE || kind == ZEL_SVC_ROUTE_UTF8FILE ||
