@@ -124,7 +124,6 @@ void print_saved(zel_svc_saved_msg *msg) {
     call.attributes = header.attributes;
     call.msgid = header.msgid;
     call.saved_id = msg->id;
-    time_text(&header, call.time);
     if (msg->context.text) {
         call.text.refer(msg->context.text, static_cast<size_t>(msg->context.text_len));
         call.text_made = true;
