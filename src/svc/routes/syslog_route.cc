@@ -5,6 +5,7 @@
 #include <zel/status.h>
 #include <zel/svc_internal.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -95,8 +96,8 @@ void tell(const char *what, const char *name, const char *cause, const char *whe
     char line[512];
     int len = std::snprintf(line, sizeof line, "%s: %s %s: %s; records go %s\n", program_name(),
                             what, shown, cause, where);
-    if (len > 0 && write(STDERR_FILENO, line,
-                         static_cast<size_t>(len) < sizeof line ? len : sizeof line - 1) < 0) {}
+    size_t size = len < 0 ? 0 : std::min(static_cast<size_t>(len), sizeof line - 1);
+    if (write(STDERR_FILENO, line, size) < 0) {}  // nowhere else to tell
 }
 
 int send_once(SyslogRoute *route, const char *line, size_t length) {
@@ -138,8 +139,9 @@ void note_loss(SyslogRoute *route, int error) {
          "nowhere");
 }
 
-// The first record that goes out after losses is followed by their count.
-void send_loss_count(SyslogRoute *route, const zel_svc_prolog *header) {
+// The first record that goes out after losses is followed by their count,
+// built in the record's line buffer.
+void send_loss_count(SyslogRoute *route, const zel_svc_prolog *header, char *line) {
     char reason[128];
     char text[256];
     std::snprintf(text, sizeof text, "%u records could not be sent to the system log: %s",
@@ -147,7 +149,6 @@ void send_loss_count(SyslogRoute *route, const zel_svc_prolog *header) {
     zel_svc_prolog note = *header;
     note.handle = nullptr;
     note.msgid = 0;
-    char line[kSyslogLineMax];
     size_t length = syslog_line(line, &note, route->facility | LOG_WARNING, text);
     if (send_line(route, line, length) == 0) route->lost = 0;
 }
@@ -218,7 +219,7 @@ void syslog_print(void *, void *route_data, zel_svc_prolog *header, va_list args
     if (int error = send_line(route, line, length)) {
         note_loss(route, error);
     } else if (route->lost != 0) {
-        send_loss_count(route, header);
+        send_loss_count(route, header, line);
     }
     pthread_mutex_unlock(&route->lock);
     pthread_setcancelstate(cancel_state, nullptr);
