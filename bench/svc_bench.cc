@@ -1,6 +1,7 @@
 // Serviceability records side by side with their floor (fcntl lock, write,
 // unlock) and with spdlog's file sink, plain and under the same fcntl lock;
-// and the cost of records that go nowhere.
+// the cost of records that go nowhere; and records handed to a dynamic route
+// that does nothing, against DISCARD plus a direct call of the same callback.
 #include <zel/svc_internal.h>
 #include <zel/zel.h>
 
@@ -159,6 +160,83 @@ void BM_MessageToDiscard(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_MessageToDiscard);
+
+// A dynamic route whose print does nothing. WARNING messages and the traces
+// of "bnd" take it; NOTICE messages and the traces of "bnx" are discarded.
+void nop_open(const char *, const char *, void *, void **, int *accepted) { *accepted = 1; }
+void nop_print(void *, void *, zel_svc_prolog *header, va_list) {
+    benchmark::DoNotOptimize(header);
+}
+void nop_close(const char *, void *, void *, unsigned32 *) {}
+
+zel_svc_subcomp g_dyn_table[] = {{"one", "first", 0, 0}, {nullptr, nullptr, 0, 0}};
+zel_svc_subcomp g_discard_table[] = {{"one", "first", 0, 0}, {nullptr, nullptr, 0, 0}};
+zel_svc_handle *g_dyn_handle;
+zel_svc_handle *g_discard_handle;
+
+void setup_dynamic() {
+    static bool done = [] {
+        setup_messages();
+        unsigned32 st;
+        zel_svc_add_route("NOP", nullptr, nop_open, nop_print, nop_close, &st);
+        zel_svc_routing("WARNING:NOP:x", &st);
+        g_dyn_handle = zel_svc_register(g_dyn_table, "bnd", &st);
+        g_discard_handle = zel_svc_register(g_discard_table, "bnx", &st);
+        zel_svc_debug_routing("bnd:*.9:NOP:x", &st);
+        zel_svc_debug_routing("bnx:*.9:DISCARD:", &st);
+        return true;
+    }();
+    (void)done;
+}
+
+// The callback as a record hands it over, outside the library.
+zel_svc_prolog g_header;
+void call_nop(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    g_header.format = const_cast<char *>(format);
+    nop_print(nullptr, nullptr, &g_header, args);
+    va_end(args);
+}
+
+// kind 0: dynamic; 1: DISCARD; 2: DISCARD and the callback.
+void BM_DynamicMessage(benchmark::State &state) {
+    setup_dynamic();
+    int kind = static_cast<int>(state.range(0));
+    unsigned32 sev = kind == 0 ? ZEL_SVC_SEV_WARNING : ZEL_SVC_SEV_NOTICE;
+    int i = 0;
+    for (auto _ : state) {
+        zel_svc_printf_withfile(zelmox_client_svc_handle, "svc_bench.cc", 42, "%s%d", 0, sev,
+                                ZEL_S_SYSTEM_ROUTINE_ERROR, "open", ++i);
+        if (kind == 2) call_nop("%s", "The open system routine failed: system error code: 1");
+    }
+}
+BENCHMARK(BM_DynamicMessage)->ArgName("dyn_discard_both")->DenseRange(0, 2);
+
+void BM_DynamicMessageCs(benchmark::State &state) {
+    setup_dynamic();
+    int kind = static_cast<int>(state.range(0));
+    unsigned32 sev = kind == 0 ? ZEL_SVC_SEV_WARNING : ZEL_SVC_SEV_NOTICE;
+    int i = 0;
+    for (auto _ : state) {
+        zel_svc_printf_cs_withfile(zelmox_client_svc_handle, 1, "svc_bench.cc", 42, "%s%d", 0, sev,
+                                   ZEL_S_SYSTEM_ROUTINE_ERROR, "open", ++i);
+        if (kind == 2) call_nop("The %s system routine failed: system error code: %d", "open", i);
+    }
+}
+BENCHMARK(BM_DynamicMessageCs)->ArgName("dyn_discard_both")->DenseRange(0, 2);
+
+void BM_DynamicTrace(benchmark::State &state) {
+    setup_dynamic();
+    int kind = static_cast<int>(state.range(0));
+    zel_svc_handle *handle = kind == 0 ? g_dyn_handle : g_discard_handle;
+    int i = 0;
+    for (auto _ : state) {
+        zel_svc__debug(handle, 0, 1, "value %d", ++i);
+        if (kind == 2) call_nop("%s", "value 1");
+    }
+}
+BENCHMARK(BM_DynamicTrace)->ArgName("dyn_discard_both")->DenseRange(0, 2);
 
 }  // namespace
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "svc/routes/routes.h"
+
 // One block: the fields, then the name.
 struct zel_svc_dyn_route {
     const char *name;
@@ -143,11 +145,27 @@ unsigned32 remove_locked(const char *name) {
 
 }  // namespace
 
+namespace zel {
+
+bool print_dynamic_route(zel_svc_dyn_route *entry, void *route_data, zel_svc_prolog *header,
+                         va_list args) {
+    if (!entry || !lock_registry()) return false;
+    bool removed = entry->removed;
+    if (!removed) ++entry->printing;
+    unlock_registry();
+    if (removed) return false;
+    pthread_cleanup_push(print_ended, entry);
+    entry->print(entry->data, route_data, header, args);
+    pthread_cleanup_pop(1);
+    return true;
+}
+
+}  // namespace zel
+
 extern "C" {
 
 void zel_svc_add_route(const char *name, void *data, zel_svc_dyn_open_fn open,
-                       zel_svc_dyn_print_fn print, zel_svc_dyn_close_fn close,
-                       unsigned32 *status) {
+                       zel_svc_dyn_print_fn print, zel_svc_dyn_close_fn close, unsigned32 *status) {
     unsigned32 st = 0;
     if (!name || !*name || !open || !print) {
         st = ZEL_S_SVC_BAD_ROUTE_SPEC;
@@ -155,7 +173,8 @@ void zel_svc_add_route(const char *name, void *data, zel_svc_dyn_open_fn open,
         return;
     }
     size_t len = std::strlen(name);
-    auto *entry = static_cast<zel_svc_dyn_route *>(std::malloc(sizeof(zel_svc_dyn_route) + len + 1));
+    auto *entry =
+        static_cast<zel_svc_dyn_route *>(std::malloc(sizeof(zel_svc_dyn_route) + len + 1));
     if (!entry) {
         st = ZEL_S_SVC_NO_MEMORY;
     } else {
@@ -279,14 +298,7 @@ void zel__svc_dyn_route_close(zel_svc_dyn_route *entry, void *route_data) {
 
 void zel__svc_dyn_route_print(zel_svc_dyn_route *entry, void *route_data, zel_svc_prolog *header,
                               va_list args) {
-    if (!entry || !lock_registry()) return;
-    bool removed = entry->removed;
-    if (!removed) ++entry->printing;
-    unlock_registry();
-    if (removed) return;
-    pthread_cleanup_push(print_ended, entry);
-    entry->print(entry->data, route_data, header, args);
-    pthread_cleanup_pop(1);
+    zel::print_dynamic_route(entry, route_data, header, args);
 }
 
 void zel__svc_dyn_route_print2(zel_svc_dyn_route *entry, void *route_data, zel_svc_prolog *header,

@@ -56,28 +56,38 @@ void restore_format(void *arg) {
     saved->header->format = saved->format;
 }
 
+bool print_text(zel_svc_dyn_route *entry, void *route_data, zel_svc_prolog *header, ...) {
+    va_list args;
+    va_start(args, header);
+    bool printed = print_dynamic_route(entry, route_data, header, args);
+    va_end(args);
+    return printed;
+}
+
 // A dynamic route gets the caller's format and arguments on the UTF-8 roads,
 // else (and for a saved message, which has no arguments) the finished text
-// behind the format "%s".
-void print_dynamic(PrintCall *call, zel_svc_route_t *route) {
+// behind the format "%s". False when the route has just been removed.
+bool print_dynamic(PrintCall *call, zel_svc_route_t *route) {
     ensure_header(call);
     zel_svc_prolog *header = &call->ctx.header;
     zel_svc_dyn_route *entry = dynamic_entry(route);
     if (call->road == Road::context && !call->saved && header->format) {
         va_list ap;
         va_copy(ap, *call->args);
-        zel__svc_dyn_route_print(entry, route->route_data, header, ap);
+        bool printed = print_dynamic_route(entry, route->route_data, header, ap);
         va_end(ap);
-        return;
+        return printed;
     }
     converted_text(call);
     const char *text = call->converted.c_str(call->ctx.target_cs);
     // The call's clean-up frees the message text it finds in the header.
     SavedFormat saved = {header, header->format};
+    bool printed;
     pthread_cleanup_push(restore_format, &saved);
     header->format = const_cast<char *>("%s");
-    zel__svc_dyn_route_print2(entry, route->route_data, header, text);
+    printed = print_text(entry, route->route_data, header, text);
     pthread_cleanup_pop(1);
+    return printed;
 }
 
 }  // namespace
@@ -104,7 +114,11 @@ void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count) {
             i = -1;
             break;
         }
-        case ZEL_SVC_ROUTE_DYNAMIC: print_dynamic(call, route); break;
+        case ZEL_SVC_ROUTE_DYNAMIC:
+            // Removed but not yet disconnected: the record takes the fallback.
+            if (!print_dynamic(call, route) && route->fallback == ZEL_SVC_ROUTE_STDERR)
+                write_call_record(call, ZEL_SVC_ROUTE_STDERR, stderr);
+            break;
         case ZEL_SVC_ROUTE_DISCARD: break;
         default: write_route(call, route); break;
         }

@@ -31,6 +31,10 @@ extern int g_cached_pid;
 inline zel_svc_dyn_route *dynamic_entry(const zel_svc_route_t *route) {
     return static_cast<zel_svc_dyn_route *>(route->target);
 }
+// Hands a record to the entry's print callback; false when the entry has
+// been removed (or its lock failed) and the record went nowhere.
+bool print_dynamic_route(zel_svc_dyn_route *entry, void *route_data, zel_svc_prolog *header,
+                         va_list args);
 
 inline bool is_file_kind(int kind) {
     return kind == ZEL_SVC_ROUTE_FILE || kind == ZEL_SVC_ROUTE_UTF8FILE ||
