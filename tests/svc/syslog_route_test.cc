@@ -1,6 +1,5 @@
-// The system-log route against a private rsyslogd and against a socket that
-// nobody reads: priorities, tag and text, a restarted daemon, several
-// processes, a full socket, and parameters that are refused.
+// The system-log route against a private rsyslogd (priorities, tag and text, a
+// restart, four processes) and a socket nobody reads; refused parameters.
 #include <chrono>
 #include <csignal>
 #include <regex>
@@ -44,9 +43,9 @@ struct Rsyslogd {
     }
     ~Rsyslogd() { stop(); }
     void start() {
-        std::string conf = dir_.file("conf"), pidfile = dir_.file("pid");
         if ((pid_ = fork()) == 0) {
-            execl(kRsyslogd, "rsyslogd", "-n", "-C", "-f", conf.c_str(), "-i", pidfile.c_str(), nullptr);
+            execl(kRsyslogd, "rsyslogd", "-n", "-C", "-f", dir_.file("conf").c_str(), "-i", dir_.file("pid").c_str(),
+                  nullptr);
             _exit(127);
         }
         struct stat st;
