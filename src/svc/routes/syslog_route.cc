@@ -116,9 +116,11 @@ int send_once(SyslogRoute *route, const char *line, size_t length) {
 // 0 or the errno that lost the record.
 int send_line(SyslogRoute *route, const char *line, size_t length) {
     int error = send_once(route, line, length);
-    if (error == ECONNREFUSED || error == ENOTCONN) {
+    if (error == ECONNREFUSED || error == ENOTCONN || error == ECONNRESET) {
         // The daemon went away, and a restarted one listens on a new socket
-        // of the same name: connect anew, once per record.
+        // of the same name: connect anew, once per record. A process that
+        // shares the socket since a fork may have seen the loss first, and
+        // this one then finds the socket reset.
         close(route->fd);
         route->fd = -1;
         route->connected = false;
