@@ -194,8 +194,12 @@ ZEL_EXPORT void zel_svc_add_route(const char *name, void *data, zel_svc_dyn_open
 ZEL_EXPORT void zel_svc_remove_route(const char *name, unsigned32 *status);
 /* Registers the dynamic route `name` that forwards each record to the system
  * log. Its route parameter is "FACILITY[,SOCKET]": LOCAL0..LOCAL7, USER or
- * DAEMON, and optionally the path of the log daemon's socket (default
- * /dev/log). Status as zel_svc_add_route. */
+ * DAEMON (upper case, as route keywords are), and optionally the absolute
+ * path of the log daemon's socket (default /dev/log); a route with any other
+ * parameter is refused and stays at its fallback. A record that the socket
+ * cannot take at once is lost, never waited for: the first loss of each
+ * cause is told on standard error, and their count goes to the log with the
+ * next record sent. Status as zel_svc_add_route. */
 ZEL_EXPORT void zel_svc_add_syslog_route(const char *name, unsigned32 *status);
 
 /* Message save, per thread: start keeps back (mode 0) or also saves (mode 1)

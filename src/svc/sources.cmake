@@ -30,7 +30,8 @@ target_sources(zel_obj PRIVATE
   ${svc}/record/record_text.cc
   ${svc}/record/xml_text.cc
   # routes/: route lists and remembered specifications, severity routes, the
-  # walk, dynamic routes, and log files (open, rotate, report, lock)
+  # walk, dynamic routes, the system-log route, and log files (open, rotate,
+  # report, lock)
   ${svc}/routes/route_list.cc
   ${svc}/routes/route_memory.cc
   ${svc}/routes/route_close.cc
@@ -38,6 +39,8 @@ target_sources(zel_obj PRIVATE
   ${svc}/routes/route_announce.cc
   ${svc}/routes/dynamic_routes.cc
   ${svc}/routes/route_walk.cc
+  ${svc}/routes/syslog_route.cc
+  ${svc}/routes/syslog_line.cc
   ${svc}/routes/log_file.cc
   ${svc}/routes/log_open.cc
   ${svc}/routes/log_archive.cc
