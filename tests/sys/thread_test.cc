@@ -44,8 +44,7 @@ TEST(Thread, CancelledDelayLeavesNoLockHeldAndFreesItsStartBlock) {
                   alarm(20);  // a delay lock left held would hang the last delay
                   std::atomic<bool> started{false};
                   pthread_t thread;
-                  if (zelthread_create_(nullptr, nullptr, &thread, nullptr, sleep_long, &started))
-                      _exit(1);
+                  if (zelthread_create_(nullptr, nullptr, &thread, nullptr, sleep_long, &started)) _exit(1);
                   while (!started.load()) usleep(1000);
                   usleep(50000);
                   pthread_cancel(thread);
