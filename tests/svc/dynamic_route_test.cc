@@ -67,6 +67,10 @@ TEST(DynamicRoutes, ConnectPrintRemoveAndCloseOnce) {
     zel_svc__debug(handle, 0, 1, "trace %d", 4);
     zel_svc__debug_utf8(handle, 0, 1, "utf8 %d", 5);
     zel_svc__debug_utf8_withfile(handle, "f.cc", 1, 0, 1, "withfile %d", 6);
+    zel_svc_msgsave_start(0, 0, 0);  // a saved message reaches the route once, when printed
+    routine_error(ZEL_SVC_SEV_ERROR, "saved", 8);
+    zel_svc_msgsave_print(-1);
+    zel_svc_msgsave_stop(1);
     EXPECT_EQ(0u, remove("DYN"));
     routine_error(ZEL_SVC_SEV_ERROR, "gone", 7);
     set_routes("ERROR:STDERR:");  // the routes that held it are closed: no second close
@@ -77,7 +81,8 @@ TEST(DynamicRoutes, ConnectPrintRemoveAndCloseOnce) {
     EXPECT_EQ(
         "open sev\nopen dbg\n%s|KVXSC0156E   The plain system routine failed: system error code: 2\n"
         "KVXSC0156E   The %s system routine failed: system error code: %d|KVXSC0156E   The cs system routine "
-        "failed: system error code: 3\n%s|trace 4\nutf8 %d|utf8 5\n%s|withfile 6\nclose null\n",
+        "failed: system error code: 3\n%s|trace 4\nutf8 %d|utf8 5\n%s|withfile 6\n"
+        "%s|KVXSC0156E   The saved system routine failed: system error code: 8\nclose null\n",
         events());
 
     for (const char *name : {"A", "B", "C"}) ASSERT_EQ(0u, add(name));
