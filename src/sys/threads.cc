@@ -4,6 +4,7 @@
 
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -109,11 +110,10 @@ int zelthread_delay_np(const struct timespec *interval) {
 }
 
 int zelthread_sleep_np(unsigned int seconds) {
+    // A 32-bit time_t holds fewer seconds than an unsigned int.
+    constexpr long long kMax = static_cast<long long>(std::numeric_limits<time_t>::max());
     struct timespec interval;
-    interval.tv_sec = static_cast<time_t>(
-        seconds > static_cast<unsigned long long>(std::numeric_limits<time_t>::max())
-            ? std::numeric_limits<time_t>::max()
-            : seconds);
+    interval.tv_sec = static_cast<time_t>(std::min(static_cast<long long>(seconds), kMax));
     interval.tv_nsec = 0;
     return zelthread_delay_np(&interval);
 }
