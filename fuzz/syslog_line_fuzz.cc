@@ -15,8 +15,8 @@
 namespace {
 
 zel_svc_subcomp g_table[] = {{"sub", "a sub-component", 0, 0}, {nullptr, nullptr, 0, 0}};
-zel_svc_handle g_handle = {const_cast<char *>("fzz"), g_table, 0, 0, 0, 0, {0, 0, nullptr},
-                           nullptr, nullptr};
+zel_svc_handle g_handle = {const_cast<char *>("fzz"), g_table, 0,      0, 0, 0,
+                           {0, 0, nullptr},           nullptr, nullptr};
 
 }  // namespace
 
@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     header.msgid = data[1] & 2 ? 0x3665A09Cu : 0;
     strncpy(header.procname, name.c_str(), sizeof header.procname - 1);
     char line[zel::kSyslogLineMax];
-    size_t length = zel::syslog_line(line, &header, LOG_LOCAL3 | zel::syslog_severity(&header),
-                                     text.c_str());
+    size_t length =
+        zel::syslog_line(line, &header, LOG_LOCAL3 | zel::syslog_severity(&header), text.c_str());
     if (length == 0 || length > sizeof line || line[0] != '<') abort();
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(line[i]);
