@@ -120,9 +120,7 @@ TEST_F(ProgramMessages, NativeStringsAreCutAtTheLastWholeCharacter) {
             std::string arg = std::string(at - prefix.size() - lead.size(), 'a');
             while (arg.size() < 4200) arg += "\xC3\xA4";
             std::string got = taken((pgm ? zel_pgm_sprintf : zel_sprintf)(kOpenFailed, arg.c_str(), 2));
-            size_t kept = 4095 - (4095 - at) % 2;
-            EXPECT_EQ(kept, got.size()) << pgm << " " << at;
-            EXPECT_TRUE((prefix + lead + arg).compare(0, kept, got) == 0) << pgm << " " << at;
+            EXPECT_TRUE((prefix + lead + arg).substr(0, 4095 - (4095 - at) % 2) == got) << pgm << " " << at;
         }
     }
 }
