@@ -18,18 +18,15 @@ std::pair<double, int> timed(const std::function<int()> &call) {
 // The deadline counts from the start of the current second; intervals no
 // timed wait accepts end at once instead of spinning.
 TEST(Thread, DelayEndsAtItsDeadlineAndRefusesBadIntervals) {
-    const struct {
-        timespec interval;
-        int result;
-        double least, most;
-    } rows[] = {{{1, 500000000}, 0, 0.45, 1.6},
-                {{0, 1000000000}, EINVAL, 0, 0.5},
-                {{0, -1}, EINVAL, 0, 0.5},
-                {{-1, 0}, EINVAL, 0, 0.5}};
-    for (const auto &r : rows) {
-        auto [took, result] = timed([&] { return zelthread_delay_np(&r.interval); });
-        EXPECT_EQ(r.result, result) << r.interval.tv_sec;
-        EXPECT_TRUE(took >= r.least && took < r.most) << took;
+    const std::tuple<timespec, int, double, double> rows[] = {{{1, 500000000}, 0, 0.45, 1.6},
+                                                              {{0, 1000000000}, EINVAL, 0, 0.5},
+                                                              {{0, -1}, EINVAL, 0, 0.5},
+                                                              {{-1, 0}, EINVAL, 0, 0.5}};
+    for (const auto &row : rows) {
+        auto [took, result] = timed([&] { return zelthread_delay_np(&std::get<0>(row)); });
+        auto [interval, wanted, least, most] = row;
+        EXPECT_TRUE(result == wanted && took >= least && took < most)
+            << interval.tv_sec << " " << result << " " << took;
     }
     auto [slept, zero] = timed([] { return zelthread_sleep_np(0); });
     EXPECT_TRUE(slept < 0.5 && zero == 0) << slept;
