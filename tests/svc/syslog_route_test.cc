@@ -71,9 +71,7 @@ class SyslogRoute : public ::testing::Test {
 protected:
     void SetUp() override {
         start_svctest();
-        unsigned32 st = 1;
-        zel_svc_add_syslog_route("MYLOG", &st);
-        ASSERT_EQ(0u, st);
+        ASSERT_EQ(0u, status_of(zel_svc_add_syslog_route, "MYLOG"));
     }
     void route_to(const std::string &socket) {
         set_routes("*:MYLOG:LOCAL3," + socket);
@@ -125,9 +123,7 @@ TEST_F(SyslogRoute, RecordsReachTheDaemonWithPriorityTagAndTextAcrossARestartAnd
     EXPECT_EQ(208u, std::set<std::string>(lines.begin() + 8, lines.end()).size() + 8);
     for (auto line = lines.begin() + 8; line < lines.end(); ++line)
         EXPECT_TRUE(std::regex_match(*line, shape)) << *line;
-    unsigned32 st = 1;
-    zel_svc_remove_route("MYLOG", &st);  // the routes' states go with it, or the leak check fails
-    EXPECT_EQ(0u, st);
+    EXPECT_EQ(0u, status_of(zel_svc_remove_route, "MYLOG"));  // the routes' states go with it, or the leak check fails
 }
 
 TEST_F(SyslogRoute, AFullSocketLosesRecordsWithoutWaitingAndALongTextIsCutAfterAWholeCharacter) {
@@ -170,12 +166,10 @@ TEST_F(SyslogRoute, ABadParameterIsRefusedAndSaidSoTheRouteStayingAtItsFallback)
         EXPECT_EQ(ZEL_S_SVC_ROUTE_REFUSED, status_of(zel_svc_routing, ("ERROR:MYLOG:" + longest + "p").c_str()));
         EXPECT_EQ(0u, status_of(zel_svc_routing, ("ERROR:MYLOG:" + longest).c_str()));
     });
-    std::string said;
-    for (int i = 0; i < 7; ++i)
-        said +=
-            "svctest: system-log route MYLOG: the parameter is not FACILITY[,SOCKET]; records go to the route's "
-            "fallback\n";
-    EXPECT_EQ(said, err);
+    const std::string said =
+        "svctest: system-log route MYLOG: the parameter is not FACILITY[,SOCKET]; records go to "
+        "the route's fallback\n";
+    EXPECT_EQ(said + said + said + said + said + said + said, err);
 }
 
 }  // namespace
