@@ -7,6 +7,7 @@
 #include <zel/status.h>
 #include <zel/svc_internal.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -153,7 +154,12 @@ void clear_saved_msgs(SaveState *state) {
 
 }  // namespace
 
+// Set once any thread starts a save. Only a thread's own start can give it a
+// state, so a process that never saves skips the key on every message.
+std::atomic<bool> g_saving{false};
+
 SaveState *active_save() {
+    if (!g_saving.load(std::memory_order_relaxed)) return nullptr;
     SaveState *state = thread_state();
     return state && state->active ? state : nullptr;
 }
@@ -185,6 +191,7 @@ extern "C" {
 unsigned32 zel_svc_msgsave_start(unsigned32 mask, unsigned32 mode, int reserved) {
     if (mode > 1 || reserved != 0 || mask >= 32) return ZEL_S_SVC_SAVE_BAD_ARGUMENTS;
     zel::svc_setup();
+    zel::g_saving.store(true, std::memory_order_relaxed);
     zel::SaveState *state = zel::thread_state();
     if (!state) {
         state = static_cast<zel::SaveState *>(std::calloc(1, sizeof *state));
