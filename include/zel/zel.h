@@ -7,6 +7,7 @@
 #include <zel/file.h>
 #include <zel/fmt.h>
 #include <zel/msg.h>
+#include <zel/stanza.h>
 #include <zel/startup.h>
 #include <zel/status.h>
 #include <zel/svc.h>
