@@ -74,7 +74,8 @@ void replace(char *&field, char *text) {
 off_t end_of_entry_line(zelStzFile_t *stz) {
     char line[kStanzaLineSize];
     int length;
-    if (fseeko(stz->fp, stz->entryPos, SEEK_SET) != 0 || !read_stanza_line(stz->fp, line, &length))
+    if (fseeko(stz->fp, stz->entryPos, SEEK_SET) != 0 ||
+        !read_stanza_line(stz->fp, stz->entryPos, line, &length))
         return -1;
     return stz->entryPos + length;
 }
@@ -120,7 +121,8 @@ void change_value(zelStzFile_t *stz, const char *line, const char *value) {
 int delete_current(zelStzFile_t *stz) {
     off_t end = end_of_entry_line(stz);
     if (end < 0) return fail(stz, ZEL_S_STZ_READ_FAILED);
-    if (!zel_zReplaceText(stz->fp, stz->entryPos, end, "")) return fail(stz, ZEL_S_STZ_UPDATE_FAILED);
+    if (!zel_zReplaceText(stz->fp, stz->entryPos, end, ""))
+        return fail(stz, ZEL_S_STZ_UPDATE_FAILED);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "stanza/memory_copy.h"
 #include "stanza/stanza_internal.h"
 
 namespace {
