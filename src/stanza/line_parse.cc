@@ -83,7 +83,8 @@ void lay_out(const Unit *s, bool parse_headings, bool parse_entries, Layout *out
     out->value_begin = -1;
     if (!s[value] || s[value] == '#') return;
     int value_end = find(s, value, static_cast<Unit>('#'));
-    if (value_end < 0) value_end = value + static_cast<int>(std::char_traits<Unit>::length(s + value));
+    if (value_end < 0)
+        value_end = value + static_cast<int>(std::char_traits<Unit>::length(s + value));
     while (value_end > value && is_space(s[value_end - 1])) --value_end;
     out->value_begin = value;
     out->value_end = value_end;
@@ -216,8 +217,9 @@ LineResult read_parsed_line(FILE *stream, off_t start, lyr_cs_t cs, bool keeps_a
     // The messages for a bad line are written from its wide characters.
     if (layout.malformed) return parse_wide(cs, bytes, parse_headings, parse_entries, stanza, out);
     out->kind = layout.kind;
-    bool parsed = layout.kind == ParsedLine::heading ? parse_headings
-                                                      : layout.kind == ParsedLine::entry && parse_entries;
+    bool parsed = layout.kind == ParsedLine::heading
+                      ? parse_headings
+                      : layout.kind == ParsedLine::entry && parse_entries;
     if (!parsed) return LineResult::ok;
     copy_bytes(bytes, layout.name_begin, layout.name_end, out->name);
     out->has_value = layout.kind == ParsedLine::entry && layout.value_begin >= 0;
@@ -227,10 +229,10 @@ LineResult read_parsed_line(FILE *stream, off_t start, lyr_cs_t cs, bool keeps_a
 
 unsigned32 line_failure_status(LineResult result) {
     switch (result) {
-        case LineResult::ok: return 0;
-        case LineResult::read_error: return ZEL_S_STZ_READ_FAILED;
-        case LineResult::malformed: return ZEL_S_STZ_BAD_FORMAT;
-        case LineResult::unconvertible: return ZEL_S_STZ_INTERNAL_ERROR;
+    case LineResult::ok: return 0;
+    case LineResult::read_error: return ZEL_S_STZ_READ_FAILED;
+    case LineResult::malformed: return ZEL_S_STZ_BAD_FORMAT;
+    case LineResult::unconvertible: return ZEL_S_STZ_INTERNAL_ERROR;
     }
     return ZEL_S_STZ_INTERNAL_ERROR;
 }

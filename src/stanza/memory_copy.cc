@@ -55,7 +55,9 @@ Node *new_node(LoadedCopy *loaded, const char *name, const char *value) {
     std::memset(node, 0, sizeof *node);
     node->name = static_cast<char *>(std::memcpy(at + sizeof(Node), name, name_size));
     if constexpr (std::is_same_v<Node, zelStzEntryNode>) {
-        if (value) node->value = static_cast<char *>(std::memcpy(node->name + name_size, value, value_size));
+        if (value)
+            node->value =
+                static_cast<char *>(std::memcpy(node->name + name_size, value, value_size));
     }
     return node;
 }
@@ -82,8 +84,9 @@ LoadedCopy *load_copy(FILE *stream, unsigned32 *status) {
     ParsedLine line;
     bool no_memory = false;
     for (;;) {
-        LineResult result = read_parsed_line(stream, offset, cs, keeps_ascii, true, stanza != nullptr,
-                                             stanza ? stanza->name : nullptr, &line);
+        LineResult result =
+            read_parsed_line(stream, offset, cs, keeps_ascii, true, stanza != nullptr,
+                             stanza ? stanza->name : nullptr, &line);
         offset += line.length;
         if (result != LineResult::ok) {
             loaded->load_error = line_failure_status(result);
