@@ -12,9 +12,9 @@ class ZELStringRef;
 class ZEL_EXPORT ZELString {
 public:
     enum conversion_e {
-        noConversion = 0, // bytes copied as they are
-        fromUTF8 = 1,     // UTF-8 into the local code page
-        toUTF8 = 2        // the local code page into UTF-8
+        noConversion = 0,  // bytes copied as they are
+        fromUTF8 = 1,      // UTF-8 into the local code page
+        toUTF8 = 2         // the local code page into UTF-8
     };
 
     ZELString();
@@ -22,7 +22,7 @@ public:
     ZELString(const char *text, int len = -1, conversion_e conversion = noConversion);
     ZELString(const ZELStringRef &other);
     ZELString(const ZELString &other);
-    ZELString &operator=(const ZELString &other); // set(other)
+    ZELString &operator=(const ZELString &other);  // set(other)
     virtual ~ZELString();
 
     // The text, always followed by a zero byte, and its length in bytes.
@@ -63,7 +63,7 @@ public:
     int compare(const char *text, int len = -1) const;
 
 private:
-    friend class ZELStringIter; // splits the text where it is
+    friend class ZELStringIter;  // splits the text where it is
 
     // Makes room for needed bytes (zero byte included), moving the text when
     // it must; *old_heap receives a heap buffer the caller frees once the

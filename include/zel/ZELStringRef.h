@@ -17,7 +17,7 @@ public:
     ZELStringRef(const char *text, int len = -1, bool nullTerminated = false);
     ZELStringRef(const ZELString &s);
     ZELStringRef(const ZELStringRef &other);
-    ZELStringRef &operator=(const ZELStringRef &other); // set(other)
+    ZELStringRef &operator=(const ZELStringRef &other);  // set(other)
     virtual ~ZELStringRef();
 
     const char *getData() const { return data; }
@@ -45,7 +45,7 @@ public:
 private:
     const char *data;
     unsigned32 nullTerminated;
-    mutable unsigned32 length; // 0xFFFFFFFF while not yet known
+    mutable unsigned32 length;  // 0xFFFFFFFF while not yet known
     mutable char *terminatedCopy;
 };
 

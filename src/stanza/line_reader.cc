@@ -14,18 +14,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "init/library_message.h"
 #include "stanza/line_parse.h"
 #include "stanza/stanza_internal.h"
 
 namespace zel {
 namespace {
-
-pthread_once_t g_register_once = PTHREAD_ONCE_INIT;
-
-void register_library_component() {
-    unsigned32 status;
-    if (!zelmox_client_svc_handle) zel_svc_init(0, &status);
-}
 
 void replace(char *&field, char *text) {
     std::free(field);
@@ -91,11 +85,9 @@ int move_in_copy(zelStzFile_t *stz, int toNextStanza, int acceptHeading) {
 }  // namespace
 
 void stanza_message(int line, const char *argtypes, unsigned32 code, ...) {
-    pthread_once(&g_register_once, register_library_component);
     va_list args;
     va_start(args, code);
-    zel_svc_vprintf_withfile(zelmox_client_svc_handle, kStanzaSource, line, argtypes, 0,
-                             ZEL_SVC_SEV_ERROR, code, args);
+    library_vmessage(kStanzaSource, line, argtypes, code, args);
     va_end(args);
 }
 

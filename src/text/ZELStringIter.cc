@@ -28,8 +28,14 @@ int token_length(const char *position, int remaining, char separator, bool *foun
 }  // namespace
 
 ZELStringIter::ZELStringIter()
-    : separator('\0'), preserve(true), entryCount(-1), data(nullptr), length(0),
-      position(nullptr), writePosition(nullptr), remaining(0) {}
+    : separator('\0'),
+      preserve(true),
+      entryCount(-1),
+      data(nullptr),
+      length(0),
+      position(nullptr),
+      writePosition(nullptr),
+      remaining(0) {}
 
 ZELStringIter::ZELStringIter(const ZELStringRef &text, char sep) : ZELStringIter() {
     initialize(text, sep);

@@ -36,7 +36,8 @@ int compare_views(const ZELStringRef &left, const ZELStringRef &right, CompareBy
 
 }  // namespace
 
-ZELStringRef::ZELStringRef() : data(kEmpty), nullTerminated(1), length(0), terminatedCopy(nullptr) {}
+ZELStringRef::ZELStringRef()
+    : data(kEmpty), nullTerminated(1), length(0), terminatedCopy(nullptr) {}
 
 ZELStringRef::ZELStringRef(const char *text, int len, bool terminated)
     : data(kEmpty), nullTerminated(1), length(0), terminatedCopy(nullptr) {
@@ -120,14 +121,18 @@ unsigned int ZELStringRef::hash() const {
     return h;
 }
 
-int ZELStringRef::compare(const ZELString &s) const { return compare_with_string(*this, s, std::strncmp); }
+int ZELStringRef::compare(const ZELString &s) const {
+    return compare_with_string(*this, s, std::strncmp);
+}
 int ZELStringRef::compare(const ZELStringRef &other) const {
     return compare_views(*this, other, std::strncmp);
 }
 int ZELStringRef::compare(const char *text, int len) const {
     return compare_views(*this, ZELStringRef(text, len, false), std::strncmp);
 }
-int ZELStringRef::icompare(const ZELString &s) const { return compare_with_string(*this, s, strncasecmp); }
+int ZELStringRef::icompare(const ZELString &s) const {
+    return compare_with_string(*this, s, strncasecmp);
+}
 int ZELStringRef::icompare(const ZELStringRef &other) const {
     return compare_views(*this, other, strncasecmp);
 }
