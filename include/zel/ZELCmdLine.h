@@ -16,10 +16,10 @@ public:
     public:
         Option();
         virtual ~Option();
-        ZELString optionValue; // empty when none was given
+        ZELString optionValue;  // empty when none was given
         bool isValidated;
-        ZELString sourceFile;   // the response file; empty for the command line
-        ZELString sourceStanza; // its stanza; empty for the command line
+        ZELString sourceFile;    // the response file; empty for the command line
+        ZELString sourceStanza;  // its stanza; empty for the command line
     };
     typedef ZELHashTable<ZELString, Option> Table;
 
@@ -57,8 +57,9 @@ public:
     int getCmdName(ZELStringRef *name) const;
 
 private:
-    __attribute__((visibility("hidden"))) int add(const char *name, int nameLength, const char *value,
-                                                  const char *file, const char *stanza);
+    __attribute__((visibility("hidden"))) int add(const char *name, int nameLength,
+                                                  const char *value, const char *file,
+                                                  const char *stanza);
 
     bool initialized;
     Table options;

@@ -24,7 +24,9 @@ public:
     // and refuses every insertion.
     explicit ZELHashTable(unsigned32 count, bool owns)
         : buckets(static_cast<Node **>(calloc(count ? count : 1, sizeof(Node *)))),
-          bucketCount(buckets ? count : 0), ownsEntries(owns), entryCount(0) {}
+          bucketCount(buckets ? count : 0),
+          ownsEntries(owns),
+          entryCount(0) {}
     virtual ~ZELHashTable() {
         clear();
         free(buckets);

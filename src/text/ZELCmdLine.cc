@@ -31,8 +31,11 @@ ZELCmdLine::Option::Option() : isValidated(false) {}
 ZELCmdLine::Option::~Option() {}
 
 ZELCmdLine::ZELCmdLine()
-    : initialized(false), options(kBuckets, true), duplicates(kBuckets, true),
-      invalidComputed(false), invalid(kBuckets, false) {}
+    : initialized(false),
+      options(kBuckets, true),
+      duplicates(kBuckets, true),
+      invalidComputed(false),
+      invalid(kBuckets, false) {}
 
 ZELCmdLine::~ZELCmdLine() {}
 
