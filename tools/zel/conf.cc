@@ -27,7 +27,9 @@ constexpr size_t kLineMax = 511;  // the longest line the reader takes whole
 std::string status_text(unsigned32 code) {
     unsigned32 status = 0;
     char *text = zel_msg_get_msg(code, &status);
-    std::string result = text ? text : "status " + std::to_string(code);
+    char unknown[32];
+    std::snprintf(unknown, sizeof unknown, "status 0x%8.8lx", static_cast<unsigned long>(code));
+    std::string result = text ? text : unknown;
     std::free(text);
     return result;
 }
@@ -42,6 +44,10 @@ const char *unusable(const char *path) {
     bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     close(fd);
     return regular ? nullptr : "not a regular file";
+}
+
+bool bad_content(unsigned32 code) {
+    return code == ZEL_S_STZ_BAD_FORMAT || code == ZEL_S_STZ_INTERNAL_ERROR;
 }
 
 enum class Found { both, no_stanza, no_entry, failed };
@@ -73,15 +79,14 @@ struct Conf {
     // the file's content, anything else the file's access.
     int failed(unsigned32 code) const {
         failure(command, "%s: %s", path, status_text(code).c_str());
-        bool content = code == ZEL_S_STZ_BAD_FORMAT || code == ZEL_S_STZ_INTERNAL_ERROR;
-        return content ? kFailed : kNoAccess;
+        return bad_content(code) ? kFailed : kNoAccess;
     }
 
     // Edits go only into a file whose every line reads well: the library
     // appends a stanza even when its search stopped at a bad line.
     bool well_formed(int *exit_status) {
         if (zelStzValidate(stz)) return true;
-        if (stz->error != ZEL_S_STZ_BAD_FORMAT) return *exit_status = failed(stz->error), false;
+        if (!bad_content(stz->error)) return *exit_status = failed(stz->error), false;
         *exit_status =
             failure(command, "%s has bad lines, nothing changed (see 'zel conf validate')", path);
         return false;
@@ -207,8 +212,7 @@ int validate(Conf &conf, char **, int) {
         return kNoAccess;
     }
     if (good) return conf.done(kDone);
-    if (bad == 0 || (error != ZEL_S_STZ_BAD_FORMAT && error != ZEL_S_STZ_INTERNAL_ERROR))
-        return conf.done(conf.failed(error));
+    if (bad == 0 || !bad_content(error)) return conf.done(conf.failed(error));
     return conf.done(failure(conf.command, "%s: %ld bad line(s)", conf.path, bad));
 }
 
