@@ -34,12 +34,13 @@ std::string status_text(unsigned32 code) {
     return result;
 }
 
-// Why the path cannot be a stanza file, or null. The library's open would
-// wait on a FIFO for ever, and a directory reads as an empty file: the path
-// is looked at first, without blocking.
-const char *unusable(const char *path) {
+// "not a regular file" for a path that names a FIFO, a device or a
+// directory, else null. The library's open would wait on a FIFO for ever and
+// read a directory as an empty file, so the path is looked at first, without
+// blocking; a path that cannot be opened is left to the library to report.
+const char *irregular(const char *path) {
     int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
+    if (fd < 0) return nullptr;
     struct stat st;
     bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     close(fd);
@@ -65,7 +66,7 @@ struct Conf {
 
     // False with the exit status when the file cannot be opened or locked.
     bool open(unsigned flags, int *exit_status) {
-        const char *why = unusable(path);
+        const char *why = irregular(path);
         unsigned status = 0;
         if (!why) stz = zelStzFileOpen(path, flags, &status);
         if (stz) return true;
