@@ -35,7 +35,9 @@ TEST(CommandLine, EveryCommandHasHelpWithAnExample) {
 TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
     zeltest::TempDir dir;
     zeltest::write_file(dir.file("junk.cat"), "not a catalog");
+    zeltest::write_file(dir.file("site.conf"), "[bad]\nbogus = 1\n[empty]\nat =\n");
     const std::string missing = dir.file("missing.cat"), junk = dir.file("junk.cat");
+    const std::string site = dir.file("site.conf");
     // What follows "zel" (it may set the environment first), the status, the error's first words.
     const std::tuple<std::string, int, std::string> cases[] = {
         {"", 2, "zel: "},
@@ -75,6 +77,11 @@ TEST(CommandLine, ErrorsAreOneLineNamingTheCommandAndExitBySort) {
         {"utc --at", 2, "zel utc: --at needs a value"},
         {"utc --at 1.5x", 2, "zel utc: '1.5x' is not a time"},
         {"utc --at 0 >/dev/full", 1, "zel utc: cannot write"},
+        {"utc --at 1 --at=2", 2, "zel utc: --at is given more than once"},
+        {"utc @" + site + ":bad", 2, "zel utc: unknown option 'bogus' in " + site + " [bad]"},
+        {"utc @" + site + ":empty", 2, "zel utc: --at needs a value"},
+        {"utc @" + site + ":none", 1, "zel utc: " + site + " has no stanza [none]"},
+        {"utc @" + site, 2, "zel utc: '@" + site + "' is not @FILE:STANZA"},
     };
     // Records of both kinds go to standard output, where the failures meet a full device.
     const std::string env = "SVC_NOTICE=STDOUT: SVC_QPC_DBG='qpc:*.9:STDOUT:' ";
@@ -111,3 +118,17 @@ TEST(MsgCommand, PrintsTheMessageWithItsArguments) {
 }
 
 }  // namespace
+
+// Options from a stanza of a configuration file act as on the command line,
+// which wins over the file; a negative number is a value, not an option.
+TEST(CommandLine, ResponseFileStanzasGiveOptions) {
+    zeltest::TempDir dir;
+    zeltest::write_file(dir.file("site.conf"), "[utc]\ntz = CET-1CEST,M3.5.0,M10.5.0/3\nat = 1700000000.5\n");
+    const std::string zel = std::string(ZEL_TOOL) + " utc ";
+    const std::string from_file = zel + "@" + dir.file("site.conf") + ":utc";
+    zeltest::Outcome o = run(from_file);
+    EXPECT_EQ(0, o.status) << o.err;
+    EXPECT_EQ(run(zel + "--tz CET-1CEST,M3.5.0,M10.5.0/3 --at 1700000000.5").out, o.out);
+    EXPECT_EQ(0u, run(from_file + " --at 0").out.find("utc    1970-01-01-00:00:00.000I"));
+    EXPECT_EQ(0u, run(from_file + " --at -1.5").out.find("utc    1969-12-31-23:59:58.500I"));
+}

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "arguments.h"
 #include "catalog.h"
 #include "commands.h"
 #include "conversions.h"
@@ -40,7 +41,11 @@ const zeltool::Help zeltool::kCatalogCheckHelp = {
 
 int zeltool::catalog_check(int argc, char **argv) {
     const char *name = kCatalogCheckHelp.command;
-    if (asks_help(argc, argv)) return show_help(kCatalogCheckHelp);
+    Arguments words;
+    if (int status = words.read(name, argc, argv)) return status;
+    if (words.given("help")) return show_help(kCatalogCheckHelp);
+    argc = words.count();
+    argv = words.operands();
     if (argc != 2) return usage_error(name, "takes FILE.cat and COMPONENT, not %d words", argc);
     const char *path = argv[0];
     const char *component = argv[1];

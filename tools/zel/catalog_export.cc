@@ -2,6 +2,7 @@
 // source, the starting point of a translation.
 #include <cstdio>
 
+#include "arguments.h"
 #include "catalog.h"
 #include "commands.h"
 
@@ -40,7 +41,11 @@ const zeltool::Help zeltool::kCatalogExportHelp = {
 
 int zeltool::catalog_export(int argc, char **argv) {
     const char *name = kCatalogExportHelp.command;
-    if (asks_help(argc, argv)) return show_help(kCatalogExportHelp);
+    Arguments words;
+    if (int status = words.read(name, argc, argv)) return status;
+    if (words.given("help")) return show_help(kCatalogExportHelp);
+    argc = words.count();
+    argv = words.operands();
     if (argc != 1) return usage_error(name, "takes one COMPONENT, not %d words", argc);
     std::vector<zel_msg_row> rows = component_rows(argv[0]);
     if (rows.empty()) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "arguments.h"
 #include "commands.h"
 #include "conf_text.h"
 
@@ -23,16 +24,6 @@ using namespace zeltool;
 // could not be written: apart from 1, which says what is or is not in the file.
 constexpr int kNoAccess = 3;
 constexpr size_t kLineMax = 511;  // the longest line the reader takes whole
-
-std::string status_text(unsigned32 code) {
-    unsigned32 status = 0;
-    char *text = zel_msg_get_msg(code, &status);
-    char unknown[32];
-    std::snprintf(unknown, sizeof unknown, "status 0x%8.8lx", static_cast<unsigned long>(code));
-    std::string result = text ? text : unknown;
-    std::free(text);
-    return result;
-}
 
 // "not a regular file" for a path that names a FIFO, a device or a
 // directory, else null. The library's open would wait on a FIFO for ever and
@@ -272,8 +263,11 @@ int zeltool::conf(int argc, char **argv) {
     if (!sub)
         return usage_error(name, "unknown subcommand '%s': get, set, del, list or validate",
                            argv[0]);
-    int count = argc - 1;
-    char **args = argv + 1;
+    Arguments words;
+    if (int status = words.read(sub->command, argc - 1, argv + 1)) return status;
+    if (words.given("help")) return show_help(kConfHelp);
+    int count = words.count();
+    char **args = words.operands();
     if (count < sub->least || count > sub->most)
         return usage_error(sub->command, "takes %s", sub->words);
     if (std::strchr(args[0], '\n'))

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "arguments.h"
 #include "commands.h"
 
 namespace {
@@ -47,7 +48,11 @@ const zeltool::Help zeltool::kErrtextHelp = {
 // Every code is read before any is described: a wrong one describes none.
 int zeltool::errtext(int argc, char **argv) {
     const char *name = kErrtextHelp.command;
-    if (asks_help(argc, argv)) return show_help(kErrtextHelp);
+    Arguments words;
+    if (int status = words.read(name, argc, argv)) return status;
+    if (words.given("help")) return show_help(kErrtextHelp);
+    argc = words.count();
+    argv = words.operands();
     if (argc == 0) return usage_error(name, "no status code given");
     std::vector<unsigned32> codes(static_cast<size_t>(argc));
     for (int i = 0; i < argc; ++i) {

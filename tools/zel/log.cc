@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "commands.h"
 #include "log_args.h"
 
@@ -54,7 +55,11 @@ const zeltool::Help zeltool::kLogHelp = {
 
 int zeltool::log(int argc, char **argv) {
     const char *name = kLogHelp.command;
-    if (asks_help(argc, argv)) return show_help(kLogHelp);
+    Arguments words;
+    if (int status = words.read(name, argc, argv)) return status;
+    if (words.given("help")) return show_help(kLogHelp);
+    argc = words.count();
+    argv = words.operands();
     if (argc < 2) return usage_error(name, "takes SEVERITY and CODE, then the message's arguments");
     Message m{};
     if (!parse_severity(argv[0], &m.attributes)) {

@@ -39,7 +39,8 @@ int list_commands() {
     }
     std::printf(
         "\nOptions:\n  --help     show this help (or 'zel help [COMMAND]')\n"
-        "  --version  show the version\n\n"
+        "  --version  show the version\n"
+        "  @FILE:STANZA (after COMMAND) read the command's options from that stanza\n\n"
         "Run 'zel COMMAND --help' for a command's arguments and an example.\n");
     return finish("zel", kDone);
 }

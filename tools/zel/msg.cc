@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "commands.h"
 #include "log_args.h"
 
@@ -20,7 +21,11 @@ const zeltool::Help zeltool::kMsgHelp = {
 
 int zeltool::msg(int argc, char **argv) {
     const char *name = kMsgHelp.command;
-    if (asks_help(argc, argv)) return show_help(kMsgHelp);
+    Arguments words;
+    if (int status = words.read(name, argc, argv)) return status;
+    if (words.given("help")) return show_help(kMsgHelp);
+    argc = words.count();
+    argv = words.operands();
     if (argc < 1) return usage_error(name, "takes CODE, then the message's arguments");
     unsigned32 code;
     if (!parse_code(argv[0], &code)) return usage_error(name, "'%s' is not a status code", argv[0]);

@@ -2,10 +2,13 @@
 // that what went to standard output arrived.
 #include "report.h"
 
+#include <zel/msg.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -42,6 +45,16 @@ void print_lines(const char *first, const char *next, const char *command, const
 }
 
 }  // namespace
+
+std::string status_text(unsigned32 code) {
+    unsigned32 status = 0;
+    char *text = zel_msg_get_msg(code, &status);
+    char unknown[32];
+    std::snprintf(unknown, sizeof unknown, "status 0x%8.8lx", static_cast<unsigned long>(code));
+    std::string result = text ? text : unknown;
+    std::free(text);
+    return result;
+}
 
 bool asks_help(int argc, char **argv) {
     return argc > 0 && (std::strcmp(argv[0], "--help") == 0 || std::strcmp(argv[0], "-h") == 0);

@@ -3,7 +3,14 @@
 #ifndef ZEL_TOOLS_ZEL_REPORT_H
 #define ZEL_TOOLS_ZEL_REPORT_H
 
+#include <zel/base.h>
+
+#include <string>
+
 namespace zeltool {
+
+// The message text of a status code, or "status 0x…" when it has none.
+std::string status_text(unsigned32 code);
 
 // Exit statuses: done, failed (a file, a write, the library), or not run
 // because the command line is wrong.

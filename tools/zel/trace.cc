@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "arguments.h"
 #include "commands.h"
 
 const zeltool::Help zeltool::kTraceHelp = {
@@ -15,7 +16,11 @@ const zeltool::Help zeltool::kTraceHelp = {
 
 int zeltool::trace(int argc, char **argv) {
     const char *name = kTraceHelp.command;
-    if (asks_help(argc, argv)) return show_help(kTraceHelp);
+    Arguments words;
+    if (int status = words.read(name, argc, argv)) return status;
+    if (words.given("help")) return show_help(kTraceHelp);
+    argc = words.count();
+    argv = words.operands();
     if (argc != 2) return usage_error(name, "takes LEVEL and TEXT, not %d words", argc);
     const char *level = argv[0];
     if (std::strlen(level) != 1 || level[0] < '1' || level[0] > '9') {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "arguments.h"
 #include "commands.h"
 
 namespace {
@@ -48,16 +49,11 @@ const zeltool::Help zeltool::kUtcHelp = {
 
 int zeltool::utc(int argc, char **argv) {
     const char *name = kUtcHelp.command;
-    if (asks_help(argc, argv)) return show_help(kUtcHelp);
-    const char *tz = nullptr, *at = nullptr;
-    for (int i = 0; i < argc; ++i) {
-        const char **value = std::strcmp(argv[i], "--tz") == 0   ? &tz
-                             : std::strcmp(argv[i], "--at") == 0 ? &at
-                                                                 : nullptr;
-        if (!value) return usage_error(name, "unknown argument '%s'", argv[i]);
-        if (i + 1 == argc) return usage_error(name, "%s needs a value", argv[i]);
-        *value = argv[++i];
-    }
+    Arguments args;
+    if (int status = args.read(name, argc, argv, {{"tz", true}, {"at", true}})) return status;
+    if (args.given("help")) return show_help(kUtcHelp);
+    if (args.count() > 0) return usage_error(name, "unknown argument '%s'", args.operands()[0]);
+    const char *tz = args.value("tz"), *at = args.value("at");
     if (tz && setenv("TZ", tz, 1) != 0)
         return failure(name, "cannot set TZ: %s", std::strerror(errno));
     zel_utc_t value;
