@@ -1,0 +1,153 @@
+// Stanza files shared between processes and under attack or fault: writers
+// that exclude each other, readers that share, things planted at the edit's
+// temporary name, and a full disk or no descriptor left during an edit.
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <csignal>
+
+#include "stanza_test_util.h"
+
+namespace {
+
+using namespace zeltest;
+
+// Runs body in a child: its process id and exit status.
+std::pair<pid_t, int> in_child(const std::function<int()> &body) {
+    pid_t pid = fork_children(1, [&](int) { _exit(body()); }).at(0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {pid, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+}
+
+TEST(StanzaReliability, TwoProcessesAddingUnderTheLockLoseNoEdit) {
+    TempDir dir;
+    const std::string path = dir.file("f");
+    write_file(path, "[s]\n");
+    expect_clean_exits(fork_children(2, [&](int child) {
+        for (int i = 0; i < 500; ++i) {
+            Stz s = open_stz(path, ZEL_STZ_READ_WRITE);
+            if (!s) _exit(1);
+            zelStzAddEntry(s.get(), ("p" + std::to_string(child) + "." + std::to_string(i)).c_str(),
+                           std::to_string(i).c_str());
+            if (s->error) _exit(2);
+        }
+    }));
+    std::set<std::string> wanted, seen;
+    for (int i = 0; i < 1000; ++i) wanted.insert("p" + std::to_string(i % 2) + "." + std::to_string(i / 2));
+    Stz s = open_stz(path, ZEL_STZ_READ_ONLY);
+    ASSERT_TRUE(s);
+    for (; s->name; zelStzMoveNextEntry(s.get()))
+        if (s->value && std::string(s->name).substr(3) == s->value) seen.insert(s->name);
+    EXPECT_EQ(wanted, seen);
+}
+
+// A writer shuts out openers that will not wait; three processes hold the
+// shared lock at once and shut out a writer.
+TEST(StanzaReliability, NoWaitOpensMeetTheWriterAndSharedReadersHoldTogether) {
+    TempDir dir;
+    const std::string path = dir.file("f");
+    write_file(path, "[s]\nk = v\n");
+    const auto refused = [&](unsigned flags) { return open_status(path, flags | ZEL_STZ_NO_WAIT) == 169; };
+    Stz writer = open_stz(path, ZEL_STZ_READ_WRITE);
+    EXPECT_EQ(0, in_child([&] {
+                     return refused(ZEL_STZ_READ_ONLY) && refused(ZEL_STZ_READ_ONLY | ZEL_STZ_IN_MEMORY) &&
+                                    refused(ZEL_STZ_READ_WRITE)
+                                ? 0
+                                : 1;
+                 }).second);
+    writer.reset();
+    Stz reader = open_stz(path, ZEL_STZ_READ_ONLY | ZEL_STZ_NO_WAIT);
+    EXPECT_EQ(0, in_child([&] {
+                     Stz second = open_stz(path, ZEL_STZ_READ_ONLY | ZEL_STZ_NO_WAIT);
+                     return second ? in_child([&] {
+                                         Stz third = open_stz(path, ZEL_STZ_READ_ONLY | ZEL_STZ_NO_WAIT);
+                                         return third && refused(ZEL_STZ_READ_WRITE) ? 0 : 3;
+                                     }).second
+                                   : 2;
+                 }).second);
+}
+
+const std::string kStanzas = [] {
+    std::string text = "[a]\nx = 1\n[b]\n";
+    for (int i = 0; i < 40; ++i) text += "z" + std::to_string(i) + " = tail\n";  // a tail of more than 511 bytes
+    return text;
+}();
+
+std::string temporary_name(pid_t pid) { return "/tmp/stzlink" + std::to_string(pid); }
+
+// In a child that first calls prepare with the temporary name, adds
+// "n = value" to stanza a: the child's id and the edit's message number.
+std::pair<pid_t, int> edit_in_child(const std::string &path, const std::string &value,
+                                    const std::function<bool(const std::string &)> &prepare) {
+    return in_child([&] {
+        alarm(20);  // an edit that blocks on a planted FIFO must not hang the test
+        Stz s = open_stz(path, ZEL_STZ_READ_WRITE);
+        if (!s || !prepare(temporary_name(getpid()))) return 255;
+        signal(SIGXFSZ, SIG_IGN);
+        zelStzAddEntry(s.get(), "n", value.c_str());
+        return int(s->error & 0xFFF);
+    });
+}
+
+std::string identity(const std::string &path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return "missing";
+    return read_file(path) + std::to_string(st.st_ino) + " " + std::to_string(st.st_mode) + " " +
+           std::to_string(st.st_uid);
+}
+
+// What is planted at the temporary name (by root, so that the kernel's guard
+// for links in /tmp stays out of it) is never written through: the edit is
+// made safely or refused with the file as it was. The file may not grow as
+// far as an edit needs, or no descriptor is left for the temporary file: the
+// edit is refused and leaves nothing behind.
+TEST(StanzaReliability, EditsUnderAttackOrFaultNeverDamageAFile) {
+    TempDir dir;
+    const std::string path = dir.file("f"), victim = dir.file("victim"), theirs = dir.file("theirs");
+    const struct passwd *nobody = getpwnam("nobody");
+    ASSERT_TRUE(nobody);
+    write_file(victim, "secret\n");
+    write_file(theirs, "theirs\n");
+    ASSERT_TRUE(chmod(victim.c_str(), 0640) == 0 && chown(theirs.c_str(), nobody->pw_uid, nobody->pw_gid) == 0);
+    const std::string victims = identity(victim) + identity(theirs);
+    const auto limit = [](int resource, rlim_t value) {
+        struct rlimit now;
+        return getrlimit(resource, &now) == 0 && (now.rlim_cur = value, setrlimit(resource, &now) == 0);
+    };
+    const std::tuple<const char *, bool, std::function<bool(const std::string &)>> rows[] = {
+        {"link", false, [&](auto tmp) { return symlink(victim.c_str(), tmp.c_str()) == 0; }},
+        {"dangling link", false, [&](auto tmp) { return symlink(dir.file("new").c_str(), tmp.c_str()) == 0; }},
+        {"hard link to nobody's file", false, [&](auto tmp) { return link(theirs.c_str(), tmp.c_str()) == 0; }},
+        {"FIFO", false, [&](auto tmp) { return mkfifo(tmp.c_str(), 0666) == 0; }},
+        {"folder", false,
+         [&](auto tmp) {
+             return mkdir(tmp.c_str(), 0777) == 0 && symlink(victim.c_str(), (tmp + "/in").c_str()) == 0;
+         }},
+        {"file size limit", true, [&](auto) { return limit(RLIMIT_FSIZE, kStanzas.size() + 10); }},
+        {"no descriptor", true,
+         [&](auto) {
+             int lowest_free = dup(0);
+             return close(lowest_free) == 0 && limit(RLIMIT_NOFILE, rlim_t(lowest_free));
+         }},
+    };
+    const std::string value(100, 'v'), edited = "[a]\nx = 1\nn = " + value + "\n" + kStanzas.substr(10);
+    for (const auto &[what, must_fail, prepare] : rows) {
+        write_file(path, kStanzas);
+        auto [pid, result] = edit_in_child(path, value, prepare);
+        const std::string tmp = temporary_name(pid);
+        struct stat st;
+        bool left = lstat(tmp.c_str(), &st) == 0;
+        unlink((tmp + "/in").c_str());
+        remove(tmp.c_str());
+        EXPECT_TRUE((result == 0 && !must_fail && !left && read_file(path) == edited) ||
+                    (result == 173 && read_file(path) == kStanzas && !(must_fail && left)))
+            << what << ": status " << result << ", left behind " << left << "\n"
+            << read_file(path);
+        EXPECT_EQ(victims, identity(victim) + identity(theirs)) << what;
+        EXPECT_EQ("missing", identity(dir.file("new"))) << what;
+    }
+}
+
+}  // namespace
