@@ -11,16 +11,16 @@ namespace zeltest {
 
 using Stz = std::unique_ptr<zelStzFile_t, decltype(&zelStzFileClose)>;
 
-inline Stz open_stz(const std::string &path, unsigned flags, unsigned *status = nullptr) {
-    unsigned ignored = 0;
-    return Stz(zelStzFileOpen(path.c_str(), flags, status ? status : &ignored), zelStzFileClose);
+inline Stz open_stz(const std::string &path, unsigned flags) {
+    unsigned status = 0;
+    return Stz(zelStzFileOpen(path.c_str(), flags, &status), zelStzFileClose);
 }
 
 // The message number an open fails with: 0 when it works, -1 when the handle
 // and the status disagree.
 inline int open_status(const std::string &path, unsigned flags) {
     unsigned status = 1;
-    Stz s = open_stz(path, flags, &status);
+    Stz s(zelStzFileOpen(path.c_str(), flags, &status), zelStzFileClose);
     return (s != nullptr) == (status == 0) ? int(status & 0xFFF) : -1;
 }
 
@@ -33,7 +33,7 @@ inline std::string cursor(const zelStzFile_t *s) {
 }
 
 // "[a] k=v n=- [b]": every stanza from the first with its entries; a failed
-// step adds " !e171" (entry) or " !s171" (stanza) and the cursor it left.
+// step adds " !e " (entry) or " !s " (stanza) and the cursor it left.
 inline std::string walk(zelStzFile_t *s) {
     std::string out;
     zelStzMoveFirstStanza(s);
