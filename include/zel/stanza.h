@@ -13,10 +13,12 @@ ZEL_BEGIN_C
 
 /* Open flags: 0x1 or 0x2 must be set, nothing above 0x8, and 0x2 never with
  * 0x8 (an in-memory handle cannot be edited). */
-#define ZEL_STZ_READ_ONLY 0x1u  /* mode "r" and a shared lock; without it "r+" and an exclusive lock */
+#define ZEL_STZ_READ_ONLY \
+    0x1u /* mode "r" and a shared lock; without it "r+" and an exclusive lock */
 #define ZEL_STZ_READ_WRITE 0x2u /* the edit operations are allowed */
-#define ZEL_STZ_NO_WAIT 0x4u    /* a lock held elsewhere fails the open (KVXSC0169E) instead of waiting */
-#define ZEL_STZ_IN_MEMORY 0x8u  /* load the whole file at open, then unlock and close it */
+#define ZEL_STZ_NO_WAIT \
+    0x4u /* a lock held elsewhere fails the open (KVXSC0169E) instead of waiting */
+#define ZEL_STZ_IN_MEMORY 0x8u /* load the whole file at open, then unlock and close it */
 
 typedef struct zelStzEntryNode {
     char *name;
@@ -41,13 +43,13 @@ typedef struct zelStzMemCopy {
  * current stanza, entry or value) and the last failure from error. A file
  * handle owns those strings; an in-memory handle lends them from memCopy. */
 typedef struct zelStzFile_t {
-    FILE *fp;           /* null after an in-memory load */
-    char *fileName;     /* copy of the path given to the open */
+    FILE *fp;       /* null after an in-memory load */
+    char *fileName; /* copy of the path given to the open */
     unsigned32 flags;
-    unsigned32 error;   /* status of the last failure, 0 when none */
+    unsigned32 error;    /* status of the last failure, 0 when none */
     signed32 headingPos; /* start of the heading line read last, or the file's length */
-    signed32 bodyPos;   /* just past the current stanza's heading line */
-    signed32 entryPos;  /* start of the current entry's line, or where a new entry of
+    signed32 bodyPos;    /* just past the current stanza's heading line */
+    signed32 entryPos;   /* start of the current entry's line, or where a new entry of
                          * the stanza goes once its entries ran out */
     char *value;
     char *stanza;
@@ -69,7 +71,8 @@ ZEL_EXPORT void zelStzFileClose(zelStzFile_t *stz);
  * first heading): 1 when all are well formed, else 0 with error set and a
  * message for the first bad line. For an in-memory handle (already parsed at
  * the load) the walk goes over every entry of every stanza and ends when no
- * stanza is left. Move to the first stanza before walking again. */
+ * stanza is left; a bad line that ended the load is reported then (0 and its
+ * status in error). Move to the first stanza before walking again. */
 ZEL_EXPORT int zelStzValidate(zelStzFile_t *stz);
 
 /* Cursor moves. A move that returns 1 ran without error; whether it found a
@@ -91,8 +94,11 @@ ZEL_EXPORT int zelStzStanzaSize(zelStzFile_t *stz);
  * it returns; a failure sets error (KVXSC0170E, KVXSC0167E, KVXSC0174E,
  * KVXSC0171E, KVXSC0173E or KVXSC0175E) and an edit that fails before its
  * write leaves the file unchanged. Entry lines are written "name = value"; a
- * null value reads back as null. A line longer than 511 bytes is refused with
- * KVXSC0167E. */
+ * null value reads back as null. Refused with KVXSC0167E, before any change:
+ * an entry or heading line longer than 511 bytes, a name or value holding a
+ * line feed, a comment whose lines would not read back as comments. A handle
+ * opened with both ZEL_STZ_READ_ONLY and ZEL_STZ_READ_WRITE holds a read-only
+ * stream and a shared lock: its edits fail with KVXSC0174E. */
 /* Inserts before the current entry (or at the end of the stanza after its
  * last entry); the new entry becomes current. */
 ZEL_EXPORT void zelStzInsertEntry(zelStzFile_t *stz, const char *entryName, const char *entryValue);
