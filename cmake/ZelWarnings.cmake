@@ -35,7 +35,7 @@ function(zel_export_list target list_file)
     string(APPEND names "    ${line};\n")
   endforeach()
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
-  file(WRITE ${script}.in "ZEL_1 {\n  global:\n${names}    extern \"C++\" { ZEL*; \"vtable for ZEL*\"; \"typeinfo for ZEL*\"; \"typeinfo name for ZEL*\"; };\n  local: *;\n};\n")
+  file(WRITE ${script}.in "ZEL_1 {\n  global:\n${names}    extern \"C++\" { ZEL*; vtable?for?ZEL*; typeinfo?for?ZEL*; typeinfo?name?for?ZEL*; };\n  local: *;\n};\n")
   configure_file(${script}.in ${script} COPYONLY)
   # An edited list makes the script anew at the next build, and the library
   # is linked again with it.

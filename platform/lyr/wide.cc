@@ -15,6 +15,42 @@ int fail(int err) {
     return -1;
 }
 
+// Plain ASCII text in a code set whose bytes below 0x80 are ASCII converts
+// unit for byte; -2 when the text is not all ASCII and needs the full path.
+int widen_ascii(lyr_wchar_t *dst, const char *src, size_t n) {
+    size_t i = 0;
+    for (; src[i]; ++i) {
+        if (static_cast<unsigned char>(src[i]) >= 0x80) return -2;
+        if (dst) {
+            if (i + 1 >= n) return fail(E2BIG);
+            dst[i] = static_cast<lyr_wchar_t>(src[i]);
+        }
+    }
+    if (i > static_cast<size_t>(INT32_MAX)) return fail(EOVERFLOW);
+    if (dst) {
+        if (n == 0) return fail(E2BIG);
+        dst[i] = 0;
+    }
+    return static_cast<int>(i);
+}
+
+int narrow_ascii(char *dst, const lyr_wchar_t *src, size_t n) {
+    size_t i = 0;
+    for (; src[i]; ++i) {
+        if (src[i] >= 0x80) return -2;
+        if (dst) {
+            if (i + 1 >= n) return fail(E2BIG);
+            dst[i] = static_cast<char>(src[i]);
+        }
+    }
+    if (i > static_cast<size_t>(INT32_MAX)) return fail(EOVERFLOW);
+    if (dst) {
+        if (n == 0) return fail(E2BIG);
+        dst[i] = '\0';
+    }
+    return static_cast<int>(i);
+}
+
 }  // namespace
 
 extern "C" {
@@ -24,6 +60,10 @@ extern "C" {
 int lyr_mbstowcs(lyr_cs_t cs, lyr_wchar_t *dst, const char *src, size_t n) {
     if (!src) return fail(EINVAL);
     lyr_cs *c = lyr::resolve(cs);
+    if (c->ascii) {
+        int units = widen_ascii(dst, src, n);
+        if (units != -2) return units;
+    }
     size_t len = strlen(src);
     try {
         std::string u8;
@@ -59,6 +99,10 @@ int lyr_mbstowcs(lyr_cs_t cs, lyr_wchar_t *dst, const char *src, size_t n) {
 int lyr_wcstombs(lyr_cs_t cs, char *dst, const lyr_wchar_t *src, size_t n) {
     if (!src) return fail(EINVAL);
     lyr_cs *c = lyr::resolve(cs);
+    if (c->ascii) {
+        int bytes = narrow_ascii(dst, src, n);
+        if (bytes != -2) return bytes;
+    }
     try {
         std::string out;
         for (const lyr_wchar_t *p = src; *p; ++p) {

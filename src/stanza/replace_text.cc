@@ -54,7 +54,8 @@ bool write_all(int fd, const char *data, size_t size, off_t at) {
 bool copy_range(int from, off_t from_at, off_t size, int to, off_t to_at) {
     char piece[16384];
     while (size > 0) {
-        size_t want = size < static_cast<off_t>(sizeof piece) ? static_cast<size_t>(size) : sizeof piece;
+        size_t want =
+            size < static_cast<off_t>(sizeof piece) ? static_cast<size_t>(size) : sizeof piece;
         ssize_t got = pread(from, piece, want, from_at);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
@@ -93,8 +94,8 @@ int replace_locked(FILE *stream, off_t start, off_t end, const char *text) {
         if (!done) {
             // Put the old bytes back; they fit where they were. An administrator
             // must hear of a file that could not be restored.
-            bool restored = copy_range(temp, 0, old_size - start, fd, start) &&
-                            ftruncate(fd, old_size) == 0;
+            bool restored =
+                copy_range(temp, 0, old_size - start, fd, start) && ftruncate(fd, old_size) == 0;
             if (!restored) stanza_message(668, "", ZEL_S_STZ_UPDATE_FAILED);
         }
     }

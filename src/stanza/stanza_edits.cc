@@ -74,7 +74,8 @@ void replace(char *&field, char *text) {
 off_t end_of_entry_line(zelStzFile_t *stz) {
     char line[kStanzaLineSize];
     int length;
-    if (fseeko(stz->fp, stz->entryPos, SEEK_SET) != 0 || !read_stanza_line(stz->fp, line, &length))
+    if (fseeko(stz->fp, stz->entryPos, SEEK_SET) != 0 ||
+        !read_stanza_line(stz->fp, stz->entryPos, line, &length))
         return -1;
     return stz->entryPos + length;
 }
@@ -120,7 +121,8 @@ void change_value(zelStzFile_t *stz, const char *line, const char *value) {
 int delete_current(zelStzFile_t *stz) {
     off_t end = end_of_entry_line(stz);
     if (end < 0) return fail(stz, ZEL_S_STZ_READ_FAILED);
-    if (!zel_zReplaceText(stz->fp, stz->entryPos, end, "")) return fail(stz, ZEL_S_STZ_UPDATE_FAILED);
+    if (!zel_zReplaceText(stz->fp, stz->entryPos, end, ""))
+        return fail(stz, ZEL_S_STZ_UPDATE_FAILED);
     return 1;
 }
 
@@ -148,12 +150,14 @@ using namespace zel;
 extern "C" {
 
 void zelStzInsertEntry(zelStzFile_t *stz, const char *entryName, const char *entryValue) {
+    if (!stz) return;
     char line[kStanzaLineSize];
     if (!may_edit(stz, stz->stanza && format_entry(line, entryName, entryValue))) return;
     write_entry(stz, line, stz->entryPos, entryName, entryValue);
 }
 
 void zelStzAddEntry(zelStzFile_t *stz, const char *entryName, const char *entryValue) {
+    if (!stz) return;
     char line[kStanzaLineSize];
     if (!may_edit(stz, stz->stanza && format_entry(line, entryName, entryValue))) return;
     Argument name(stz, entryName), value(stz, entryValue);
@@ -169,6 +173,7 @@ void zelStzAddEntry(zelStzFile_t *stz, const char *entryName, const char *entryV
 }
 
 void zelStzChangeValue(zelStzFile_t *stz, const char *entryValue) {
+    if (!stz) return;
     char line[kStanzaLineSize];
     if (!may_edit(stz, stz->stanza && stz->name && format_entry(line, stz->name, entryValue)))
         return;
@@ -176,11 +181,13 @@ void zelStzChangeValue(zelStzFile_t *stz, const char *entryValue) {
 }
 
 int zelStzDeleteCurrentEntry(zelStzFile_t *stz) {
+    if (!stz) return 0;
     if (!may_edit(stz, stz->stanza && stz->name)) return 0;
     return delete_current(stz);
 }
 
 int zelStzDeleteEntry(zelStzFile_t *stz, const char *stanzaName, const char *entryName) {
+    if (!stz) return 0;
     if (!may_edit(stz, entryName && stz->stanza)) return 0;
     if (!stanzaName) return fail(stz, ZEL_S_STZ_BAD_FORMAT);
     Argument stanza(stz, stanzaName), name(stz, entryName);
@@ -192,6 +199,7 @@ int zelStzDeleteEntry(zelStzFile_t *stz, const char *stanzaName, const char *ent
 }
 
 void zelStzAddStanzaWithComment(zelStzFile_t *stz, const char *stanzaName, const char *comment) {
+    if (!stz) return;
     if (!may_edit(stz, valid_heading(stanzaName) && valid_comment(comment))) return;
     Argument stanza(stz, stanzaName), note(stz, comment);
     if (stanza.missing || note.missing) {
@@ -236,6 +244,7 @@ void zelStzAddStanza(zelStzFile_t *stz, const char *stanzaName) {
 }
 
 int zelStzDeleteStanza(zelStzFile_t *stz, const char *stanzaName) {
+    if (!stz) return 0;
     if (!may_edit(stz, stanzaName != nullptr)) return 0;
     Argument stanza(stz, stanzaName);
     if (stanza.missing) return fail(stz, ZEL_S_NO_MEMORY);

@@ -29,19 +29,12 @@ namespace zel {
 // The stanza layer's messages name this source file; each site its line.
 constexpr const char *kStanzaSource = "core/zelstanza";
 
-// Reads one physical line of at most 511 bytes (its line feed included), as
-// the reader and the editor read it; *length counts every byte, NULs too.
-// False when nothing was read: the end of the file or a read error.
+// Reads one physical line of at most 511 bytes (its line feed included) from
+// offset start, where the stream is, as the reader and the editor read it;
+// *length counts every byte, NULs too. False when nothing was read: the end
+// of the file or a read error.
 constexpr int kStanzaLineSize = 512;
-bool read_stanza_line(FILE *stream, char (&line)[kStanzaLineSize], int *length);
-
-// The in-memory copy as the library allocates it: the load's failure is kept
-// beside the copy, so that validating the handle later still reports it.
-struct LoadedCopy {
-    zelStzMemCopy copy;
-    unsigned32 load_error;
-};
-inline LoadedCopy *loaded_copy(zelStzMemCopy *copy) { return reinterpret_cast<LoadedCopy *>(copy); }
+bool read_stanza_line(FILE *stream, off_t start, char (&line)[kStanzaLineSize], int *length);
 
 // zel_zMoveNextLine that also tells where the heading it parsed starts.
 int move_next_line(zelStzFile_t *stz, int toNextStanza, int acceptHeading, signed32 *heading_start);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "stanza/memory_copy.h"
 #include "stanza/stanza_internal.h"
 
 namespace {
@@ -33,6 +34,7 @@ bool seek(zelStzFile_t *stz, off_t offset) { return fseeko(stz->fp, offset, SEEK
 extern "C" {
 
 void zelStzMoveFirstStanza(zelStzFile_t *stz) {
+    if (!stz) return;
     stz->error = 0;
     if (stz->fp) {
         if (!seek(stz, 0)) {
@@ -47,9 +49,10 @@ void zelStzMoveFirstStanza(zelStzFile_t *stz) {
     }
 }
 
-int zelStzMoveNextStanza(zelStzFile_t *stz) { return zel_zMoveNextLine(stz, 1, 1); }
+int zelStzMoveNextStanza(zelStzFile_t *stz) { return stz ? zel_zMoveNextLine(stz, 1, 1) : 0; }
 
 int zelStzMoveStanza(zelStzFile_t *stz, const char *stanzaName) {
+    if (!stz) return 0;
     stz->error = 0;
     if (!stanzaName) return fail(stz, ZEL_S_STZ_BAD_ARGUMENT);
     if (same(stz->stanza, stanzaName)) return zelStzMoveFirstEntry(stz);
@@ -63,6 +66,7 @@ int zelStzMoveStanza(zelStzFile_t *stz, const char *stanzaName) {
 }
 
 int zelStzMoveFirstEntry(zelStzFile_t *stz) {
+    if (!stz) return 0;
     stz->error = 0;
     if (stz->fp) {
         if (!seek(stz, stz->bodyPos)) return fail(stz, ZEL_S_STZ_READ_FAILED);
@@ -78,9 +82,10 @@ int zelStzMoveFirstEntry(zelStzFile_t *stz) {
     return zel_zMoveNextLine(stz, 0, 0);
 }
 
-int zelStzMoveNextEntry(zelStzFile_t *stz) { return zel_zMoveNextLine(stz, 0, 0); }
+int zelStzMoveNextEntry(zelStzFile_t *stz) { return stz ? zel_zMoveNextLine(stz, 0, 0) : 0; }
 
 int zelStzMoveEntryInStanza(zelStzFile_t *stz, const char *entryName) {
+    if (!stz) return 0;
     stz->error = 0;
     if (!entryName) return fail(stz, ZEL_S_STZ_BAD_ARGUMENT);
     if (same(stz->name, entryName)) return 1;
@@ -93,6 +98,7 @@ int zelStzMoveEntryInStanza(zelStzFile_t *stz, const char *entryName) {
 }
 
 int zelStzMoveEntry(zelStzFile_t *stz, const char *stanzaName, const char *entryName) {
+    if (!stz) return 0;
     stz->error = 0;
     if (!stanzaName || !entryName) return fail(stz, ZEL_S_STZ_BAD_ARGUMENT);
     if (!zelStzMoveStanza(stz, stanzaName)) return 0;
@@ -100,6 +106,7 @@ int zelStzMoveEntry(zelStzFile_t *stz, const char *stanzaName, const char *entry
 }
 
 int zelStzStanzaSize(zelStzFile_t *stz) {
+    if (!stz) return 0;
     if (!stz->stanza || !stz->name || stz->error) return 0;
     char *current = strdup(stz->name);
     if (!current) return 0;
@@ -116,6 +123,7 @@ int zelStzStanzaSize(zelStzFile_t *stz) {
 }
 
 int zelStzValidate(zelStzFile_t *stz) {
+    if (!stz) return 0;
     stz->error = 0;
     if (stz->fp) {
         if (!seek(stz, 0)) return fail(stz, ZEL_S_STZ_READ_FAILED);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "stanza/memory_copy.h"
 #include "stanza/stanza_internal.h"
 
 namespace zel {
@@ -60,55 +61,6 @@ bool lock_file(FILE *fp, bool shared, bool wait) {
     return result == 0;
 }
 
-void free_copy(zelStzMemCopy *copy) {
-    if (!copy) return;
-    for (zelStzStanzaNode *stanza = copy->firstStanza; stanza;) {
-        for (zelStzEntryNode *entry = stanza->firstEntry; entry;) {
-            zelStzEntryNode *next = entry->next;
-            std::free(entry->name);
-            std::free(entry->value);
-            std::free(entry);
-            entry = next;
-        }
-        zelStzStanzaNode *next = stanza->next;
-        std::free(stanza->name);
-        std::free(stanza);
-        stanza = next;
-    }
-    std::free(loaded_copy(copy));
-}
-
-// Reads the stanzas and entries into *loaded (stanzas in reverse order,
-// entries in file order). False only when memory runs out; a bad line ends
-// the load with what was read before it.
-bool load_copy(zelStzFile_t *stz, LoadedCopy *loaded) {
-    zelStzMemCopy *copy = &loaded->copy;
-    while (stz->stanza) {
-        zelStzStanzaNode *stanza =
-            static_cast<zelStzStanzaNode *>(std::calloc(1, sizeof(zelStzStanzaNode)));
-        if (!stanza) return false;
-        stanza->next = copy->firstStanza;
-        copy->firstStanza = stanza;
-        stanza->name = strdup(stz->stanza);
-        if (!stanza->name) return false;
-        zelStzEntryNode **tail = &stanza->firstEntry;
-        while (stz->name) {
-            zelStzEntryNode *entry =
-                static_cast<zelStzEntryNode *>(std::calloc(1, sizeof(zelStzEntryNode)));
-            if (!entry) return false;
-            entry->name = stz->name;
-            entry->value = stz->value;
-            stz->name = stz->value = nullptr;
-            *tail = entry;
-            tail = &entry->next;
-            if (!zel_zMoveNextLine(stz, 0, 0)) break;
-        }
-        if (stz->error || !zel_zMoveNextLine(stz, 1, 1)) break;
-    }
-    loaded->load_error = stz->error;
-    return true;
-}
-
 }  // namespace
 }  // namespace zel
 
@@ -154,22 +106,15 @@ zelStzFile_t *zelStzFileOpen(const char *path, unsigned int flags, unsigned int 
         return nullptr;
     }
     *status = 0;
-    zelStzMoveFirstStanza(stz);
-    if (!(flags & ZEL_STZ_IN_MEMORY)) return stz;
-
-    LoadedCopy *loaded = static_cast<LoadedCopy *>(std::calloc(1, sizeof(LoadedCopy)));
-    if (!loaded || !load_copy(stz, loaded)) {
-        if (loaded) free_copy(&loaded->copy);
-        *status = ZEL_S_NO_MEMORY;
+    if (!(flags & ZEL_STZ_IN_MEMORY)) {
+        zelStzMoveFirstStanza(stz);
+        return stz;
+    }
+    LoadedCopy *loaded = load_copy(stz->fp, status);
+    if (!loaded) {
         zelStzFileClose(stz);
         return nullptr;
     }
-    // The walk ended: the strings it left are the handle's own until the copy
-    // is attached; from then on the cursor lends the copy's strings.
-    std::free(stz->stanza);
-    std::free(stz->name);
-    std::free(stz->value);
-    stz->stanza = stz->name = stz->value = nullptr;
     zel_zFileCloseDescriptor(stz);
     stz->memCopy = &loaded->copy;
     zelStzMoveFirstStanza(stz);

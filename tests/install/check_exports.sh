@@ -22,7 +22,7 @@ if [ -n "$extra" ]; then echo "exported but not listed:"; echo "$extra"; status=
 
 # Every exported C++ name must belong to a listed class.
 if [ "$mangled_count" -gt 0 ]; then
-  pattern='^((vtable|typeinfo|typeinfo name) for )?('$(echo $classes | tr ' ' '|')')(::|$| )'
+  pattern='^((vtable|typeinfo|typeinfo name) for )?('$(echo $classes | tr ' ' '|')')(::|$| |<)'
   strays=$(echo "$actual_cxx" | grep -v -E '^[A-Za-z_][A-Za-z0-9_]*$' | grep -v -E "$pattern" || true)
   if [ -n "$strays" ]; then echo "exported C++ names of unlisted classes:"; echo "$strays"; status=1; fi
 fi

@@ -7,7 +7,8 @@ namespace {
 
 using zeltest::run;
 
-const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check", "log", "msg", "trace", "utc"};
+const char *const kCommands[] = {"errtext", "catalog", "catalog export", "catalog check", "log", "msg", "trace",
+                                 "utc",     "conf"};
 
 TEST(CommandLine, EveryCommandHasHelpWithAnExample) {
     std::string zel = ZEL_TOOL;

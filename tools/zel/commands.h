@@ -13,6 +13,7 @@ int utc(int argc, char **argv);
 int log(int argc, char **argv);
 int trace(int argc, char **argv);
 int msg(int argc, char **argv);
+int conf(int argc, char **argv);
 
 extern const Help kErrtextHelp;
 extern const Help kCatalogHelp;
@@ -22,6 +23,7 @@ extern const Help kUtcHelp;
 extern const Help kLogHelp;
 extern const Help kTraceHelp;
 extern const Help kMsgHelp;
+extern const Help kConfHelp;
 
 }  // namespace zeltool
 

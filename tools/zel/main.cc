@@ -17,19 +17,25 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"errtext", errtext}, {"catalog", catalog}, {"log", log},
-    {"msg", msg},         {"trace", trace},     {"utc", utc},
+    {"errtext", errtext}, {"catalog", catalog}, {"log", log},   {"msg", msg},
+    {"trace", trace},     {"utc", utc},         {"conf", conf},
 };
 
 // The list shows the catalog's two forms apart.
 const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp, &kLogHelp,
-                               &kMsgHelp,     &kTraceHelp,         &kUtcHelp};
+                               &kMsgHelp,     &kTraceHelp,         &kUtcHelp,          &kConfHelp};
 
 int list_commands() {
     std::printf("Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");
+    // A command of several forms shows each on its own line.
     for (const Help *help : kListed) {
-        std::printf("  %s %s\n      %s\n", help->command + std::strlen("zel "), help->usage,
-                    help->summary);
+        const char *command = help->command + std::strlen("zel ");
+        for (const char *form = help->usage; *form;) {
+            int length = static_cast<int>(std::strcspn(form, "\n"));
+            std::printf("  %s %.*s\n", command, length, form);
+            form += length + (form[length] == '\n');
+        }
+        std::printf("      %s\n", help->summary);
     }
     std::printf(
         "\nOptions:\n  --help     show this help (or 'zel help [COMMAND]')\n"
