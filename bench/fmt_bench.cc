@@ -10,6 +10,8 @@
 #include <map>
 #include <string>
 
+#include "ratio_reporter.h"
+
 namespace {
 
 // A rotating set of record arguments, the same for every library.
@@ -159,29 +161,6 @@ void BM_LongString_fmt(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_LongString_fmt);
-
-// Keeps each benchmark's CPU time per iteration (the median when repeated)
-// so that the ratios can be printed. CPU time, because the machines that run
-// this are shared.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
-                times[name] = run.GetAdjustedCPUTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times[name] = run.GetAdjustedCPUTime();
-                medians_[name] = true;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-
-private:
-    std::map<std::string, bool> medians_;
-};
 
 }  // namespace
 

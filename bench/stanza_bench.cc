@@ -16,6 +16,8 @@
 
 #include <unistd.h>
 
+#include "ratio_reporter.h"
+
 namespace {
 
 constexpr int kStanzas = 500;
@@ -290,30 +292,6 @@ void BM_AddEntryMiddle1MB_zel(benchmark::State &state) {
     state.counters["file_bytes"] = static_cast<double>(f.big_text.size());
 }
 BENCHMARK(BM_AddEntryMiddle1MB_zel)->Unit(benchmark::kMicrosecond);
-
-// Keeps each benchmark's CPU time per iteration (the median when repeated)
-// so that the ratios can be printed. CPU time, because the machines that run
-// this are shared.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
-            if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
-                times[name] = run.GetAdjustedCPUTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times[name] = run.GetAdjustedCPUTime();
-                medians_[name] = true;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-
-private:
-    std::map<std::string, bool> medians_;
-};
 
 }  // namespace
 
