@@ -65,7 +65,8 @@ int Arguments::read(const char *command, int argc, char **argv,
         if (!spec) return usage_error(command, "unknown argument '%s'", word);
         fed.push_back("-" + name);
         if (!spec->takes_value) {
-            if (equals != std::string::npos) return usage_error(command, "--%s takes no value", name.c_str());
+            if (equals != std::string::npos)
+                return usage_error(command, "--%s takes no value", name.c_str());
             continue;
         }
         if (equals == std::string::npos) {
@@ -102,7 +103,8 @@ int Arguments::load_response_file(const char *command, const char *word) {
     bool found = zelStzMoveStanza(stz, stanza.c_str()) != 0;
     zelStzFileClose(stz);
     if (!found) return failure(command, "%s has no stanza [%s]", file.c_str(), stanza.c_str());
-    status = static_cast<unsigned int>(line.loadRspFile(ZELStringRef(file.c_str()), ZELStringRef(stanza.c_str())));
+    status = static_cast<unsigned int>(
+        line.loadRspFile(ZELStringRef(file.c_str()), ZELStringRef(stanza.c_str())));
     if (status) return failure(command, "%s: %s", file.c_str(), status_text(status).c_str());
     return kDone;
 }
@@ -131,7 +133,8 @@ int Arguments::check_options(const char *command, const std::vector<OptionSpec> 
         }
         bool on = true;
         if (text.getLen() > 0 && line.findOption(ZELString(spec.name), &on) != 0)
-            return usage_error(command, "%s must be yes or no, not '%s'", spec.name, text.getNullTermData());
+            return usage_error(command, "%s must be yes or no, not '%s'", spec.name,
+                               text.getNullTermData());
         flags[spec.name] = on;
     }
     return kDone;

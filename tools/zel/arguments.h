@@ -26,7 +26,8 @@ public:
     // Reads argv; every command also understands --help (-h). "--" ends the
     // options; a word like -1 or -0.5 is a negative number, not an option.
     // kDone, or kUsage or kFailed after the error was reported.
-    int read(const char *command, int argc, char **argv, std::initializer_list<OptionSpec> specs = {});
+    int read(const char *command, int argc, char **argv,
+             std::initializer_list<OptionSpec> specs = {});
 
     bool given(const char *name) const;
     // The option's value, or null when it was not given.
