@@ -95,6 +95,32 @@ TEST(ZELStringRef, HashesAndComparisons) {
                   sg(ZELStringRef("abc").icompare(ZELStringRef("ABD"))));
 }
 
+// In a CP1252 code page one byte can become three UTF-8 bytes, more than the
+// room reserved for it: eleven euro signs cross the inline limit on the way.
+std::string g_locales;
+
+void cp1252_growth() {
+    if (setenv("LOCPATH", g_locales.c_str(), 1) != 0 || !std::setlocale(LC_ALL, "de_DE.CP1252")) _exit(77);
+    std::string local(11, '\x80'), utf8;
+    for (int i = 0; i < 11; ++i) utf8 += "\xE2\x82\xAC";
+    bool ok;
+    {
+        ZELString to(local.c_str(), -1, ZELString::toUTF8), back(utf8.c_str(), -1, ZELString::fromUTF8);
+        ok = text(to) == utf8 && to.capacity() > 33 && to.getData()[33] == '\0' && text(back) == local;
+    }
+    _exit(!ok);
+}
+
+TEST(ZELString, ConversionsBeyondTheReservedRoom) {
+    zeltest::TempDir dir;
+    g_locales = dir.path();
+    std::string make = "localedef -i de_DE -f CP1252 " + dir.file("de_DE.CP1252") + " >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "no CP1252 locale can be made";
+    int rc = zeltest::run_in_child(cp1252_growth);
+    if (rc == 77) GTEST_SKIP() << "the CP1252 locale cannot be set";
+    EXPECT_EQ(0, rc);
+}
+
 // A view that is not terminated answers a copy of its own, made once; copies
 // and re-pointed views each free theirs (the sanitizer lane sees the rest).
 TEST(ZELStringRef, TerminatedCopies) {
