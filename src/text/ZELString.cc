@@ -41,6 +41,14 @@ public:
     int length = 0;
 };
 
+// Whether count more bytes and the zero byte fit where the text already is, so
+// that an append needs neither to grow nor to move it.
+bool fits_in_place(const char *data, const char *heap, unsigned32 heap_size, int length,
+                   int count) {
+    long long needed = static_cast<long long>(length) + count + 1;
+    return data == heap ? needed <= heap_size : needed <= kInlineSize;
+}
+
 long long reserve_for(int len, ZELString::conversion_e conversion) {
     if (conversion == ZELString::fromUTF8) return 3LL * len;
     if (conversion == ZELString::toUTF8) return 2LL * len;
@@ -125,6 +133,14 @@ bool ZELString::grow(long long needed, char **old_heap) {
 }
 
 bool ZELString::append(const char *text, int len, conversion_e conversion) {
+    // Most appends are of plain bytes into room already there.
+    if (conversion == noConversion && text && len >= 0 &&
+        fits_in_place(data, heapBuffer, heapSize, length, len)) {
+        std::memmove(data + length, text, static_cast<size_t>(len));
+        length += len;
+        data[length] = '\0';
+        return true;
+    }
     if (!text) return len <= 0;
     if (len == -1) {
         size_t measured = std::strlen(text);
@@ -151,7 +167,12 @@ bool ZELString::append(const char *text, int len, conversion_e conversion) {
     return true;
 }
 
-bool ZELString::append(char c) { return append(&c, 1, noConversion); }
+bool ZELString::append(char c) {
+    if (!fits_in_place(data, heapBuffer, heapSize, length, 1)) return append(&c, 1, noConversion);
+    data[length++] = c;
+    data[length] = '\0';
+    return true;
+}
 
 bool ZELString::append(const ZELStringRef &other) {
     return append(other.getData(), other.getLen(), noConversion);
