@@ -43,6 +43,10 @@ public:
     int icompare(const char *text, int len = -1) const;
 
 private:
+    friend class ZELStringIter;  // re-points its token view once per token
+
+    __attribute__((visibility("hidden"))) void drop_copy() const;
+
     const char *data;
     unsigned32 nullTerminated;
     mutable unsigned32 length;  // 0xFFFFFFFF while not yet known

@@ -68,16 +68,21 @@ void ZELStringIter::initialize(ZELString &text, char sep, bool keep) {
 
 bool ZELStringIter::next(ZELStringRef &token) {
     if (remaining <= 0) return false;
-    if (!skip_blanks(position, remaining, &writePosition)) return false;
-    bool found;
-    int n = token_length(position, remaining, separator, &found);
-    if (found && writePosition) writePosition[n] = '\0';
-    token.set(position, n, false);
+    if (*position == ' ' && !skip_blanks(position, remaining, &writePosition)) return false;
+    const char *at =
+        static_cast<const char *>(std::memchr(position, separator, static_cast<size_t>(remaining)));
+    int n = at ? static_cast<int>(at - position) : remaining;
+    if (at && writePosition) writePosition[n] = '\0';
+    // The token view is re-pointed in place: this runs once per token.
+    if (token.terminatedCopy) token.drop_copy();
+    token.data = position;
+    token.nullTerminated = 0;
+    token.length = static_cast<unsigned32>(n);
     // Past the separator; after the last token, at the end.
-    int step = found ? n + 1 : n;
+    int step = at ? n + 1 : n;
     position += step;
     if (writePosition) writePosition += step;
-    remaining = found ? remaining - step : 0;
+    remaining = at ? remaining - step : 0;
     return true;
 }
 

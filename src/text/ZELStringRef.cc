@@ -59,7 +59,14 @@ ZELStringRef &ZELStringRef::operator=(const ZELStringRef &other) {
     return *this;
 }
 
-ZELStringRef::~ZELStringRef() { delete[] terminatedCopy; }
+ZELStringRef::~ZELStringRef() { drop_copy(); }
+
+// Most views never make a copy, and a tokeniser re-points one view per token.
+void ZELStringRef::drop_copy() const {
+    if (!terminatedCopy) return;
+    delete[] terminatedCopy;
+    terminatedCopy = nullptr;
+}
 
 int ZELStringRef::getLen() const {
     if (length == kUnknownLength) length = static_cast<unsigned32>(std::strlen(data));
@@ -79,8 +86,7 @@ const char *ZELStringRef::getNullTermData() const {
 }
 
 int ZELStringRef::set(const ZELString &s) {
-    delete[] terminatedCopy;
-    terminatedCopy = nullptr;
+    drop_copy();
     data = s.getData();
     nullTerminated = 1;
     length = static_cast<unsigned32>(s.getLen());
@@ -90,8 +96,7 @@ int ZELStringRef::set(const ZELString &s) {
 int ZELStringRef::set(const ZELStringRef &other) {
     if (&other == this) return 0;
     int other_length = other.getLen();
-    delete[] terminatedCopy;
-    terminatedCopy = nullptr;
+    drop_copy();
     data = other.data;
     nullTerminated = other.nullTerminated;
     length = static_cast<unsigned32>(other_length);
@@ -99,8 +104,7 @@ int ZELStringRef::set(const ZELStringRef &other) {
 }
 
 int ZELStringRef::set(const char *text, int len, bool terminated) {
-    delete[] terminatedCopy;
-    terminatedCopy = nullptr;
+    drop_copy();
     if (!text || len < -1) {
         // Nothing to view: the empty string rather than a wild pointer.
         data = kEmpty;
