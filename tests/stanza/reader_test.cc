@@ -18,7 +18,6 @@ TEST(StanzaReader, LinesBecomeStanzasAndEntriesAndBadLinesResetTheCursor) {
         {"[ a ]\n[name] trailing\n[]\n  [x]y]\n[crlf]\r\n", "[ a ] [name] [] [x] [crlf]", 0},
         {"x = 1\n[s]\na = b\n", "[s] a=b", 0},
         {"bad line\n[s]\n", "[s]", 171},
-        {"a = 1\n", "", 0},
         {"[a]\n# only a comment\n\n[b]\nx=1\n", "[a] [b] x=1", 0},
         {"[s]\na=1\n=value\nb=2\n", "[s] a=1 !e -/-/-!171", 171},
         {"[s]\na=1\nkey value\n", "[s] a=1 !e -/-/-!171", 171},

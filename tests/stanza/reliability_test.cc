@@ -61,11 +61,6 @@ const std::string kStanzas = "[a]\nx = 1\n[b]\n" + std::string(600, '#') + "\nz 
 
 std::string temporary_name(pid_t pid) { return "/tmp/stzlink" + std::to_string(pid); }
 
-int lowest_free() {
-    int fd = dup(0);
-    return close(fd) == 0 ? fd : -1;
-}
-
 // Contents, inode, mode and owner.
 std::string identity(const std::string &path) {
     struct stat st;
@@ -95,7 +90,7 @@ TEST(StanzaReliability, EditsUnderAttackOrFaultNeverDamageAFile) {
         {"FIFO", false, [&](auto tmp) { return mkfifo(tmp.c_str(), 0666) == 0; }},
         {"folder", false, [&](auto tmp) { return mkdir(tmp.c_str(), 0777) == 0; }},
         {"file size limit", true, [&](auto) { return limit(RLIMIT_FSIZE, kStanzas.size() + 10); }},
-        {"no descriptor", true, [&](auto) { return limit(RLIMIT_NOFILE, rlim_t(lowest_free())); }},
+        {"no descriptor", true, [&](auto) { return limit(RLIMIT_NOFILE, rlim_t(dup(0))); }},  // the lowest free
     };
     const std::string value(100, 'v'), edited = "[a]\nx = 1\nn = " + value + "\n" + kStanzas.substr(10);
     for (const auto &[what, must_fail, prepare] : rows) {

@@ -62,30 +62,26 @@ unsigned fold29(unsigned h) { return (h ^ (h >> 24) ^ ((h >> 8) & 0xFF) ^ ((h >>
 
 TEST(ZELHashTable, BucketsChainsAndIteration) {
     ZELHashTable<ZELString, ZELString> table(29, true);
-    for (const char *k : {"", "a", "help", "verbose", "\xFF\xFE\xFD\xFC"}) {
-        ZELString *key = new ZELString(k);
-        unsigned bucket = fold29(key->hash());
-        ASSERT_EQ(bucket, table.bucketOf(key->hash())) << k;
-        ASSERT_TRUE(table.insertHead(key, new ZELString(k)));
-        EXPECT_EQ(key, table.buckets[bucket]->key) << k;
-    }
-    // Three keys of one chain: two put at its head, one appended at its end.
-    std::vector<std::string> same;
+    // Five keys, then three of k0's chain: two put at its head, the third appended at its end.
+    std::vector<std::string> keys = {"", "a", "help", "verbose", "\xFF\xFE\xFD\xFC"};
     const unsigned home = fold29(ZELString("k0").hash());
-    for (int i = 0; same.size() < 3; ++i) {
+    for (int i = 0; keys.size() < 8; ++i) {
         std::string k = "k" + std::to_string(i);
-        if (fold29(ZELString(k.c_str()).hash()) != home) continue;
-        same.push_back(k);
-        auto *key = new ZELString(k.c_str()), *value = new ZELString(std::to_string(same.size()).c_str());
-        ASSERT_TRUE(same.size() < 3 ? table.insertHead(key, value) : table.append(key, value));
+        if (fold29(ZELString(k.c_str()).hash()) == home) keys.push_back(k);
     }
-    std::string chain;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        auto *key = new ZELString(keys[i].c_str()), *value = new ZELString(std::to_string(i).c_str());
+        const unsigned bucket = fold29(key->hash());
+        ASSERT_EQ(bucket, table.bucketOf(key->hash())) << keys[i];
+        ASSERT_TRUE(i < 7 ? table.insertHead(key, value) : table.append(key, value));
+        EXPECT_EQ(i < 7, key == table.buckets[bucket]->key) << keys[i];
+    }
+    std::string chain, walked, expected;
     for (auto *n = table.buckets[home]; n; n = n->next) chain += std::string(n->value->getData()) + " ";
-    EXPECT_TRUE(chain.find("2 1 ") == 0 && chain.rfind("3 ") == chain.size() - 2) << chain;
-    EXPECT_STREQ("3", table.find(ZELStringRef(same[2].c_str()))->value->getData());
+    EXPECT_TRUE(chain.find("6 5 ") == 0 && chain.rfind("7 ") == chain.size() - 2) << chain;
+    EXPECT_STREQ("7", table.find(ZELStringRef(keys[7].c_str()))->value->getData());
     EXPECT_EQ(nullptr, table.find(ZELString("absent")));
     // Iteration visits every node once, bucket by bucket, each chain from its head.
-    std::string walked, expected;
     for (unsigned b = 0; b < 29; ++b) {
         for (auto *n = table.buckets[b]; n; n = n->next) expected += std::string(n->key->getData()) + "|";
     }

@@ -1,7 +1,6 @@
 // ZELString and ZELStringRef: the move from the inline buffer to an exact heap
 // buffer and its reuse, appends that alias the string's own text, conversions
 // through a Latin-1 local code page, hashes, comparisons and class layout.
-#include <cxxabi.h>
 #include <dlfcn.h>
 #include <link.h>
 #include <zel/ZELCmdLine.h>
@@ -20,12 +19,8 @@ std::string text(const ZELString &s) { return std::string(s.getData(), s.getLen(
 TEST(ZELString, InlineToHeapAndReuse) {
     const std::string t29(29, 'a'), t40(40, 'b'), t35(35, 'c');
     ZELString s;
-    struct Step {
-        std::function<bool()> act;
-        std::string text;
-        int capacity;
-        bool inBuffer;
-    } steps[] = {
+    // What a step does, then the text, the capacity and whether the text is in buffer().
+    const std::tuple<std::function<bool()>, std::string, int, bool> steps[] = {
         {[&] { return s.set(t29.c_str()); }, t29, 30, true},
         {[&] { return s.append('x'); }, t29 + "x", 31, true},
         {[&] { return s.append(t29.c_str(), 10); }, t29 + "x" + t29.substr(0, 10), 41, true},
@@ -41,12 +36,10 @@ TEST(ZELString, InlineToHeapAndReuse) {
         {[&] { return s.set(t40.c_str()) && s.append(s); }, t40 + t40, 81, true},  // from the buffer it leaves
         {[&] { return s.set("abc") && s.append(s); }, "abcabc", 81, false},
     };
-    for (size_t i = 0; i < sizeof steps / sizeof *steps; ++i) {
-        EXPECT_TRUE(steps[i].act()) << "step " << i;
-        EXPECT_EQ(steps[i].text, text(s)) << "step " << i;
-        EXPECT_EQ('\0', s.getData()[s.getLen()]) << "step " << i;
-        EXPECT_EQ(steps[i].capacity, s.capacity()) << "step " << i;
-        EXPECT_EQ(steps[i].inBuffer, s.getData() == s.buffer()) << "step " << i;
+    for (const auto &[act, wanted, capacity, inBuffer] : steps) {
+        EXPECT_TRUE(act()) << wanted;
+        EXPECT_EQ(std::make_tuple(wanted + '\0', capacity, inBuffer),
+                  std::make_tuple(std::string(s.getData(), s.getLen() + 1), s.capacity(), s.getData() == s.buffer()));
     }
 }
 
@@ -84,12 +77,12 @@ TEST(ZELString, ConversionsThroughLocalCodePages) {
     zeltest::TempDir dir;
     g_locales = dir.path();
     std::string make = "localedef -i de_DE -f CP1252 " + dir.file("de_DE.CP1252") + " >/dev/null 2>&1";
-    bool cp1252 = std::system(make.c_str()) == 0;
+    if (std::system(make.c_str()) != 0) std::fprintf(stderr, "no CP1252 locale made\n");
     std::string skipped;
     for (CodePage page :
          {CodePage{"de_DE.ISO-8859-1", "\xE4", "\xC3\xA4", 20}, CodePage{"de_DE.CP1252", "\x80", "\xE2\x82\xAC", 11}}) {
         g_page = page;
-        int rc = cp1252 || page.count != 11 ? zeltest::run_in_child(conversions) : 77;
+        int rc = zeltest::run_in_child(conversions);
         if (rc == 77) skipped += std::string(" ") + page.locale;
         EXPECT_TRUE(rc == 0 || rc == 77) << page.locale << " " << rc;
     }
@@ -131,31 +124,20 @@ TEST(ZELStringRef, TerminatedCopies) {
     EXPECT_EQ(std::string("b c"), std::string(other.getNullTermData()) + " " + part.getNullTermData());
 }
 
-// Each class answers its own name and, but the command line, carries a
-// virtual table of exactly two slots: its two destructors.
-template <typename T>
-std::string name_of() {
-    char *n = abi::__cxa_demangle(typeid(T).name(), nullptr, nullptr, nullptr);
-    std::string s = n ? n : "?";
-    free(n);
-    return s;
-}
-
-size_t vtable_size(const char *symbol) {
+size_t vtable_size(const std::type_info &type) {
     const ElfW(Sym) *sym = nullptr;
     Dl_info info;
-    void *table = dlsym(RTLD_DEFAULT, symbol);
+    void *table = dlsym(RTLD_DEFAULT, ("_ZTV" + std::string(type.name())).c_str());
     return table && dladdr1(table, &info, (void **)&sym, RTLD_DL_SYMENT) && sym ? sym->st_size : 0;
 }
 
+// Each class but the command line carries type information and a virtual
+// table of exactly two slots: its two destructors.
 TEST(StringClasses, TypeInformationAndVirtualTables) {
-    EXPECT_EQ("ZELString|ZELStringRef|ZELStringIter|ZELCmdLine::Option|ZELHashTable<ZELString, ZELCmdLine::Option>",
-              name_of<ZELString>() + "|" + name_of<ZELStringRef>() + "|" + name_of<ZELStringIter>() + "|" +
-                  name_of<ZELCmdLine::Option>() + "|" + name_of<ZELCmdLine::Table>());
     static_assert(!std::is_polymorphic<ZELCmdLine>::value, "the command line has no virtual table");
-    for (const char *symbol :
-         {"_ZTV9ZELString", "_ZTV12ZELStringRef", "_ZTV13ZELStringIter", "_ZTVN10ZELCmdLine6OptionE"}) {
-        EXPECT_EQ(4 * sizeof(void *), vtable_size(symbol)) << symbol;  // offset, type information, two destructors
+    for (const std::type_info *type :
+         {&typeid(ZELString), &typeid(ZELStringRef), &typeid(ZELStringIter), &typeid(ZELCmdLine::Option)}) {
+        EXPECT_EQ(4 * sizeof(void *), vtable_size(*type)) << type->name();  // offset, type information, destructors
     }
 #if defined(__i386__)
     static_assert(sizeof(ZELString) == 52 && sizeof(ZELStringRef) == 20 && sizeof(ZELStringIter) == 32, "layout");

@@ -124,11 +124,10 @@ TEST(MsgCommand, PrintsTheMessageWithItsArguments) {
 TEST(CommandLine, ResponseFileStanzasGiveOptions) {
     zeltest::TempDir dir;
     zeltest::write_file(dir.file("site.conf"), "[utc]\ntz = CET-1CEST,M3.5.0,M10.5.0/3\nat = 1700000000.5\n");
-    const std::string zel = std::string(ZEL_TOOL) + " utc ";
-    const std::string from_file = zel + "@" + dir.file("site.conf") + ":utc";
+    const std::string zel = std::string(ZEL_TOOL) + " utc ", from_file = zel + "@" + dir.file("site.conf") + ":utc";
     zeltest::Outcome o = run(from_file);
-    EXPECT_EQ(0, o.status) << o.err;
-    EXPECT_EQ(run(zel + "--tz CET-1CEST,M3.5.0,M10.5.0/3 --at 1700000000.5").out, o.out);
+    EXPECT_EQ(std::make_pair(0, run(zel + "--tz CET-1CEST,M3.5.0,M10.5.0/3 --at 1700000000.5").out),
+              std::make_pair(o.status, o.out));
     EXPECT_EQ(0u, run(from_file + " --at 0").out.find("utc    1970-01-01-00:00:00.000I"));
     EXPECT_EQ(0u, run(from_file + " --at -1.5").out.find("utc    1969-12-31-23:59:58.500I"));
 }
