@@ -117,8 +117,6 @@ TEST(MsgCommand, PrintsTheMessageWithItsArguments) {
     }
 }
 
-}  // namespace
-
 // Options from a stanza of a configuration file act as on the command line,
 // which wins over the file; a negative number is a value, not an option.
 TEST(CommandLine, ResponseFileStanzasGiveOptions) {
@@ -131,3 +129,5 @@ TEST(CommandLine, ResponseFileStanzasGiveOptions) {
     EXPECT_EQ(0u, run(from_file + " --at 0").out.find("utc    1970-01-01-00:00:00.000I"));
     EXPECT_EQ(0u, run(from_file + " --at -1.5").out.find("utc    1969-12-31-23:59:58.500I"));
 }
+
+}  // namespace
