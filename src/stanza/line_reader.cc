@@ -3,12 +3,7 @@
 // handle's cursor, and records failures. An in-memory handle walks its copy.
 #include <zel/msg.h>
 #include <zel/status.h>
-#include <zel/svc.h>
-#include <zel/svc_internal.h>
 
-#include <pthread.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdlib>
@@ -21,11 +16,6 @@
 namespace zel {
 namespace {
 
-void replace(char *&field, char *text) {
-    std::free(field);
-    field = text;
-}
-
 // Frees (file) or forgets (in-memory: the copy owns them) the cursor strings.
 void clear_strings(zelStzFile_t *stz, bool with_stanza) {
     if (stz->memCopy) {
@@ -33,14 +23,9 @@ void clear_strings(zelStzFile_t *stz, bool with_stanza) {
         if (with_stanza) stz->stanza = nullptr;
         return;
     }
-    replace(stz->name, nullptr);
-    replace(stz->value, nullptr);
-    if (with_stanza) replace(stz->stanza, nullptr);
-}
-
-int fail(zelStzFile_t *stz, unsigned32 code) {
-    zel_zSetError(stz, code);
-    return 0;
+    replace_field(stz->name, nullptr);
+    replace_field(stz->value, nullptr);
+    if (with_stanza) replace_field(stz->stanza, nullptr);
 }
 
 // A copy of text for a cursor field; a copy that cannot be made fails the
@@ -48,7 +33,7 @@ int fail(zelStzFile_t *stz, unsigned32 code) {
 bool set_field(char *&field, const char *text) {
     char *copy = strdup(text);
     if (!copy) return false;
-    replace(field, copy);
+    replace_field(field, copy);
     return true;
 }
 
@@ -139,7 +124,7 @@ int zel::move_next_line(zelStzFile_t *stz, int toNextStanza, int acceptHeading,
         switch (line.kind) {
         case ParsedLine::end:
             if (toNextStanza) {
-                replace(stz->stanza, nullptr);
+                replace_field(stz->stanza, nullptr);
                 stz->bodyPos = stz->headingPos = line_start;
             }
             stz->entryPos = line_start;
@@ -162,7 +147,7 @@ int zel::move_next_line(zelStzFile_t *stz, int toNextStanza, int acceptHeading,
         case ParsedLine::entry:
             if (toNextStanza) continue;
             if (!set_field(stz->name, line.name)) return fail(stz, ZEL_S_STZ_INTERNAL_ERROR);
-            replace(stz->value, nullptr);
+            replace_field(stz->value, nullptr);
             if (line.has_value && !set_field(stz->value, line.value))
                 return fail(stz, ZEL_S_STZ_INTERNAL_ERROR);
             stz->entryPos = line_start;

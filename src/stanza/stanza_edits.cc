@@ -11,11 +11,6 @@
 namespace zel {
 namespace {
 
-int fail(zelStzFile_t *stz, unsigned32 code) {
-    zel_zSetError(stz, code);
-    return 0;
-}
-
 // The checks every edit makes first, in this order. A handle with both open
 // flags holds only a read-only stream and a shared lock, so it is not editable.
 bool may_edit(zelStzFile_t *stz, bool arguments_present) {
@@ -65,11 +60,6 @@ char *copy_or_null(const char *text, bool *ok) {
     return copy;
 }
 
-void replace(char *&field, char *text) {
-    std::free(field);
-    field = text;
-}
-
 // The end of the line at entryPos (-1 when it cannot be read).
 off_t end_of_entry_line(zelStzFile_t *stz) {
     char line[kStanzaLineSize];
@@ -94,8 +84,8 @@ void write_entry(zelStzFile_t *stz, const char *line, off_t end, const char *nam
         fail(stz, ZEL_S_NO_MEMORY);
         return;
     }
-    replace(stz->name, name_copy);
-    replace(stz->value, value_copy);
+    replace_field(stz->name, name_copy);
+    replace_field(stz->value, value_copy);
     if (!zel_zReplaceText(stz->fp, stz->entryPos, end, line)) {
         fail(stz, ZEL_S_STZ_UPDATE_FAILED);
         return;
@@ -230,9 +220,9 @@ void zelStzAddStanzaWithComment(zelStzFile_t *stz, const char *stanzaName, const
         fail(stz, ZEL_S_STZ_UPDATE_FAILED);
         return;
     }
-    replace(stz->stanza, name);
-    replace(stz->name, nullptr);
-    replace(stz->value, nullptr);
+    replace_field(stz->stanza, name);
+    replace_field(stz->name, nullptr);
+    replace_field(stz->value, nullptr);
     off_t new_end = ftello(stz->fp);
     stz->headingPos = static_cast<signed32>(end + static_cast<off_t>(comment_length));
     stz->bodyPos = stz->entryPos = static_cast<signed32>(new_end);

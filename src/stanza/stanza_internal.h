@@ -6,6 +6,7 @@
 #include <zel/stanza.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 extern "C" {
 
@@ -38,6 +39,18 @@ bool read_stanza_line(FILE *stream, off_t start, char (&line)[kStanzaLineSize], 
 
 // zel_zMoveNextLine that also tells where the heading it parsed starts.
 int move_next_line(zelStzFile_t *stz, int toNextStanza, int acceptHeading, signed32 *heading_start);
+
+// Records code through zel_zSetError and answers 0, as a failing operation does.
+inline int fail(zelStzFile_t *stz, unsigned32 code) {
+    zel_zSetError(stz, code);
+    return 0;
+}
+
+// Frees what a cursor field of a file handle held and keeps text in its place.
+inline void replace_field(char *&field, char *text) {
+    std::free(field);
+    field = text;
+}
 
 // Writes one of the stanza layer's ERROR messages for component qpc.
 void stanza_message(int line, const char *argtypes, unsigned32 code, ...);

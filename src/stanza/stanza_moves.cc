@@ -10,12 +10,9 @@
 
 namespace {
 
-bool same(const char *a, const char *b) { return a && b && std::strcmp(a, b) == 0; }
+using zel::fail;
 
-int fail(zelStzFile_t *stz, unsigned32 code) {
-    zel_zSetError(stz, code);
-    return 0;
-}
+bool same(const char *a, const char *b) { return a && b && std::strcmp(a, b) == 0; }
 
 // Makes the copy's first stanza current with its first entry.
 void first_in_copy(zelStzFile_t *stz) {
