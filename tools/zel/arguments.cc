@@ -140,6 +140,16 @@ int Arguments::check_options(const char *command, const std::vector<OptionSpec> 
     return kDone;
 }
 
+bool Arguments::start(const Help &help, int *argc, char ***argv, int *status,
+                      std::initializer_list<OptionSpec> specs) {
+    *status = read(help.command, *argc, *argv, specs);
+    if (*status == kDone && given("help")) *status = show_help(help);
+    if (*status != kDone || given("help")) return false;
+    *argc = count();
+    *argv = operands();
+    return true;
+}
+
 bool Arguments::given(const char *name) const {
     auto flag = flags.find(name);
     return flag != flags.end() ? flag->second : value(name) != nullptr;

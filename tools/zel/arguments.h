@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "report.h"
+
 namespace zeltool {
 
 // An option a command understands: --NAME (or -NAME) on the command line,
@@ -28,6 +30,12 @@ public:
     // kDone, or kUsage or kFailed after the error was reported.
     int read(const char *command, int argc, char **argv,
              std::initializer_list<OptionSpec> specs = {});
+
+    // read() for a command whose help is help: false with *status set when
+    // the command ends here (an error reported, or the help shown); else
+    // *argc and *argv become the operands.
+    bool start(const Help &help, int *argc, char ***argv, int *status,
+               std::initializer_list<OptionSpec> specs = {});
 
     bool given(const char *name) const;
     // The option's value, or null when it was not given.

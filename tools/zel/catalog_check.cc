@@ -42,10 +42,8 @@ const zeltool::Help zeltool::kCatalogCheckHelp = {
 int zeltool::catalog_check(int argc, char **argv) {
     const char *name = kCatalogCheckHelp.command;
     Arguments words;
-    if (int status = words.read(name, argc, argv)) return status;
-    if (words.given("help")) return show_help(kCatalogCheckHelp);
-    argc = words.count();
-    argv = words.operands();
+    int ended;
+    if (!words.start(kCatalogCheckHelp, &argc, &argv, &ended)) return ended;
     if (argc != 2) return usage_error(name, "takes FILE.cat and COMPONENT, not %d words", argc);
     const char *path = argv[0];
     const char *component = argv[1];

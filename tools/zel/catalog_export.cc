@@ -42,10 +42,8 @@ const zeltool::Help zeltool::kCatalogExportHelp = {
 int zeltool::catalog_export(int argc, char **argv) {
     const char *name = kCatalogExportHelp.command;
     Arguments words;
-    if (int status = words.read(name, argc, argv)) return status;
-    if (words.given("help")) return show_help(kCatalogExportHelp);
-    argc = words.count();
-    argv = words.operands();
+    int ended;
+    if (!words.start(kCatalogExportHelp, &argc, &argv, &ended)) return ended;
     if (argc != 1) return usage_error(name, "takes one COMPONENT, not %d words", argc);
     std::vector<zel_msg_row> rows = component_rows(argv[0]);
     if (rows.empty()) {

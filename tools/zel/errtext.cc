@@ -49,10 +49,8 @@ const zeltool::Help zeltool::kErrtextHelp = {
 int zeltool::errtext(int argc, char **argv) {
     const char *name = kErrtextHelp.command;
     Arguments words;
-    if (int status = words.read(name, argc, argv)) return status;
-    if (words.given("help")) return show_help(kErrtextHelp);
-    argc = words.count();
-    argv = words.operands();
+    int ended;
+    if (!words.start(kErrtextHelp, &argc, &argv, &ended)) return ended;
     if (argc == 0) return usage_error(name, "no status code given");
     std::vector<unsigned32> codes(static_cast<size_t>(argc));
     for (int i = 0; i < argc; ++i) {

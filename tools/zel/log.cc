@@ -56,10 +56,8 @@ const zeltool::Help zeltool::kLogHelp = {
 int zeltool::log(int argc, char **argv) {
     const char *name = kLogHelp.command;
     Arguments words;
-    if (int status = words.read(name, argc, argv)) return status;
-    if (words.given("help")) return show_help(kLogHelp);
-    argc = words.count();
-    argv = words.operands();
+    int ended;
+    if (!words.start(kLogHelp, &argc, &argv, &ended)) return ended;
     if (argc < 2) return usage_error(name, "takes SEVERITY and CODE, then the message's arguments");
     Message m{};
     if (!parse_severity(argv[0], &m.attributes)) {

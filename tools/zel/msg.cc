@@ -22,10 +22,8 @@ const zeltool::Help zeltool::kMsgHelp = {
 int zeltool::msg(int argc, char **argv) {
     const char *name = kMsgHelp.command;
     Arguments words;
-    if (int status = words.read(name, argc, argv)) return status;
-    if (words.given("help")) return show_help(kMsgHelp);
-    argc = words.count();
-    argv = words.operands();
+    int ended;
+    if (!words.start(kMsgHelp, &argc, &argv, &ended)) return ended;
     if (argc < 1) return usage_error(name, "takes CODE, then the message's arguments");
     unsigned32 code;
     if (!parse_code(argv[0], &code)) return usage_error(name, "'%s' is not a status code", argv[0]);

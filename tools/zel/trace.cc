@@ -17,10 +17,8 @@ const zeltool::Help zeltool::kTraceHelp = {
 int zeltool::trace(int argc, char **argv) {
     const char *name = kTraceHelp.command;
     Arguments words;
-    if (int status = words.read(name, argc, argv)) return status;
-    if (words.given("help")) return show_help(kTraceHelp);
-    argc = words.count();
-    argv = words.operands();
+    int ended;
+    if (!words.start(kTraceHelp, &argc, &argv, &ended)) return ended;
     if (argc != 2) return usage_error(name, "takes LEVEL and TEXT, not %d words", argc);
     const char *level = argv[0];
     if (std::strlen(level) != 1 || level[0] < '1' || level[0] > '9') {

@@ -50,9 +50,9 @@ const zeltool::Help zeltool::kUtcHelp = {
 int zeltool::utc(int argc, char **argv) {
     const char *name = kUtcHelp.command;
     Arguments args;
-    if (int status = args.read(name, argc, argv, {{"tz", true}, {"at", true}})) return status;
-    if (args.given("help")) return show_help(kUtcHelp);
-    if (args.count() > 0) return usage_error(name, "unknown argument '%s'", args.operands()[0]);
+    int ended;
+    if (!args.start(kUtcHelp, &argc, &argv, &ended, {{"tz", true}, {"at", true}})) return ended;
+    if (argc > 0) return usage_error(name, "unknown argument '%s'", argv[0]);
     const char *tz = args.value("tz"), *at = args.value("at");
     if (tz && setenv("TZ", tz, 1) != 0)
         return failure(name, "cannot set TZ: %s", std::strerror(errno));
