@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake make g++ g++-multilib clang libclang-rt-14-dev googletest libgtest-dev
           libbenchmark-dev libfmt-dev libspdlog-dev qemu-user locales python3 pkg-config
-          binutils tzdata libc-bin clang-format rsyslog libinih-dev)
+          binutils tzdata libc-bin clang-format rsyslog libinih-dev
+          uuid-dev libssl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -4,6 +4,7 @@
 #define ZEL_ZEL_H
 
 #include <zel/base.h>
+#include <zel/codec.h>
 #include <zel/file.h>
 #include <zel/fmt.h>
 #include <zel/msg.h>
@@ -13,5 +14,6 @@
 #include <zel/svc.h>
 #include <zel/thread.h>
 #include <zel/utc.h>
+#include <zel/uuid.h>
 
 #endif
