@@ -37,7 +37,7 @@ ZEL_AVX2 void base64_encode_avx2(const unsigned char *in, size_t inLen, char *ou
     // and the second reaches 28 bytes past the block's start.
     const __m256i spread = _mm256_broadcastsi128_si256(
         _mm_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10));
-    for (; i + 28 <= inLen; i += 24, o += 32) {
+    for (; inLen - i >= 28; i += 24, o += 32) {
         __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
         __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i + 12));
         __m256i bytes = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
@@ -61,7 +61,7 @@ ZEL_AVX2 void base64_decode_avx2(const char *in, size_t inLen, unsigned char *ou
     *stop = inLen;
     const __m256i gather = _mm256_broadcastsi128_si256(
         _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1));
-    for (; i + 32 <= inLen && o + 32 <= room; i += 32, o += 24) {
+    for (; inLen - i >= 32 && room - o >= 32; i += 32, o += 24) {
         __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
         __m256i upper = in_range(c, 'A', 'Z');
         __m256i lower = in_range(c, 'a', 'z');

@@ -48,12 +48,12 @@ void base64_allow_simd(bool allowed) { simd_allowed.store(allowed, std::memory_o
 
 void encode_using_alphabet(const Base64Alphabet &alphabet, const unsigned char *in,
                            unsigned int inLen, char *out, unsigned int outSize) {
-    size_t need = (static_cast<size_t>(inLen) + 2) / 3 * 4 + 1;
+    unsigned long long need = (inLen + 2ULL) / 3 * 4 + 1;  // past 32 bits for huge inputs
     if (!out || outSize < need || (!in && inLen > 0)) return;
     const char *symbols = alphabet.symbols;
     size_t i = 0, o = 0;
     if (use_avx2()) base64_encode_avx2(in, inLen, out, symbols[63], &i, &o);
-    for (; i + 3 <= inLen; i += 3, o += 4) {
+    for (; inLen - i >= 3; i += 3, o += 4) {
         unsigned int bits = in[i] << 16 | in[i + 1] << 8 | in[i + 2];
         out[o] = symbols[bits >> 18];
         out[o + 1] = symbols[bits >> 12 & 63];
@@ -80,7 +80,7 @@ void decode_using_alphabet(const Base64Alphabet &alphabet, const char *in, unsig
     const unsigned char *table = alphabet.reverse;
     // The caller's buffer holds 3 bytes for every 4 characters, rounded up;
     // the kernel's 32-byte stores stay inside it.
-    const size_t room = (static_cast<size_t>(inLen) + 3) / 4 * 3;
+    const size_t room = (inLen / 4 + (inLen % 4 != 0)) * size_t{3};
     const bool simd = use_avx2();
     size_t i = 0, o = 0, stop = 0;
     for (;;) {
