@@ -22,7 +22,8 @@ std::vector<unsigned char> output(kSize + 3);
 
 void BM_Encode_zel(benchmark::State &state) {
     for (auto _ : state) {
-        zel_base64_std_encode(input.data(), kSize, text.data(), static_cast<unsigned int>(text.size()));
+        zel_base64_std_encode(input.data(), kSize, text.data(),
+                              static_cast<unsigned int>(text.size()));
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(state.iterations() * kSize);
@@ -41,7 +42,8 @@ BENCHMARK(BM_Encode_openssl);
 void BM_Decode_zel(benchmark::State &state) {
     unsigned int length = 0;
     for (auto _ : state) {
-        zel_base64_std_decode(text.data(), static_cast<unsigned int>(text.size() - 1), output.data(), &length);
+        zel_base64_std_decode(text.data(), static_cast<unsigned int>(text.size() - 1),
+                              output.data(), &length);
         benchmark::DoNotOptimize(output.data());
     }
     state.SetBytesProcessed(state.iterations() * kSize);
@@ -66,7 +68,8 @@ void check_agree() {
     EVP_EncodeBlock(reinterpret_cast<unsigned char *>(theirs.data()), input.data(), kSize);
     zel_base64_std_encode(input.data(), kSize, text.data(), static_cast<unsigned int>(text.size()));
     unsigned int length = 0;
-    zel_base64_std_decode(text.data(), static_cast<unsigned int>(text.size() - 1), output.data(), &length);
+    zel_base64_std_decode(text.data(), static_cast<unsigned int>(text.size() - 1), output.data(),
+                          &length);
     if (theirs != text || length != kSize || std::memcmp(output.data(), input.data(), kSize) != 0) {
         std::fprintf(stderr, "libzel and OpenSSL disagree\n");
         std::exit(1);

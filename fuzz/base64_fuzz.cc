@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             unsigned int expected_count, count = 99;
             std::vector<unsigned char> expected =
                 reference(text, size, uri ? kUri : kStd, &expected_count);
-            (uri ? zel_base64_uri_decode : zel_base64_std_decode)(text, length, out.data() + 1, &count);
+            (uri ? zel_base64_uri_decode : zel_base64_std_decode)(text, length, out.data() + 1,
+                                                                  &count);
             check(count == expected_count && expected.size() <= out.size() - 1 &&
                   std::equal(expected.begin(), expected.end(), out.begin() + 1));
 

@@ -18,8 +18,8 @@ ZEL_AVX2 inline __m256i symbols_of(__m256i indices, char last) {
     __m256i upper = _mm256_cmpgt_epi8(_mm256_set1_epi8(26), indices);
     slot = _mm256_or_si256(slot, _mm256_and_si256(upper, _mm256_set1_epi8(13)));
     const __m256i offsets = _mm256_broadcastsi128_si256(_mm_setr_epi8(
-        'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-        '0' - 52, '0' - 52, '0' - 52, '+' - 62, static_cast<char>(last - 63), 'A', 0, 0));
+        'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+        '0' - 52, '0' - 52, '+' - 62, static_cast<char>(last - 63), 'A', 0, 0));
     return _mm256_add_epi8(_mm256_shuffle_epi8(offsets, slot), indices);
 }
 
@@ -30,8 +30,8 @@ ZEL_AVX2 inline __m256i in_range(__m256i c, char low, char high) {
 
 }  // namespace
 
-ZEL_AVX2 void base64_encode_avx2(const unsigned char *in, size_t inLen, char *out,
-                                 char last_symbol, size_t *done, size_t *written) {
+ZEL_AVX2 void base64_encode_avx2(const unsigned char *in, size_t inLen, char *out, char last_symbol,
+                                 size_t *done, size_t *written) {
     size_t i = 0, o = 0;
     // Each lane takes 12 of the 16 bytes it loads: the two loads overlap,
     // and the second reaches 28 bytes past the block's start.

@@ -17,7 +17,8 @@ constexpr char kUriSymbols[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuv
 constexpr std::array<unsigned char, 128> reverse_of(const char *symbols) {
     std::array<unsigned char, 128> table{};
     for (unsigned char &entry : table) entry = 0xFF;
-    for (int i = 0; i < 64; ++i) table[static_cast<unsigned char>(symbols[i])] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 64; ++i)
+        table[static_cast<unsigned char>(symbols[i])] = static_cast<unsigned char>(i);
     return table;
 }
 

@@ -68,7 +68,8 @@ int encode(const Stream &s) {
 // group split between two reads decodes as one. '=' ends the data.
 int decode(const Stream &s) {
     bool symbol[256] = {};
-    for (const char *c = s.uri ? kUri : kStd; *c; ++c) symbol[static_cast<unsigned char>(*c)] = true;
+    for (const char *c = s.uri ? kUri : kStd; *c; ++c)
+        symbol[static_cast<unsigned char>(*c)] = true;
     std::string buffer;
     std::vector<unsigned char> bytes(kDecodeChunk / 4 * 3 + 3);
     auto decoder = s.uri ? zel_base64_uri_decode : zel_base64_std_decode;
@@ -104,8 +105,7 @@ int decode(const Stream &s) {
 }  // namespace
 
 const zeltool::Help zeltool::kBase64Help = {
-    "zel base64", "[--uri] [-d] [FILE]",
-    "encode standard input or FILE as Base64, or decode it",
+    "zel base64", "[--uri] [-d] [FILE]", "encode standard input or FILE as Base64, or decode it",
     "Encoding writes lines of 76 characters. Decoding skips line ends and other\n"
     "characters outside the alphabet and stops after '='. --uri uses the URI-safe\n"
     "alphabet, whose last two characters are '+' and '-'.",
