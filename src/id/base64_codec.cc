@@ -33,7 +33,7 @@ std::atomic<bool> simd_allowed{true};
 // Decided once: the processor does not change under a running process.
 bool use_avx2() {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool has_avx2 = __builtin_cpu_supports("avx2");
+    static const bool has_avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
     return has_avx2 && simd_allowed.load(std::memory_order_relaxed);
 #else
     return false;
