@@ -6,7 +6,6 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include "id/base64_internal.h"
 
@@ -16,6 +15,7 @@ using Decoded = std::pair<unsigned int, std::string>;  // the count, the bytes w
 constexpr size_t kGuard = 40;
 const std::string kStd = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 const std::string kUri = kStd.substr(0, 63) + "-";
+std::mt19937 random(16);
 
 // The text, or the whole buffer when nothing was written; nothing past the room.
 std::string encode(const std::string &in, bool uri, size_t size = 0) {
@@ -38,26 +38,28 @@ Decoded decode(const std::string &text, bool uri, size_t written) {
 }
 
 // The group rules restated: the symbols before the first '=' in groups of
-// four, each byte a group writes kept, the extra one of a short last group too.
+// four, each byte a group writes kept (a short last group writes one more).
 Decoded reference(const std::string &text, bool uri) {
-    std::vector<int> s;
+    std::string s;
     for (char c : text.substr(0, text.find('=')))
-        if (size_t v = (uri ? kUri : kStd).find(c); v != std::string::npos) s.push_back(int(v));
+        if (size_t v = (uri ? kUri : kStd).find(c); v != std::string::npos) s += char(v);
+    Decoded d{0, {}};
     size_t symbols = s.size();
     s.resize(symbols + 3);  // a short group's missing symbols are 0
-    Decoded d{0, {}};
-    for (size_t g = 0; g < symbols; g += 4) {
-        size_t n = std::min<size_t>(4, symbols - g);
+    for (size_t g = 0, n; g < symbols; g += 4) {
+        n = std::min<size_t>(4, symbols - g);
         const char bytes[] = {char(s[g] << 2 | s[g + 1] >> 4), char(s[g + 1] << 4 | s[g + 2] >> 2),
                               char(s[g + 2] << 6 | s[g + 3])};
         d.second.append(bytes, std::min<size_t>(n, 3));
-        d.first += unsigned(n == 4 ? 3 : n - 1);
+        d.first += unsigned(n - 1);
     }
     return d;
 }
 
-// Six both ways, then decoding only: a line end, no '=', text after '=', '-' not standard.
-TEST(Base64, HandExamples) {
+// The hand examples (six both ways, then decoding only: a line end, no '=',
+// text after '=', '-' not standard); then every length from 0 to 4096 in both
+// alphabets, the kernels giving the scalar text, decoded whole and in lines.
+TEST(Base64, HandExamplesAndRoundTripsOfEveryLength) {
     const std::tuple<std::string, bool, std::string> rows[] = {
         {"abc", false, "YWJj"},      {"ab", false, "YWI="},      {"a", true, "YQ=="},     {"", false, ""},
         {"\xfb\xff", false, "+/8="}, {"\xfb\xff", true, "+-8="}, {"abc", true, "YWJj\n"}, {"ab", false, "YWI"},
@@ -68,23 +70,17 @@ TEST(Base64, HandExamples) {
         EXPECT_EQ(decode(text, uri, bytes.size()), Decoded(unsigned(bytes.size()), bytes)) << text;
     }
     EXPECT_EQ(encode("abcd", false, 8), std::string(8 + kGuard, '#')) << "one short writes nothing";
-}
-
-// Every length from 0 to 4096, both alphabets: the kernels give the scalar
-// text, which decodes back whole and in 76-character lines.
-TEST(Base64, RoundTripsEveryLength) {
-    std::mt19937 random(16);
-    for (bool uri : {false, true}) {
-        for (size_t length = 0; length <= 4096; ++length) {
-            std::string in(length, '\0'), lines;
-            for (char &b : in) b = static_cast<char>(random());
-            zel::base64_allow_simd(false);
-            std::string text = encode(in, uri);
-            zel::base64_allow_simd(true);
-            ASSERT_EQ(encode(in, uri), text) << length;
-            for (size_t i = 0; i < text.size(); i += 76) lines += text.substr(i, 76) + "\r\n";
-            for (const std::string &t : {text, lines}) ASSERT_EQ(decode(t, uri, length), Decoded(unsigned(length), in));
-        }
+    for (size_t k = 0; k < 2 * 4097; ++k) {
+        size_t length = k % 4097;  // the standard alphabet, then the URI one
+        std::string in(length, '\0'), lines;
+        for (char &b : in) b = static_cast<char>(random());
+        zel::base64_allow_simd(false);
+        std::string text = encode(in, k > 4096);
+        zel::base64_allow_simd(true);
+        ASSERT_EQ(encode(in, k > 4096), text) << length;
+        for (size_t i = 0; i < text.size(); i += 76) lines += text.substr(i, 76) + "\r\n";
+        for (const std::string &t : {text, lines})
+            ASSERT_EQ(decode(t, k > 4096, length), Decoded(unsigned(length), in));
     }
 }
 
@@ -101,7 +97,6 @@ TEST(Base64, DecodesNoiseAsTheGroupRulesSay) {
             ASSERT_EQ(decode(text, k & 2, expected.second.size()), expected) << testing::PrintToString(text) << k;
         }
     };
-    std::mt19937 random(8);
     const std::string clean = (kStd + kStd + kStd).substr(7, 160);
     for (size_t at = 0; at <= clean.size(); ++at)
         for (const std::string &n : noise) check(clean.substr(0, at) + n + clean.substr(at));

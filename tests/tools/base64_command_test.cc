@@ -1,7 +1,6 @@
 // zel base64 run as a program: a file of many chunks there and back, in lines
 // of 76, decoded in reads that split groups; the URI alphabet; bad files.
 #include <algorithm>
-#include <random>
 
 #include "tool_run.h"
 
@@ -9,9 +8,8 @@ namespace {
 
 TEST(Base64Command, StreamsChunksBothWaysAndReportsBadFiles) {
     zeltest::TempDir dir;
-    std::mt19937 random(5);
     std::string data(300001, '\0');
-    for (char &c : data) c = static_cast<char>(random());
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * i >> 5);
     zeltest::write_file(dir.file("data"), data);
     const std::string zel = std::string(ZEL_TOOL) + " base64 ";
     zeltest::Outcome text = zeltest::run(zel + dir.file("data"));
