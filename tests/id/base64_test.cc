@@ -84,27 +84,22 @@ TEST(Base64, HandExamplesAndRoundTripsOfEveryLength) {
     }
 }
 
-// Noise of each kind at every offset of a clean text, and random noisy texts:
-// the kernels' blocks, the scalar groups and their seams all meet it.
+// Noise of each kind (the neighbours of every range of the alphabets too) at
+// every offset of a clean text: the kernels' blocks, the scalar groups and
+// their seams all meet it.
 TEST(Base64, DecodesNoiseAsTheGroupRulesSay) {
-    // Besides the usual, the neighbours of each range of the alphabets.
-    const std::string noise[] = {"=", "\n", "\r\n", "\x80", "\xff", "/", "-", std::string(1, '\0'),
+    const std::string noise[] = {"=", "\n", "\r\n", "\x80", "\xc1", "/", "-", std::string(1, '\0'),
                                  "*", ",",  ".",    ":",    "@",    "[", "`", "{"};
-    auto check = [](const std::string &text) {
-        for (int k = 0; k < 4; ++k) {  // both alphabets, kernels on and off
-            zel::base64_allow_simd(k & 1);
-            Decoded expected = reference(text, k & 2);
-            ASSERT_EQ(decode(text, k & 2, expected.second.size()), expected) << testing::PrintToString(text) << k;
-        }
-    };
     const std::string clean = (kStd + kStd + kStd).substr(7, 160);
-    for (size_t at = 0; at <= clean.size(); ++at)
-        for (const std::string &n : noise) check(clean.substr(0, at) + n + clean.substr(at));
-    for (int t = 0; t < 2000; ++t) {
-        std::string text;
-        for (size_t n = random() % 300; n-- > 0;)
-            text += random() % 16 ? kUri.substr(random() % 64, 1) : noise[random() % 16];
-        check(text);
+    for (size_t at = 0; at <= clean.size(); ++at) {
+        for (const std::string &n : noise) {
+            std::string text = clean.substr(0, at) + n + clean.substr(at);
+            for (int k = 0; k < 4; ++k) {  // both alphabets, kernels on and off
+                zel::base64_allow_simd(k & 1);
+                Decoded expected = reference(text, k & 2);
+                ASSERT_EQ(decode(text, k & 2, expected.second.size()), expected) << testing::PrintToString(text) << k;
+            }
+        }
     }
 }
 
