@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "id/base64_internal.h"
 
@@ -30,7 +31,8 @@ std::string encode(const std::string &in, bool uri, size_t size = 0) {
 // In exactly the documented room, guarded; the bytes up to `written` kept.
 Decoded decode(const std::string &text, bool uri, size_t written) {
     Decoded d{12345, std::string((text.size() + 3) / 4 * 3 + kGuard, '#')};
-    (uri ? zel_base64_uri_decode : zel_base64_std_decode)(text.data(), unsigned(text.size()),
+    const std::vector<char> exact(text.begin(), text.end());  // no terminator to read past
+    (uri ? zel_base64_uri_decode : zel_base64_std_decode)(exact.data(), unsigned(text.size()),
                                                           reinterpret_cast<unsigned char *>(&d.second[0]), &d.first);
     EXPECT_EQ(d.second.substr(d.second.size() - kGuard), std::string(kGuard, '#')) << "overrun";
     return {d.first, d.second.substr(0, written)};
@@ -43,10 +45,9 @@ Decoded reference(const std::string &text, bool uri) {
     for (char c : text.substr(0, text.find('=')))
         if (size_t v = (uri ? kUri : kStd).find(c); v != std::string::npos) s += char(v);
     Decoded d{0, {}};
-    size_t symbols = s.size();
-    s.resize(symbols + 3);  // a short group's missing symbols are 0
-    for (size_t g = 0, n; g < symbols; g += 4) {
-        n = std::min<size_t>(4, symbols - g);
+    s.append(3, '\0');  // a short group's missing symbols are 0
+    for (size_t g = 0, n; g + 3 < s.size(); g += 4) {
+        n = std::min<size_t>(4, s.size() - 3 - g);
         const char bytes[] = {char(s[g] << 2 | s[g + 1] >> 4), char(s[g + 1] << 4 | s[g + 2] >> 2),
                               char(s[g + 2] << 6 | s[g + 3])};
         d.second.append(bytes, std::min<size_t>(n, 3));
@@ -83,9 +84,8 @@ TEST(Base64, HandExamplesAndRoundTripsOfEveryLength) {
     }
 }
 
-// Noise of each kind (the neighbours of every range of the alphabets too) at
-// every offset of a clean text: the kernels' blocks, the scalar groups and
-// their seams all meet it.
+// Noise of each kind (neighbours of the alphabets' ranges too) at every offset
+// of a clean text: the kernels' blocks, the scalar groups and their seams meet it.
 TEST(Base64, DecodesNoiseAsTheGroupRulesSay) {
     const std::string noise[] = {"=", "\n", "\r\n", "\x80", "\xc1", "/", "-", std::string(1, '\0'),
                                  "*", ",",  ".",    ":",    "@",    "[", "`", "{"};
