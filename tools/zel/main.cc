@@ -18,12 +18,13 @@ struct Command {
 
 const Command kCommands[] = {
     {"errtext", errtext}, {"catalog", catalog}, {"log", log},   {"msg", msg},
-    {"trace", trace},     {"utc", utc},         {"conf", conf},
+    {"trace", trace},     {"utc", utc},         {"conf", conf}, {"base64", base64},
 };
 
 // The list shows the catalog's two forms apart.
-const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp, &kLogHelp,
-                               &kMsgHelp,     &kTraceHelp,         &kUtcHelp,          &kConfHelp};
+const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp,
+                               &kLogHelp,     &kMsgHelp,           &kTraceHelp,
+                               &kUtcHelp,     &kConfHelp,          &kBase64Help};
 
 int list_commands() {
     std::printf("Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");
