@@ -39,8 +39,9 @@ int main(int argc, char **argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto &t = reporter.times;
     if (t.count("BM_Create_zel") && t.count("BM_Create_libuuid")) {
-        std::printf("\nlibuuid's time over zel's, one time-based identifier (target >= 50): %.1fx\n",
-                    t["BM_Create_libuuid"] / t["BM_Create_zel"]);
+        std::printf(
+            "\nlibuuid's time over zel's, one time-based identifier (target >= 50): %.1fx\n",
+            t["BM_Create_libuuid"] / t["BM_Create_zel"]);
     }
     benchmark::Shutdown();
     return 0;

@@ -12,14 +12,17 @@
 
 namespace {
 
-int hex(char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10; }
+int hex(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
+}
 
 // Hex digits everywhere but at the given separator positions, which hold sep.
 bool strict(const std::string &text, const char *separators, char sep) {
     if (text.size() != 36) return false;
     for (size_t i = 0; i < 36; ++i) {
         bool at_separator = std::strchr(separators, static_cast<char>(i + 1)) != nullptr;
-        if (at_separator ? text[i] != sep : !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+        if (at_separator ? text[i] != sep : !std::isxdigit(static_cast<unsigned char>(text[i])))
+            return false;
     }
     return true;
 }
@@ -34,7 +37,9 @@ void old_form_bytes(const std::string &text, unsigned char *bytes) {
     u.time_low = static_cast<unsigned32>(high);
     u.time_mid = static_cast<unsigned short>(low);
     std::memcpy(bytes, &u, 8);
-    for (int i = 0; i < 8; ++i) bytes[8 + i] = static_cast<unsigned char>(hex(text[13 + 3 * i]) * 16 + hex(text[14 + 3 * i]));
+    for (int i = 0; i < 8; ++i)
+        bytes[8 + i] =
+            static_cast<unsigned char>(hex(text[13 + 3 * i]) * 16 + hex(text[14 + 3 * i]));
 }
 
 }  // namespace
@@ -51,8 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     bool current = strict(text, "\x09\x0e\x13\x18", '-');
     bool old_form = strict(text, "\x0d\x10\x13\x16\x19\x1c\x1f\x22", '.');
     size_t at = current ? 19 : 13;
-    unsigned char variant =
-        current || old_form ? static_cast<unsigned char>(hex(text[at]) * 16 + hex(text[at + 1])) : 0;
+    unsigned char variant = current || old_form
+                                ? static_cast<unsigned char>(hex(text[at]) * 16 + hex(text[at + 1]))
+                                : 0;
     if (status != 0) {
         if (status != ZEL_S_UUID_BAD_TEXT && status != ZEL_S_UUID_BAD_VARIANT) std::abort();
         if (std::memcmp(&u, &before, sizeof u) != 0) std::abort();
@@ -66,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (status != 0 || written == nullptr || std::strlen(written) != 36) std::abort();
     vr_uuid_from_string(written, &again, &status);
     if (status != 0 || std::memcmp(&u, &again, sizeof u) != 0) std::abort();
-    if (vr_uuid_compare(&u, &again, &status) != 0 || vr_uuid_hash(&u, &status) != vr_uuid_hash(&again, &status))
+    if (vr_uuid_compare(&u, &again, &status) != 0 ||
+        vr_uuid_hash(&u, &status) != vr_uuid_hash(&again, &status))
         std::abort();
     if (current) {
         for (size_t i = 0; i < 36; ++i) {

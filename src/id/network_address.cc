@@ -73,8 +73,8 @@ bool interface_address(unsigned char *address) {
 // regular file is read, so that a pipe or device put in its place cannot
 // hold the caller up.
 unsigned int file_address(unsigned char *address) {
-    const char *path = zel::uuid_hooks.address_file ? zel::uuid_hooks.address_file
-                                                    : "/etc/ieee_802_addr";
+    const char *path =
+        zel::uuid_hooks.address_file ? zel::uuid_hooks.address_file : "/etc/ieee_802_addr";
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return ZEL_S_NO_NETWORK_ADDRESS;
     struct stat st;

@@ -33,8 +33,8 @@ pthread_once_t g_atfork_once = PTHREAD_ONCE_INIT;
 // g_init_done is also read without it to spare the other operations the lock.
 std::atomic<bool> g_init_done{false};
 uint32_t rand_m, rand_ia, rand_ib, rand_irand;
-uint64_t time_last;    // the clock value of the last identifier
-uint64_t stamp_last;   // the stamp of the last identifier under the current sequence
+uint64_t time_last;   // the clock value of the last identifier
+uint64_t stamp_last;  // the stamp of the last identifier under the current sequence
 unsigned short time_adjust;
 unsigned short clock_seq;
 bool got_address;
@@ -80,7 +80,8 @@ void init_locked() {
     rand_ib = 104322;
     rand_irand = 4181;
     uint64_t now = uuid__get_os_time();
-    uint32_t words = static_cast<uint32_t>((now ^ (now >> 16) ^ (now >> 32) ^ (now >> 48)) & 0xFFFF);
+    uint32_t words =
+        static_cast<uint32_t>((now ^ (now >> 16) ^ (now >> 32) ^ (now >> 48)) & 0xFFFF);
     rand_irand += words + uuid__get_os_pid();
     time_last = uuid__get_os_time();
     stamp_last = 0;

@@ -12,8 +12,8 @@
 namespace zel {
 
 struct UuidHooks {
-    int (*gettimeofday)(struct timeval *tv);                // null: zel_gettimeofday
-    const char *address_file;                               // null: /etc/ieee_802_addr
+    int (*gettimeofday)(struct timeval *tv);                 // null: zel_gettimeofday
+    const char *address_file;                                // null: /etc/ieee_802_addr
     int (*ioctl)(int fd, unsigned long request, void *arg);  // null: the system's ioctl
 };
 
@@ -36,7 +36,9 @@ uint64_t uuid__get_os_time();
 void uuid_init_once();
 
 // True when the identifier's variant byte is below 0xE0.
-inline bool uuid_variant_ok(const vr_uuid_t *uuid) { return uuid->clock_seq_hi_and_reserved < 0xE0; }
+inline bool uuid_variant_ok(const vr_uuid_t *uuid) {
+    return uuid->clock_seq_hi_and_reserved < 0xE0;
+}
 
 }  // namespace zel
 

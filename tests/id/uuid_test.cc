@@ -1,9 +1,9 @@
 // Identifiers: uniqueness across threads and under a clock that stalls or
 // goes back, the text forms, ordering and hash, and the network address
 // search with its fallback file and the failures that end the process.
+#include <net/if.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <net/if.h>
 
 #include <algorithm>
 #include <array>
@@ -32,9 +32,7 @@ uint64_t stamp_of(const vr_uuid_t &u) {
     return u.time_low | uint64_t(u.time_mid) << 32 | uint64_t(u.time_hi_and_version & 0x0FFF) << 48;
 }
 
-unsigned sequence_of(const vr_uuid_t &u) {
-    return (u.clock_seq_hi_and_reserved & 0x3F) << 8 | u.clock_seq_low;
-}
+unsigned sequence_of(const vr_uuid_t &u) { return (u.clock_seq_hi_and_reserved & 0x3F) << 8 | u.clock_seq_low; }
 
 // An address file of 12 hex digits, so that creation does not depend on the
 // machine having a network interface.
@@ -62,7 +60,7 @@ int fake_ioctl(int, unsigned long request, void *arg) {
         auto *list = static_cast<struct ifconf *>(arg);
         int used = 0;
         for (const FakeInterface &i : fake_interfaces) {
-            struct ifreq r{};
+            struct ifreq r {};
             strcpy(r.ifr_name, i.name);
             memcpy(list->ifc_buf + used, &r, sizeof r);
             used += sizeof r;
@@ -91,9 +89,7 @@ int fake_gettimeofday(struct timeval *tv) {
     *tv = fake_now;
     return 0;
 }
-uint64_t fake_stamp() {
-    return 1700000000ULL * 10000000 + 10 * uint64_t(fake_now.tv_usec) + 0x01B21DD213814000ULL;
-}
+uint64_t fake_stamp() { return 1700000000ULL * 10000000 + 10 * uint64_t(fake_now.tv_usec) + 0x01B21DD213814000ULL; }
 
 // Creation with the address from the file and no interfaces at all.
 void use_file(const AddressFile &file, int (*clock)(struct timeval *) = nullptr) {
@@ -268,9 +264,17 @@ TEST(Uuid, ComparisonHashAndVariantChecks) {
     low.node[5] = 9;
     high.time_low = 0x101;
     const std::tuple<vr_uuid_t *, vr_uuid_t *, int, unsigned> compares[] = {
-        {nullptr, nullptr, 0, 0}, {nullptr, &nil, 0, 0},   {nullptr, &last, -1, 0}, {&nil, nullptr, 0, 0},
-        {&last, nullptr, 1, 0},   {&low, &high, -1, 0},     {&high, &low, 1, 0},     {&last, &last, 0, 0},
-        {&nil, &last, -1, 0},     {&bad, &nil, -1, ZEL_S_UUID_BAD_VARIANT},          {&nil, &bad, -1, ZEL_S_UUID_BAD_VARIANT},
+        {nullptr, nullptr, 0, 0},
+        {nullptr, &nil, 0, 0},
+        {nullptr, &last, -1, 0},
+        {&nil, nullptr, 0, 0},
+        {&last, nullptr, 1, 0},
+        {&low, &high, -1, 0},
+        {&high, &low, 1, 0},
+        {&last, &last, 0, 0},
+        {&nil, &last, -1, 0},
+        {&bad, &nil, -1, ZEL_S_UUID_BAD_VARIANT},
+        {&nil, &bad, -1, ZEL_S_UUID_BAD_VARIANT},
     };
     for (auto [a, b, result, status] : compares) {
         EXPECT_EQ(result, vr_uuid_compare(a, b, &st));
@@ -286,8 +290,8 @@ TEST(Uuid, ComparisonHashAndVariantChecks) {
 
 TEST(Uuid, AddressComesFromTheFirstPlainInterfaceElseTheFile) {
     const std::string zero(6, '\0'), a("\x0a\x0b\x0c\x0d\x0e\x0f", 6), b("\x02\x00\x00\x00\x00\x01", 6);
-    const FakeInterface lo{"lo", IFF_LOOPBACK | IFF_UP, zero}, ppp{"ppp0", IFF_POINTOPOINT, a},
-        eth0{"eth0", IFF_UP, b}, eth1{"eth1", IFF_UP, a}, no_hw{"eth2", IFF_UP, ""}, zero_hw{"eth3", IFF_UP, zero};
+    const FakeInterface lo{"lo", IFF_LOOPBACK | IFF_UP, zero}, ppp{"ppp0", IFF_POINTOPOINT, a}, eth0{"eth0", IFF_UP, b},
+        eth1{"eth1", IFF_UP, a}, no_hw{"eth2", IFF_UP, ""}, zero_hw{"eth3", IFF_UP, zero};
     const std::string from_file("\x01\x23\x45\x67\x89\xab", 6);
     const struct {
         std::vector<FakeInterface> interfaces;
@@ -309,8 +313,10 @@ TEST(Uuid, AddressComesFromTheFirstPlainInterfaceElseTheFile) {
     for (const auto &c : cases) {
         zeltest::TempDir dir;
         std::string path = dir.file("ieee_802_addr");
-        if (std::string(c.file) == "/") mkdir(path.c_str(), 0700);
-        else if (*c.file) zeltest::write_file(path, c.file);
+        if (std::string(c.file) == "/")
+            mkdir(path.c_str(), 0700);
+        else if (*c.file)
+            zeltest::write_file(path, c.file);
         fake_interfaces = c.interfaces;
         zel::uuid_set_hooks({nullptr, path.c_str(), fake_ioctl});
         unsigned char address[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};

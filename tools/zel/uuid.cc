@@ -37,15 +37,16 @@ void print_stamp(unsigned long long stamp) {
     long long day = day_of_year - (153 * month_index + 2) / 5 + 1;
     long long month = month_index < 10 ? month_index + 3 : month_index - 9;
     long long year = year_of_era + era * 400 + (month <= 2);
-    std::printf("time                       %04lld-%02lld-%02lld %02llu:%02llu:%02llu.%07llu UTC\n", year,
-                month, day, in_day / 3600, in_day / 60 % 60, in_day % 60, units);
+    std::printf("time                       %04lld-%02lld-%02lld %02llu:%02llu:%02llu.%07llu UTC\n",
+                year, month, day, in_day / 3600, in_day / 60 % 60, in_day % 60, units);
 }
 
 int parse(const char *name, const char *text) {
     vr_uuid_t u;
     unsigned int status;
     vr_uuid_from_string(text, &u, &status);
-    if (status != 0) return zeltool::failure(name, "'%s': %s", text, zeltool::status_text(status).c_str());
+    if (status != 0)
+        return zeltool::failure(name, "'%s': %s", text, zeltool::status_text(status).c_str());
     unsigned version = u.time_hi_and_version >> 12;
     unsigned char v = u.clock_seq_hi_and_reserved;
     const char *variant = v < 0x80 ? "0" : v < 0xC0 ? "10" : "110";
