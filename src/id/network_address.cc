@@ -27,6 +27,11 @@ int query(int fd, unsigned long request, void *arg) {
     return ioctl(fd, request, arg);
 }
 
+int open_socket(int domain) {
+    if (zel::uuid_hooks.socket) return zel::uuid_hooks.socket(domain, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    return socket(domain, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+}
+
 [[noreturn]] void give_up(const char *why) {
     printf("%s\n", why);
     exit(1);
@@ -35,8 +40,8 @@ int query(int fd, unsigned long request, void *arg) {
 // The hardware address of the first interface that is neither loopback nor
 // point-to-point, when it has one that is not all zero.
 bool interface_address(unsigned char *address) {
-    int fd = socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    int fd = open_socket(AF_INET6);
+    if (fd < 0) fd = open_socket(AF_INET);
     if (fd < 0) give_up("Cant open socket");
     alignas(struct ifreq) char buffer[1024];
     struct ifconf list;

@@ -17,7 +17,7 @@
 
 namespace zel {
 
-UuidHooks uuid_hooks = {nullptr, nullptr, nullptr};
+UuidHooks uuid_hooks = {nullptr, nullptr, nullptr, nullptr};
 
 namespace {
 

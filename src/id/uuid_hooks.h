@@ -15,6 +15,7 @@ struct UuidHooks {
     int (*gettimeofday)(struct timeval *tv);                 // null: zel_gettimeofday
     const char *address_file;                                // null: /etc/ieee_802_addr
     int (*ioctl)(int fd, unsigned long request, void *arg);  // null: the system's ioctl
+    int (*socket)(int domain, int type, int protocol);       // null: the system's socket
 };
 
 extern UuidHooks uuid_hooks;

@@ -3,7 +3,6 @@
 // search with its fallback file and the failures that end the process.
 #include <net/if.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <array>
@@ -95,7 +94,7 @@ uint64_t fake_stamp() { return 1700000000ULL * 10000000 + 10 * uint64_t(fake_now
 // Creation with the address from the file and no interfaces at all.
 void use_file(const AddressFile &file, int (*clock)(struct timeval *) = nullptr) {
     fake_interfaces.clear();
-    zel::uuid_set_hooks({clock, file.path.c_str(), fake_ioctl});
+    zel::uuid_set_hooks({clock, file.path.c_str(), fake_ioctl, nullptr});
 }
 
 vr_uuid_t created() {
@@ -320,7 +319,7 @@ TEST(Uuid, AddressComesFromTheFirstPlainInterfaceElseTheFile) {
         else if (*c.file)
             zeltest::write_file(path, c.file);
         fake_interfaces = c.interfaces;
-        zel::uuid_set_hooks({nullptr, path.c_str(), fake_ioctl});
+        zel::uuid_set_hooks({nullptr, path.c_str(), fake_ioctl, nullptr});
         unsigned char address[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
         unsigned st = 1;
         vr_get_802_addr(address, &st);
@@ -330,7 +329,7 @@ TEST(Uuid, AddressComesFromTheFirstPlainInterfaceElseTheFile) {
     // Creation fails without an address and writes nothing, then finds one later.
     AddressFile file("");
     fake_interfaces = {lo};
-    zel::uuid_set_hooks({nullptr, file.path.c_str(), fake_ioctl});
+    zel::uuid_set_hooks({nullptr, file.path.c_str(), fake_ioctl, nullptr});
     vr_uuid_t u = uuid_g_nil_uuid;
     unsigned st = 0;
     vr_uuid_create(&u, &st);
@@ -350,12 +349,16 @@ void end_the_process() {
     fake_interfaces = {{"eth0", IFF_UP, std::string(6, '\1')}};
     const unsigned long fails[] = {0, SIOCGIFCONF, SIOCGIFFLAGS, 0};
     failing_request = fails[ending_case];
-    zel::uuid_set_hooks({ending_case == 3 ? +[](struct timeval *) { errno = EINVAL; return -1; } : nullptr,
-                         "/nonexistent", fake_ioctl});
-    if (ending_case == 0) {
-        struct rlimit none = {0, 0};
-        setrlimit(RLIMIT_NOFILE, &none);
-    }
+    auto no_clock = +[](struct timeval *) {
+        errno = EINVAL;
+        return -1;
+    };
+    auto no_socket = +[](int, int, int) {
+        errno = EMFILE;
+        return -1;
+    };
+    zel::uuid_set_hooks(
+        {ending_case == 3 ? no_clock : nullptr, "/nonexistent", fake_ioctl, ending_case == 0 ? no_socket : nullptr});
     vr_uuid_t u;
     unsigned st;
     vr_uuid_create(&u, &st);
