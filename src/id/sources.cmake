@@ -4,3 +4,8 @@
 target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/base64_codec.cc
   ${CMAKE_CURRENT_LIST_DIR}/base64_avx2.cc)
+target_sources(zel_obj PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/uuid_create.cc
+  ${CMAKE_CURRENT_LIST_DIR}/uuid_compare.cc
+  ${CMAKE_CURRENT_LIST_DIR}/uuid_text.cc
+  ${CMAKE_CURRENT_LIST_DIR}/network_address.cc)

@@ -15,6 +15,7 @@ int trace(int argc, char **argv);
 int msg(int argc, char **argv);
 int conf(int argc, char **argv);
 int base64(int argc, char **argv);
+int uuid(int argc, char **argv);
 
 extern const Help kErrtextHelp;
 extern const Help kCatalogHelp;
@@ -26,6 +27,7 @@ extern const Help kTraceHelp;
 extern const Help kMsgHelp;
 extern const Help kConfHelp;
 extern const Help kBase64Help;
+extern const Help kUuidHelp;
 
 }  // namespace zeltool
 

@@ -17,14 +17,15 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"errtext", errtext}, {"catalog", catalog}, {"log", log},   {"msg", msg},
-    {"trace", trace},     {"utc", utc},         {"conf", conf}, {"base64", base64},
+    {"errtext", errtext}, {"catalog", catalog}, {"log", log},
+    {"msg", msg},         {"trace", trace},     {"utc", utc},
+    {"conf", conf},       {"base64", base64},   {"uuid", uuid},
 };
 
 // The list shows the catalog's two forms apart.
-const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp,
-                               &kLogHelp,     &kMsgHelp,           &kTraceHelp,
-                               &kUtcHelp,     &kConfHelp,          &kBase64Help};
+const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp, &kLogHelp,
+                               &kMsgHelp,     &kTraceHelp,         &kUtcHelp,          &kConfHelp,
+                               &kBase64Help,  &kUuidHelp};
 
 int list_commands() {
     std::printf("Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");
