@@ -53,10 +53,12 @@ unsigned32 nothing_read(FILE *stream, char **buffer, int *size) {
 extern "C" unsigned32 zel_file_readline(FILE *stream, char **buffer, int *size, int *length) {
     if (!stream || !buffer || !size || !length) return ZEL_S_SYSTEM_INPUT_INVALID;
     *length = 0;
+    int room;
+    errno = 0;
     if (!*buffer || *size < 1) {
         char first[kStep];
-        errno = 0;
-        int got = read_piece(stream, first, kStep);
+        room = kStep;
+        int got = read_piece(stream, first, room);
         if (got < 0) return nothing_read(stream, buffer, size);
         char *grown = static_cast<char *>(std::realloc(*buffer, kStep));
         if (!grown) return out_of_memory(buffer, size, length);
@@ -65,24 +67,24 @@ extern "C" unsigned32 zel_file_readline(FILE *stream, char **buffer, int *size, 
         *size = kStep;
         *length = got;
     } else {
-        errno = 0;
-        int got = read_piece(stream, *buffer, *size);
+        room = *size;
+        int got = read_piece(stream, *buffer, room);
         if (got < 0) return nothing_read(stream, buffer, size);
         *length = got;
     }
-    while (!ends_line(*buffer, *length)) {
-        if (*size - *length < kStep) {
-            if (*size > INT_MAX - kStep) return out_of_memory(buffer, size, length);
-            char *grown = static_cast<char *>(std::realloc(*buffer, static_cast<size_t>(*size) + kStep));
-            if (!grown) return out_of_memory(buffer, size, length);
-            *buffer = grown;
-            *size += kStep;
-        }
-        errno = 0;
-        int got = read_piece(stream, *buffer + *length, *size - *length);
-        if (got < 0) return *length == 0 ? nothing_read(stream, buffer, size)
-                                         : std::ferror(stream) ? zel::errno_status() : 0;
+    // A piece that ends before its room is full without a newline met the end
+    // of the file: the buffer is not grown for a read that would find nothing.
+    while (!ends_line(*buffer, *length) && *length == *size - 1) {
+        if (*size > INT_MAX - kStep) return out_of_memory(buffer, size, length);
+        char *grown = static_cast<char *>(std::realloc(*buffer, static_cast<size_t>(*size) + kStep));
+        if (!grown) return out_of_memory(buffer, size, length);
+        *buffer = grown;
+        *size += kStep;
+        room = *size - *length;
+        int got = read_piece(stream, *buffer + *length, room);
+        if (got < 0) break;
         *length += got;
     }
-    return 0;
+    if (*length == 0 && std::feof(stream)) return nothing_read(stream, buffer, size);
+    return std::ferror(stream) ? zel::errno_status() : 0;
 }
