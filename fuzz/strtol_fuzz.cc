@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int base = static_cast<int>(data[0] % 42) - 1;
     std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);
 
-    char *end;
+    const char *bad_base = "base";  // strtol sets no end for a base it does not take
+    char *end = const_cast<char *>(base < 0 || base == 1 || base > 36 ? bad_base : text.c_str());
     errno = 0;
     long expected = std::strtol(text.c_str(), &end, base);
     bool out_of_range = (errno == ERANGE && (expected == LONG_MAX || expected == LONG_MIN)) ||

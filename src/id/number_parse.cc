@@ -11,6 +11,11 @@
 
 extern "C" unsigned int zel_strtol(const char *text, int base, long *value) {
     if (!text || !value) return ZEL_S_NUMBER_INVALID;
+    // strtol leaves the end pointer unset for a base it does not take.
+    if (base < 0 || base == 1 || base > 36) {
+        *value = 0;
+        return ZEL_S_NUMBER_INVALID;
+    }
     char *end;
     errno = 0;
     long result = std::strtol(text, &end, base);

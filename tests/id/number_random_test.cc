@@ -24,6 +24,7 @@ TEST(Numbers, StrtolAcceptsOnlyAWholeNumberInRange) {
         {"12a", 10, 12, ZEL_S_NUMBER_INVALID},
         {"5 ", 10, 5, ZEL_S_NUMBER_INVALID},
         {"5", 40, 0, ZEL_S_NUMBER_INVALID},
+        {"", 1, 0, ZEL_S_NUMBER_INVALID},
         {"2147483648", 10, 2147483647, ZEL_S_NUMBER_TOO_LARGE},
         {"-2147483649", 10, -2147483647 - 1, ZEL_S_NUMBER_TOO_LARGE},
         {"99999999999", 10, 2147483647, ZEL_S_NUMBER_TOO_LARGE},
