@@ -137,7 +137,8 @@ TEST(Files, CopyReportsEveryFailureAndKeepsTheDestination) {
         {a, a, ZEL_S_SYSTEM_INPUT_INVALID},
         {a, dir.file("alias"), ZEL_S_SYSTEM_INPUT_INVALID},
         {a, "/dev/full", ZEL_S_NO_MEMORY},
-        {dir.path(), keep, ZEL_S_SYSTEM_ROUTINE_FAILED}};
+        {dir.path(), keep, ZEL_S_SYSTEM_ROUTINE_FAILED},
+        {"/proc/self/mem", dir.file("m"), ZEL_S_SYSTEM_ROUTINE_FAILED}};  // opens, then fails to read
     for (const auto &[from, to, status] : rows) EXPECT_EQ(status, zel_file_copy(from.c_str(), to.c_str())) << from << " " << to;
     EXPECT_EQ(data, read_file(b));
     EXPECT_EQ(data, read_file(a));
