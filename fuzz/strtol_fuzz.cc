@@ -24,8 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int base = static_cast<int>(data[0] % 42) - 1;
     std::string text(reinterpret_cast<const char *>(data) + 1, size - 1);
 
-    const char *bad_base = "base";  // strtol sets no end for a base it does not take
-    char *end = const_cast<char *>(base < 0 || base == 1 || base > 36 ? bad_base : text.c_str());
+    // A base strtol does not take leaves its end pointer unset: such a text
+    // is invalid whatever it holds.
+    long value = 0;
+    if (base < 0 || base == 1 || base > 36) {
+        check(zel_strtol(text.c_str(), base, &value) == ZEL_S_NUMBER_INVALID && value == 0);
+        return 0;
+    }
+    char *end;
     errno = 0;
     long expected = std::strtol(text.c_str(), &end, base);
     bool out_of_range = (errno == ERANGE && (expected == LONG_MAX || expected == LONG_MIN)) ||
@@ -34,7 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (expected < INT32_MIN) expected = INT32_MIN;
     unsigned int wanted = *end != '\0' ? ZEL_S_NUMBER_INVALID : out_of_range ? ZEL_S_NUMBER_TOO_LARGE : 0;
 
-    long value = 0;
     check(zel_strtol(text.c_str(), base, &value) == wanted);
     check(value == expected);
     return 0;
