@@ -1,5 +1,6 @@
-// zel_strtol against strtol on the same mix of decimal, hexadecimal, signed
-// and padded numbers. Prints the ratio at the end.
+// zel_strtol against strtol on two mixes: plain decimal numbers, signed and
+// not, and numbers that strtol itself must read (prefixes, leading blanks,
+// octal). Prints the ratios at the end.
 #include <zel/codec.h>
 
 #include <benchmark/benchmark.h>
@@ -7,36 +8,37 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "ratio_reporter.h"
 
 namespace {
 
-const char *const kNumbers[] = {"0",          "7",          "42",         "-13",     "65535",
-                                "2147483647", "-2147483648", " 123456",   "+99",     "0x7fff",
-                                "0755",       "1000000",    "-1",         "31337",   "0xdeadbee",
-                                "271828182",  "  -4096",    "9",          "100",     "0X1F"};
-constexpr size_t kCount = sizeof kNumbers / sizeof kNumbers[0];
+const std::vector<const char *> kDecimal = {
+    "0",   "7",         "42",       "-13",     "65535", "2147483647", "-2147483648", "123456",
+    "+99", "1000000",   "-1",       "31337",   "9",     "271828182",  "-4096",       "100",
+    "12",  "987654321", "-2000000", "5000000"};
+const std::vector<const char *> kOther = {"0x7fff", " 123456", "0755",  "0X1F",    "  -4096",
+                                          "0",      "0xdead", " +99",  "\t17",    "0777"};
 
-void BM_Parse_zel(benchmark::State &state) {
+void parse_zel(benchmark::State &state, const std::vector<const char *> &texts) {
     for (auto _ : state) {
         long sum = 0;
-        for (const char *text : kNumbers) {
+        for (const char *text : texts) {
             long value;
             sum += zel_strtol(text, 0, &value) + value;
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.SetItemsProcessed(static_cast<long long>(state.iterations() * kCount));
+    state.SetItemsProcessed(static_cast<long long>(state.iterations() * texts.size()));
 }
-BENCHMARK(BM_Parse_zel);
 
 // The same work as the caller of strtol must do for the same answer: the
 // end check and the range check.
-void BM_Parse_strtol(benchmark::State &state) {
+void parse_strtol(benchmark::State &state, const std::vector<const char *> &texts) {
     for (auto _ : state) {
         long sum = 0;
-        for (const char *text : kNumbers) {
+        for (const char *text : texts) {
             char *end;
             errno = 0;
             long value = std::strtol(text, &end, 0);
@@ -44,9 +46,17 @@ void BM_Parse_strtol(benchmark::State &state) {
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.SetItemsProcessed(static_cast<long long>(state.iterations() * kCount));
+    state.SetItemsProcessed(static_cast<long long>(state.iterations() * texts.size()));
 }
-BENCHMARK(BM_Parse_strtol);
+
+void BM_Decimal_zel(benchmark::State &state) { parse_zel(state, kDecimal); }
+void BM_Decimal_strtol(benchmark::State &state) { parse_strtol(state, kDecimal); }
+void BM_Other_zel(benchmark::State &state) { parse_zel(state, kOther); }
+void BM_Other_strtol(benchmark::State &state) { parse_strtol(state, kOther); }
+BENCHMARK(BM_Decimal_zel);
+BENCHMARK(BM_Decimal_strtol);
+BENCHMARK(BM_Other_zel);
+BENCHMARK(BM_Other_strtol);
 
 }  // namespace
 
@@ -55,9 +65,12 @@ int main(int argc, char **argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto &t = reporter.times;
-    if (t.count("BM_Parse_zel") && t.count("BM_Parse_strtol"))
-        std::printf("\ntime ratio, zel_strtol over strtol (target <= 1.1): %.3fx\n",
-                    t["BM_Parse_zel"] / t["BM_Parse_strtol"]);
+    auto ratio = [&](const char *label, const std::string &a, const std::string &b) {
+        if (t.count(a) && t.count(b)) std::printf("%-40s %6.3fx\n", label, t[a] / t[b]);
+    };
+    std::printf("\ntime ratios, zel_strtol over strtol (target <= 1.1):\n");
+    ratio("plain decimal numbers", "BM_Decimal_zel", "BM_Decimal_strtol");
+    ratio("prefixed, padded and octal numbers", "BM_Other_zel", "BM_Other_strtol");
     benchmark::Shutdown();
     return 0;
 }
