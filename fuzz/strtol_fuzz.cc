@@ -38,7 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                         expected > INT32_MAX || expected < INT32_MIN;
     if (expected > INT32_MAX) expected = INT32_MAX;
     if (expected < INT32_MIN) expected = INT32_MIN;
-    unsigned int wanted = *end != '\0' ? ZEL_S_NUMBER_INVALID : out_of_range ? ZEL_S_NUMBER_TOO_LARGE : 0;
+    unsigned int wanted = *end != '\0'   ? ZEL_S_NUMBER_INVALID
+                          : out_of_range ? ZEL_S_NUMBER_TOO_LARGE
+                                         : 0;
 
     check(zel_strtol(text.c_str(), base, &value) == wanted);
     check(value == expected);

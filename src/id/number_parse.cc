@@ -20,7 +20,8 @@ struct DigitTable {
     constexpr DigitTable() : value() {
         for (int c = 0; c < 256; ++c) value[c] = 99;
         for (int c = '0'; c <= '9'; ++c) value[c] = static_cast<unsigned char>(c - '0');
-        for (int c = 'a'; c <= 'f'; ++c) value[c] = value[c - 'a' + 'A'] = static_cast<unsigned char>(c - 'a' + 10);
+        for (int c = 'a'; c <= 'f'; ++c)
+            value[c] = value[c - 'a' + 'A'] = static_cast<unsigned char>(c - 'a' + 10);
     }
 };
 constexpr DigitTable kDigits;
@@ -62,11 +63,13 @@ bool read_number(const char *text, int base, long *value, unsigned int *status) 
     }
     const char *digits = p;
     uint64_t magnitude = 0;
-    p = base == 10 ? read_digits<10>(p, &magnitude)
-        : base == 16 ? read_digits<16>(p, &magnitude) : read_digits<8>(p, &magnitude);
+    p = base == 10   ? read_digits<10>(p, &magnitude)
+        : base == 16 ? read_digits<16>(p, &magnitude)
+                     : read_digits<8>(p, &magnitude);
     if (p == digits) return false;
     bool too_large = magnitude > (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX});
-    int64_t number = static_cast<int64_t>(too_large ? (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX}) : magnitude);
+    int64_t number = static_cast<int64_t>(
+        too_large ? (negative ? uint64_t{1} << 31 : uint64_t{INT32_MAX}) : magnitude);
     *value = static_cast<long>(negative ? -number : number);
     *status = *p != '\0' ? ZEL_S_NUMBER_INVALID : too_large ? ZEL_S_NUMBER_TOO_LARGE : 0;
     return true;

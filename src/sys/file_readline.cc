@@ -23,7 +23,8 @@ constexpr int kStep = 100;
 int read_piece(FILE *stream, char *at, int room) {
     std::memset(at, '\n', static_cast<size_t>(room));
     if (!std::fgets(at, room, stream)) return -1;
-    const char *newline = static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(room)));
+    const char *newline =
+        static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(room)));
     if (!newline) return room - 1;
     int position = static_cast<int>(newline - at);
     if (position + 1 < room && at[position + 1] == '\0') return position + 1;
@@ -76,7 +77,8 @@ extern "C" unsigned32 zel_file_readline(FILE *stream, char **buffer, int *size, 
     // of the file: the buffer is not grown for a read that would find nothing.
     while (!ends_line(*buffer, *length) && *length == *size - 1) {
         if (*size > INT_MAX - kStep) return out_of_memory(buffer, size, length);
-        char *grown = static_cast<char *>(std::realloc(*buffer, static_cast<size_t>(*size) + kStep));
+        char *grown =
+            static_cast<char *>(std::realloc(*buffer, static_cast<size_t>(*size) + kStep));
         if (!grown) return out_of_memory(buffer, size, length);
         *buffer = grown;
         *size += kStep;

@@ -42,7 +42,8 @@ extern "C" char *zel_getlocaledir(const char *dir) {
     char system_name[32];
     const char *locale = non_empty_env("LC_ALL");
     if (!locale) locale = non_empty_env("LC_MESSAGES");
-    if (!locale) locale = lyr_os_lang_name(system_name, sizeof system_name) == 0 ? system_name : "C";
+    if (!locale)
+        locale = lyr_os_lang_name(system_name, sizeof system_name) == 0 ? system_name : "C";
 
     char canonical[32], language[32];
     const char *candidates[3] = {

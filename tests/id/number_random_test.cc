@@ -64,7 +64,8 @@ TEST(Random, BytesDifferAndFailuresAreWritten) {
     std::string log = read_file(dir.file("e.log"));
     EXPECT_NE(std::string::npos, log.find(" zel_random ")) << log;
     EXPECT_NE(std::string::npos, log.find("KVXSC0179E   An QCK toolkit failure occurred while calling "
-                                          "QCK_RAND_bytes.  Error: QCK: getrandom failed")) << log;
+                                          "QCK_RAND_bytes.  Error: QCK: getrandom failed"))
+        << log;
     EXPECT_EQ(0u, zel_get_random_bytes(first, sizeof first));
 }
 

@@ -16,10 +16,14 @@ TEST(Paths, TableAndCleanUp) {
     EXPECT_EQ(nullptr, zel_get_path(3));
     EXPECT_STREQ("/var/vrmox/log/", zel_get_path(8));
     EXPECT_EQ(nullptr, zel_get_path(10));
-    const std::tuple<const char *, const char *, int> rows[] = {
-        {"  //opt//x/dir/  ", "/opt/x/dir", 0}, {"/opt/x/dir", "/opt/x/dir", 3}, {"/", "", 0},
-        {"name", "name", 0},  {"\t/a b//c d \t", "/a b/c d", 3}, {"", "", 0}, {" \t ", "", 0},
-        {"///", "", 0}};
+    const std::tuple<const char *, const char *, int> rows[] = {{"  //opt//x/dir/  ", "/opt/x/dir", 0},
+                                                                {"/opt/x/dir", "/opt/x/dir", 3},
+                                                                {"/", "", 0},
+                                                                {"name", "name", 0},
+                                                                {"\t/a b//c d \t", "/a b/c d", 3},
+                                                                {"", "", 0},
+                                                                {" \t ", "", 0},
+                                                                {"///", "", 0}};
     for (const auto &[in, out, result] : rows) {
         std::string path = in;
         EXPECT_EQ(result, zel_canonicalize_path(path.data())) << in;
@@ -31,34 +35,42 @@ TEST(Paths, TableAndCleanUp) {
 // the directory itself). Run in a child that changes its environment.
 TEST(Paths, LocaleDirectoryFollowsTheEnvironment) {
     EXPECT_EQ(0, run_in_child([] {
-        const std::tuple<const char *, const char *, std::vector<std::string>, const char *> rows[] = {
-            {"de_DE.iso88591", "fr", {"de_DE.ISO-8859-1", "de", "C"}, "/de_DE.ISO-8859-1"},
-            {"de_DE.iso88591", nullptr, {"de", "C"}, "/de"},
-            {"", "fr_FR", {"fr", "C"}, "/fr"},
-            {"../../etc", nullptr, {"C"}, "/C"},
-            {"..", nullptr, {}, ""},
-            {"de_DE", nullptr, {}, ""}};
-        int index = 0;
-        for (const auto &[all, messages, folders, chosen] : rows) {
-            ++index;
-            TempDir dir;
-            for (const std::string &folder : folders) mkdir(dir.file(folder).c_str(), 0755);
-            setenv("LC_ALL", all, 1);
-            if (messages) setenv("LC_MESSAGES", messages, 1); else unsetenv("LC_MESSAGES");
-            if (taken(zel_getlocaledir(dir.path().c_str())) != dir.path() + chosen) _exit(index);
-        }
-        _exit(zel_getlocaledir(nullptr) == nullptr ? 0 : 99);
-    }));
+                  const std::tuple<const char *, const char *, std::vector<std::string>, const char *> rows[] = {
+                      {"de_DE.iso88591", "fr", {"de_DE.ISO-8859-1", "de", "C"}, "/de_DE.ISO-8859-1"},
+                      {"de_DE.iso88591", nullptr, {"de", "C"}, "/de"},
+                      {"", "fr_FR", {"fr", "C"}, "/fr"},
+                      {"../../etc", nullptr, {"C"}, "/C"},
+                      {"..", nullptr, {}, ""},
+                      {"de_DE", nullptr, {}, ""}};
+                  int index = 0;
+                  for (const auto &[all, messages, folders, chosen] : rows) {
+                      ++index;
+                      TempDir dir;
+                      for (const std::string &folder : folders) mkdir(dir.file(folder).c_str(), 0755);
+                      setenv("LC_ALL", all, 1);
+                      if (messages)
+                          setenv("LC_MESSAGES", messages, 1);
+                      else
+                          unsetenv("LC_MESSAGES");
+                      if (taken(zel_getlocaledir(dir.path().c_str())) != dir.path() + chosen) _exit(index);
+                  }
+                  _exit(zel_getlocaledir(nullptr) == nullptr ? 0 : 99);
+              }));
 }
 
 // Each line is read into a fresh buffer, which grows by 100 bytes whenever
 // less than 100 are left; zero bytes inside a line keep the length right.
 TEST(Files, ReadlineGrowsInStepsAndEndsWithANullBuffer) {
     TempDir dir;
-    const std::string lines[] = {"\n", std::string(98, 'a') + "\n", std::string(99, 'b') + "\n",
-                                 std::string(100, 'c') + "\n", std::string(198, 'd') + "\n",
-                                 std::string(199, 'e') + "\n", std::string(250, 'f') + "\n",
-                                 std::string("g\0h\n", 4), std::string("i\0j", 3)};
+    const std::string lines[] = {"\n",
+                                 std::string(98, 'a') + "\n",
+                                 std::string(99, 'b') + "\n",
+                                 std::string(100, 'c') + "\n",
+                                 std::string(198, 'd') + "\n",
+                                 std::string(199, 'e') + "\n",
+                                 std::string(250, 'f') + "\n",
+                                 std::string("g\0h\n", 4),
+                                 std::string("i\0j", 3)};
     std::string all;
     for (const std::string &line : lines) all += line;
     write_file(dir.file("f"), all);
@@ -139,22 +151,25 @@ TEST(Files, CopyReportsEveryFailureAndKeepsTheDestination) {
         {a, "/dev/full", ZEL_S_NO_MEMORY},
         {dir.path(), keep, ZEL_S_SYSTEM_ROUTINE_FAILED},
         {"/proc/self/mem", dir.file("m"), ZEL_S_SYSTEM_ROUTINE_FAILED}};  // opens, then fails to read
-    for (const auto &[from, to, status] : rows) EXPECT_EQ(status, zel_file_copy(from.c_str(), to.c_str())) << from << " " << to;
+    for (const auto &[from, to, status] : rows)
+        EXPECT_EQ(status, zel_file_copy(from.c_str(), to.c_str())) << from << " " << to;
     EXPECT_EQ(data, read_file(b));
     EXPECT_EQ(data, read_file(a));
     EXPECT_EQ("keep", read_file(keep));
 
     write_file(a, "short");  // buffered, so the full disk shows only at the close
     EXPECT_EQ(ZEL_S_NO_MEMORY, zel_file_copy(a.c_str(), "/dev/full"));
-    EXPECT_EQ(0, run_in_child([] {
-        TempDir limited;
-        write_file(limited.file("big"), std::string(5000, 'z'));
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{1000, 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(zel_file_copy(limited.file("big").c_str(), limited.file("c").c_str()) ==
-                      ZEL_S_SYSTEM_ROUTINE_FAILED ? 0 : 1);
-    }));
+    EXPECT_EQ(
+        0, run_in_child([] {
+            TempDir limited;
+            write_file(limited.file("big"), std::string(5000, 'z'));
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{1000, 1000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            _exit(zel_file_copy(limited.file("big").c_str(), limited.file("c").c_str()) == ZEL_S_SYSTEM_ROUTINE_FAILED
+                      ? 0
+                      : 1);
+        }));
 }
 
 // The small wrappers: statuses of the system errors, nothing changed by an
@@ -205,16 +220,20 @@ TEST(Files, SystemStatusMapsErrorsAndWritesTheRest) {
     zelmsg_init("filetest", 0);
     zel_svc_routing(("ERROR:FILE:" + dir.file("e.log")).c_str(), &st);
     ASSERT_EQ(0u, st);
-    const std::pair<int, unsigned32> rows[] = {
-        {0, 0},          {ENOENT, ZEL_S_DATA_NOT_AVAILABLE},   {ENOMEM, ZEL_S_NO_MEMORY},
-        {ENOSPC, ZEL_S_NO_MEMORY}, {EACCES, ZEL_S_ACCESS_DENIED}, {ENOTDIR, ZEL_S_SYSTEM_INPUT_INVALID},
-        {EINVAL, ZEL_S_SYSTEM_INPUT_INVALID}};
+    const std::pair<int, unsigned32> rows[] = {{0, 0},
+                                               {ENOENT, ZEL_S_DATA_NOT_AVAILABLE},
+                                               {ENOMEM, ZEL_S_NO_MEMORY},
+                                               {ENOSPC, ZEL_S_NO_MEMORY},
+                                               {EACCES, ZEL_S_ACCESS_DENIED},
+                                               {ENOTDIR, ZEL_S_SYSTEM_INPUT_INVALID},
+                                               {EINVAL, ZEL_S_SYSTEM_INPUT_INVALID}};
     for (const auto &[error, status] : rows) EXPECT_EQ(status, zel_sys_status(error)) << error;
     EXPECT_EQ("", read_file(dir.file("e.log")));
     EXPECT_EQ(ZEL_S_SYSTEM_ROUTINE_FAILED, zel_sys_status(EBADF));
     std::string log = read_file(dir.file("e.log"));
     EXPECT_NE(std::string::npos, log.find(" zel_file 59 ")) << log;
-    EXPECT_NE(std::string::npos, log.find("KVXSC0156E   The <unknown> system routine failed: system error code: 9")) << log;
+    EXPECT_NE(std::string::npos, log.find("KVXSC0156E   The <unknown> system routine failed: system error code: 9"))
+        << log;
 }
 
 }  // namespace

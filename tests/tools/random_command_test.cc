@@ -7,9 +7,9 @@ namespace {
 TEST(RandomCommand, WritesTheBytesAskedForAndRefusesBadCounts) {
     const std::string zel = std::string(ZEL_TOOL) + " random ";
     const std::tuple<std::string, int, size_t> rows[] = {
-        {"1", 0, 1},     {"100000", 0, 100000}, {"16 --hex", 0, 33}, {"49153 --hex", 0, 98307},
-        {"0", 2, 0},     {"-1", 2, 0},          {"12x", 2, 0},       {"1073741825", 2, 0},
-        {"", 2, 0},      {"1 2", 2, 0},         {"--hex", 2, 0}};
+        {"1", 0, 1}, {"100000", 0, 100000}, {"16 --hex", 0, 33}, {"49153 --hex", 0, 98307},
+        {"0", 2, 0}, {"-1", 2, 0},          {"12x", 2, 0},       {"1073741825", 2, 0},
+        {"", 2, 0},  {"1 2", 2, 0},         {"--hex", 2, 0}};
     for (const auto &[arguments, status, size] : rows) {
         zeltest::Outcome got = zeltest::run(zel + arguments);
         EXPECT_EQ(status, got.status) << arguments << ": " << got.err;

@@ -38,14 +38,17 @@ int zeltool::random(int argc, char **argv) {
     if (argc != 1) return usage_error(name, argc == 0 ? "N is missing" : "one N only");
     long total;
     if (zel_strtol(argv[0], 10, &total) != 0 || total < 1 || total > kMostBytes)
-        return usage_error(name, "'%s' is not a number of bytes from 1 to %ld", argv[0], kMostBytes);
+        return usage_error(name, "'%s' is not a number of bytes from 1 to %ld", argv[0],
+                           kMostBytes);
     bool hex = args.given("hex");
     static unsigned char bytes[kChunk];
     for (long left = total; left > 0;) {
-        unsigned int count = left < static_cast<long>(kChunk) ? static_cast<unsigned int>(left) : kChunk;
+        unsigned int count =
+            left < static_cast<long>(kChunk) ? static_cast<unsigned int>(left) : kChunk;
         unsigned int status = zel_get_random_bytes(bytes, count);
         if (status != 0) return failure(name, "%s", status_text(status).c_str());
-        bool written = hex ? write_hex(bytes, count) : std::fwrite(bytes, 1, count, stdout) == count;
+        bool written =
+            hex ? write_hex(bytes, count) : std::fwrite(bytes, 1, count, stdout) == count;
         if (!written) break;  // finish reports the failed write
         left -= count;
     }
