@@ -16,8 +16,9 @@ ZEL_EXPORT void zel_base64_uri_encode(const unsigned char *in, unsigned int inLe
                                       unsigned int outSize);
 /* Decode inLen characters of Base64 text into `out`, which must hold 3 bytes
  * for every 4 input characters, rounded up; *outLen receives the number of
- * bytes decoded. Characters outside the alphabet (line ends, blanks) are
- * skipped; decoding ends after the group in which '=' appears. */
+ * bytes decoded. Bytes of that room past those decoded may be overwritten.
+ * Characters outside the alphabet (line ends, blanks) are skipped; decoding
+ * ends after the group in which '=' appears. */
 ZEL_EXPORT void zel_base64_std_decode(const char *in, unsigned int inLen, unsigned char *out,
                                       unsigned int *outLen);
 ZEL_EXPORT void zel_base64_uri_decode(const char *in, unsigned int inLen, unsigned char *out,

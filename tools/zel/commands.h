@@ -14,6 +14,7 @@ int log(int argc, char **argv);
 int trace(int argc, char **argv);
 int msg(int argc, char **argv);
 int conf(int argc, char **argv);
+int base64(int argc, char **argv);
 int random(int argc, char **argv);
 
 extern const Help kErrtextHelp;
@@ -25,6 +26,7 @@ extern const Help kLogHelp;
 extern const Help kTraceHelp;
 extern const Help kMsgHelp;
 extern const Help kConfHelp;
+extern const Help kBase64Help;
 extern const Help kRandomHelp;
 
 }  // namespace zeltool
