@@ -32,8 +32,11 @@ ZEL_EXPORT unsigned int zel_get_random_bytes(unsigned char *buffer, unsigned int
 
 /* Converts `text` as strtol does (leading white space, optional sign, base 0
  * choosing by prefix) into *value. Returns 0, ZEL_S_NUMBER_INVALID when
- * anything is left over (trailing blanks included), or ZEL_S_NUMBER_TOO_LARGE
- * when the number is out of the range of long. */
+ * anything is left over (trailing blanks included), the base is not 0 or 2 to
+ * 36, or text or value is null,
+ * or ZEL_S_NUMBER_TOO_LARGE when the number is out of the range of a signed
+ * 32-bit number (long on a 32-bit target; *value is then INT32_MAX or
+ * INT32_MIN on every target). */
 ZEL_EXPORT unsigned int zel_strtol(const char *text, int base, long *value);
 
 ZEL_END_C

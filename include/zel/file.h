@@ -40,11 +40,15 @@ ZEL_EXPORT char *zel_getlocaledir(const char *dir);
  * number is stored through `error` (when not null). */
 ZEL_EXPORT unsigned32 zel_create_directory(const char *path, int *error);
 /* Reads one whole line, newline included, into *buffer (of *size bytes,
- * grown with realloc; the caller owns and frees it) and sets *length. At
- * end of file before any text, *buffer is freed and set null. */
+ * grown with realloc by 100 bytes at a time; the caller owns and frees it)
+ * and sets *length to the bytes read, zero bytes inside the line included;
+ * the line is followed by a zero byte. At end of file before any text,
+ * *buffer is freed and set null. When the buffer cannot grow it is freed and
+ * set null and ZEL_S_NO_MEMORY returned; a read error gives its status. */
 ZEL_EXPORT unsigned32 zel_file_readline(FILE *stream, char **buffer, int *size, int *length);
 /* Creates a new file from `template` (ending in "XXXXXX", which is replaced)
- * and returns `template`, or null on failure. */
+ * and returns `template`, or null on failure. The file's descriptor is
+ * closed: the caller opens the file by its name. */
 ZEL_EXPORT char *zel_mktemp(char *template_name);
 /* chown then chmod `file` to `props`; either failing gives
  * ZEL_S_SYSTEM_ROUTINE_FAILED. */
@@ -54,7 +58,10 @@ ZEL_EXPORT unsigned32 zel_get_file_properties(const char *file, zel_file_props_t
 /* Fills the n slots of `lines` with new 512-byte buffers (the caller frees
  * them) holding the last n - 1 lines of the file, without their newlines, in
  * order, followed by empty strings; a line longer than 511 bytes takes
- * several slots. ZEL_S_FILE_OPEN_FAILED when the file cannot be opened. */
+ * several slots, and a last line without a newline keeps all its characters.
+ * ZEL_S_FILE_OPEN_FAILED when the file cannot be opened (the slots are still
+ * filled); ZEL_S_SYSTEM_INPUT_INVALID for n <= 0 or null lines;
+ * ZEL_S_NO_MEMORY, with every slot null, when the slots cannot be made. */
 ZEL_EXPORT unsigned32 zel_file_tail(const char *path, int n, char **lines);
 /* 1 when the file can be opened for reading, else 0. */
 ZEL_EXPORT int zel_file_exists(const char *path);
@@ -66,8 +73,9 @@ ZEL_EXPORT unsigned32 zel_file_symlink(const char *target, const char *linkpath)
 ZEL_EXPORT unsigned32 zel_file_rename(const char *from, const char *to);
 ZEL_EXPORT unsigned32 zel_file_remove(const char *path);
 /* Copies file `from` to `to`. An existing destination is left untouched
- * when the source cannot be opened; a failed read, write or close is
- * reported. */
+ * when the source cannot be opened, and when it is the source itself
+ * (ZEL_S_SYSTEM_INPUT_INVALID); a failed read, write or close is reported
+ * with the status of its error. */
 ZEL_EXPORT unsigned32 zel_file_copy(const char *from, const char *to);
 
 ZEL_END_C

@@ -9,3 +9,7 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/uuid_compare.cc
   ${CMAKE_CURRENT_LIST_DIR}/uuid_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/network_address.cc)
+# Random bytes and number parsing.
+target_sources(zel_obj PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/random_bytes.cc
+  ${CMAKE_CURRENT_LIST_DIR}/number_parse.cc)

@@ -16,6 +16,7 @@ int msg(int argc, char **argv);
 int conf(int argc, char **argv);
 int base64(int argc, char **argv);
 int uuid(int argc, char **argv);
+int random(int argc, char **argv);
 
 extern const Help kErrtextHelp;
 extern const Help kCatalogHelp;
@@ -28,6 +29,7 @@ extern const Help kMsgHelp;
 extern const Help kConfHelp;
 extern const Help kBase64Help;
 extern const Help kUuidHelp;
+extern const Help kRandomHelp;
 
 }  // namespace zeltool
 

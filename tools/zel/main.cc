@@ -17,15 +17,15 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"errtext", errtext}, {"catalog", catalog}, {"log", log},
-    {"msg", msg},         {"trace", trace},     {"utc", utc},
-    {"conf", conf},       {"base64", base64},   {"uuid", uuid},
+    {"errtext", errtext}, {"catalog", catalog}, {"log", log},   {"msg", msg},
+    {"trace", trace},     {"utc", utc},         {"conf", conf}, {"base64", base64},
+    {"uuid", uuid},       {"random", random},
 };
 
 // The list shows the catalog's two forms apart.
 const Help *const kListed[] = {&kErrtextHelp, &kCatalogExportHelp, &kCatalogCheckHelp, &kLogHelp,
                                &kMsgHelp,     &kTraceHelp,         &kUtcHelp,          &kConfHelp,
-                               &kBase64Help,  &kUuidHelp};
+                               &kBase64Help,  &kUuidHelp,          &kRandomHelp};
 
 int list_commands() {
     std::printf("Usage: zel COMMAND [ARGUMENT...]\n\nCommands:\n");

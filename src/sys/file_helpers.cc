@@ -1,0 +1,122 @@
+// Thin wrappers around directory creation, temporary files, ownership and
+// permissions, existence, links, renaming and removal, reporting failures as
+// status codes.
+#include <zel/file.h>
+#include <zel/status.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sys/system_status.h"
+
+namespace {
+
+unsigned32 result_of(int rc) { return rc == 0 ? 0 : zel::errno_status(); }
+
+// The numeric ids of a user and a group by name, through the reentrant
+// look-ups so that any thread may call; false when either is unknown.
+bool ids_of(const char *user, const char *group, uid_t *uid, gid_t *gid) {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        struct passwd entry, *found = nullptr;
+        int rc = getpwnam_r(user, &entry, buffer.data(), buffer.size(), &found);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc != 0 || !found) return false;
+        *uid = entry.pw_uid;
+        break;
+    }
+    for (;;) {
+        struct group entry, *found = nullptr;
+        int rc = getgrnam_r(group, &entry, buffer.data(), buffer.size(), &found);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc != 0 || !found) return false;
+        *gid = entry.gr_gid;
+        return true;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+unsigned32 zel_create_directory(const char *path, int *error) {
+    if (!path) return ZEL_S_SYSTEM_INPUT_INVALID;
+    if (mkdir(path, 0777) == 0 || errno == EEXIST) return 0;
+    int failed = errno;
+    if (error) *error = failed;
+    return zel_sys_status(failed);
+}
+
+char *zel_mktemp(char *template_name) {
+    if (!template_name) return nullptr;
+    int fd = mkstemp(template_name);
+    if (fd < 0) return nullptr;
+    close(fd);
+    return template_name;
+}
+
+unsigned32 zel_set_file_properties(const char *file, const zel_file_props_t *props) {
+    if (!file || !props) return ZEL_S_SYSTEM_INPUT_INVALID;
+    if (chown(file, props->uid, props->gid) != 0 || chmod(file, props->mode) != 0)
+        return ZEL_S_SYSTEM_ROUTINE_FAILED;
+    return 0;
+}
+
+unsigned32 zel_get_file_properties(const char *file, zel_file_props_t *props) {
+    if (!file || !props) return ZEL_S_SYSTEM_INPUT_INVALID;
+    struct stat info;
+    if (stat(file, &info) != 0) return ZEL_S_SYSTEM_ROUTINE_FAILED;
+    props->mode = info.st_mode;
+    props->uid = info.st_uid;
+    props->gid = info.st_gid;
+    return 0;
+}
+
+// Opened without blocking, so that a named pipe or a device does not hang
+// the caller.
+int zel_file_exists(const char *path) {
+    if (!path) return 0;
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    close(fd);
+    return 1;
+}
+
+unsigned32 zel_file_chown(const char *file, const char *user, const char *group) {
+    if (!file || !user || !group) return ZEL_S_SYSTEM_INPUT_INVALID;
+    uid_t uid;
+    gid_t gid;
+    if (!ids_of(user, group, &uid, &gid)) return ZEL_S_SYSTEM_ROUTINE_FAILED;
+    return result_of(chown(file, uid, gid));
+}
+
+unsigned32 zel_file_symlink(const char *target, const char *linkpath) {
+    if (!target || !linkpath) return ZEL_S_SYSTEM_INPUT_INVALID;
+    return result_of(symlink(target, linkpath));
+}
+
+unsigned32 zel_file_rename(const char *from, const char *to) {
+    if (!from || !to) return ZEL_S_SYSTEM_INPUT_INVALID;
+    return result_of(std::rename(from, to));
+}
+
+unsigned32 zel_file_remove(const char *path) {
+    if (!path) return ZEL_S_SYSTEM_INPUT_INVALID;
+    return result_of(std::remove(path));
+}
+
+}  // extern "C"
