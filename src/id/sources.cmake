@@ -4,6 +4,7 @@
 target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/base64_codec.cc
   ${CMAKE_CURRENT_LIST_DIR}/base64_avx2.cc)
+# Time-based identifiers and the network address search.
 target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/uuid_create.cc
   ${CMAKE_CURRENT_LIST_DIR}/uuid_compare.cc
