@@ -50,7 +50,8 @@ ZEL_EXPORT unsigned32 zel_file_readline(FILE *stream, char **buffer, int *size, 
  * and returns `template`, or null on failure. The file's descriptor is
  * closed: the caller opens the file by its name. */
 ZEL_EXPORT char *zel_mktemp(char *template_name);
-/* chown then chmod `file` to `props`; either failing gives
+/* Changes the owner, then the mode, of `file` to `props`, through a
+ * descriptor opened for reading; a failure (a symbolic link is refused) gives
  * ZEL_S_SYSTEM_ROUTINE_FAILED. */
 ZEL_EXPORT unsigned32 zel_set_file_properties(const char *file, const zel_file_props_t *props);
 /* Fills `props` from stat(file); failure gives ZEL_S_SYSTEM_ROUTINE_FAILED. */
@@ -66,7 +67,8 @@ ZEL_EXPORT unsigned32 zel_file_tail(const char *path, int n, char **lines);
 /* 1 when the file can be opened for reading, else 0. */
 ZEL_EXPORT int zel_file_exists(const char *path);
 /* Gives `file` to the named user and group; an unknown name gives
- * ZEL_S_SYSTEM_ROUTINE_FAILED and changes nothing. */
+ * ZEL_S_SYSTEM_ROUTINE_FAILED and changes nothing. A symbolic link is refused,
+ * never followed. */
 ZEL_EXPORT unsigned32 zel_file_chown(const char *file, const char *user, const char *group);
 /* symlink(target, linkpath), rename(from, to), remove(path). */
 ZEL_EXPORT unsigned32 zel_file_symlink(const char *target, const char *linkpath);
@@ -74,8 +76,9 @@ ZEL_EXPORT unsigned32 zel_file_rename(const char *from, const char *to);
 ZEL_EXPORT unsigned32 zel_file_remove(const char *path);
 /* Copies file `from` to `to`. An existing destination is left untouched
  * when the source cannot be opened, and when it is the source itself
- * (ZEL_S_SYSTEM_INPUT_INVALID); a failed read, write or close is reported
- * with the status of its error. */
+ * (ZEL_S_SYSTEM_INPUT_INVALID); a symbolic link in the destination's place is
+ * refused, never followed. A failed read, write or close is reported with the
+ * status of its error. */
 ZEL_EXPORT unsigned32 zel_file_copy(const char *from, const char *to);
 
 ZEL_END_C

@@ -16,9 +16,10 @@
 namespace {
 
 // Opens the destination as "wb" would, but truncates it only once it is
-// known not to be the source.
+// known not to be the source. A symbolic link in its place is refused, so
+// that a link planted in a directory others can write cannot redirect the copy.
 FILE *open_destination(const char *to, const struct stat &source, unsigned32 *status) {
-    int fd = open(to, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int fd = open(to, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         *status = zel::errno_status();
         return nullptr;

@@ -21,6 +21,13 @@ namespace {
 
 unsigned32 result_of(int rc) { return rc == 0 ? 0 : zel::errno_status(); }
 
+// Opens a file whose owner or mode is to change. A symbolic link is refused
+// (ELOOP), so that a link planted in a directory others can write never
+// hands its target over; a named pipe or device does not block the open.
+int open_to_change(const char *file) {
+    return open(file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
 // The numeric ids of a user and a group by name, through the reentrant
 // look-ups so that any thread may call; false when either is unknown.
 bool ids_of(const char *user, const char *group, uid_t *uid, gid_t *gid) {
@@ -71,9 +78,11 @@ char *zel_mktemp(char *template_name) {
 
 unsigned32 zel_set_file_properties(const char *file, const zel_file_props_t *props) {
     if (!file || !props) return ZEL_S_SYSTEM_INPUT_INVALID;
-    if (chown(file, props->uid, props->gid) != 0 || chmod(file, props->mode) != 0)
-        return ZEL_S_SYSTEM_ROUTINE_FAILED;
-    return 0;
+    int fd = open_to_change(file);
+    if (fd < 0) return ZEL_S_SYSTEM_ROUTINE_FAILED;
+    bool changed = fchown(fd, props->uid, props->gid) == 0 && fchmod(fd, props->mode) == 0;
+    close(fd);
+    return changed ? 0 : ZEL_S_SYSTEM_ROUTINE_FAILED;
 }
 
 unsigned32 zel_get_file_properties(const char *file, zel_file_props_t *props) {
@@ -101,7 +110,11 @@ unsigned32 zel_file_chown(const char *file, const char *user, const char *group)
     uid_t uid;
     gid_t gid;
     if (!ids_of(user, group, &uid, &gid)) return ZEL_S_SYSTEM_ROUTINE_FAILED;
-    return result_of(chown(file, uid, gid));
+    int fd = open_to_change(file);
+    if (fd < 0) return zel::errno_status();
+    unsigned32 status = result_of(fchown(fd, uid, gid));
+    close(fd);
+    return status;
 }
 
 unsigned32 zel_file_symlink(const char *target, const char *linkpath) {

@@ -123,7 +123,7 @@ TEST(Files, CopyReportsEveryFailureAndKeepsTheDestination) {
         {a, b, 0},
         {dir.file("missing"), keep, ZEL_S_DATA_NOT_AVAILABLE},
         {a, a, ZEL_S_SYSTEM_INPUT_INVALID},
-        {a, dir.file("alias"), ZEL_S_SYSTEM_INPUT_INVALID},
+        {a, dir.file("alias"), ZEL_S_SYSTEM_ROUTINE_FAILED},  // a link is not followed
         {a, "/dev/full", ZEL_S_NO_MEMORY},
         {dir.path(), keep, ZEL_S_SYSTEM_ROUTINE_FAILED},
         {"/proc/self/mem", dir.file("m"), ZEL_S_SYSTEM_ROUTINE_FAILED}};  // opens, then fails to read
@@ -159,6 +159,8 @@ TEST(Files, WrappersReportTheirSystemErrors) {
 
     zel_file_props_t props = {S_IFREG | 0640, getuid(), getgid()}, after = {};
     EXPECT_EQ(0u, zel_set_file_properties(f.c_str(), &props));
+    ASSERT_EQ(0, symlink(f.c_str(), dir.file("link").c_str()));
+    EXPECT_EQ(ZEL_S_SYSTEM_ROUTINE_FAILED, zel_set_file_properties(dir.file("link").c_str(), &props));
     EXPECT_EQ(ZEL_S_SYSTEM_ROUTINE_FAILED, zel_file_chown(f.c_str(), "no-such-user-zel", "daemon"));
     EXPECT_TRUE(zel_get_file_properties(f.c_str(), &after) == 0 && std::memcmp(&props, &after, sizeof after) == 0);
     EXPECT_EQ(ZEL_S_SYSTEM_ROUTINE_FAILED, zel_get_file_properties(missing.c_str(), &after));
