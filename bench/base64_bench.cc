@@ -83,13 +83,9 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto &t = reporter.times;
-    auto ratio = [&](const char *label, const char *ours, const char *peer) {
-        if (t.count(ours) && t.count(peer)) std::printf("%-40s %6.2fx\n", label, t[peer] / t[ours]);
-    };
     std::printf("\nthroughput ratios, libzel over OpenSSL (target >= 1.5):\n");
-    ratio("encode 1 MB", "BM_Encode_zel", "BM_Encode_openssl");
-    ratio("decode 1 MB", "BM_Decode_zel", "BM_Decode_openssl");
+    reporter.print_ratio("encode 1 MB", "BM_Encode_openssl", "BM_Encode_zel");
+    reporter.print_ratio("decode 1 MB", "BM_Decode_openssl", "BM_Decode_zel");
     benchmark::Shutdown();
     return 0;
 }

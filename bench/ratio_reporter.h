@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,13 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
+
+    // Prints "label  N.NNx": the time of `over` divided by the time of
+    // `under`, when both ran.
+    void print_ratio(const char *label, const std::string &over, const std::string &under) {
+        if (times.count(over) && times.count(under))
+            std::printf("%-40s %6.2fx\n", label, times[over] / times[under]);
+    }
 
 private:
     std::map<std::string, bool> medians_;

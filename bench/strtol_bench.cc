@@ -64,13 +64,9 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto &t = reporter.times;
-    auto ratio = [&](const char *label, const std::string &a, const std::string &b) {
-        if (t.count(a) && t.count(b)) std::printf("%-40s %6.3fx\n", label, t[a] / t[b]);
-    };
     std::printf("\ntime ratios, zel_strtol over strtol (target <= 1.1):\n");
-    ratio("plain decimal numbers", "BM_Decimal_zel", "BM_Decimal_strtol");
-    ratio("prefixed, padded and octal numbers", "BM_Other_zel", "BM_Other_strtol");
+    reporter.print_ratio("plain decimal numbers", "BM_Decimal_zel", "BM_Decimal_strtol");
+    reporter.print_ratio("prefixed, padded and octal numbers", "BM_Other_zel", "BM_Other_strtol");
     benchmark::Shutdown();
     return 0;
 }
