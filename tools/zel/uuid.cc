@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "arguments.h"
 #include "commands.h"
@@ -41,12 +42,26 @@ void print_stamp(unsigned long long stamp) {
                 year, month, day, in_day / 3600, in_day / 60 % 60, in_day % 60, units);
 }
 
+// The identifier module's statuses have no catalog texts: say them here.
+std::string uuid_status_text(unsigned int status) {
+    const char *meaning =
+        status == ZEL_S_UUID_BAD_TEXT      ? "not an identifier's text form"
+        : status == ZEL_S_UUID_BAD_VARIANT ? "the identifier has an invalid variant"
+        : status == ZEL_S_UUID_NO_ADDRESS  ? "no network address of this host was found"
+        : status == ZEL_S_UUID_NO_MEMORY   ? "out of memory"
+                                           : nullptr;
+    if (!meaning) return zeltool::status_text(status);
+    char code[32];
+    std::snprintf(code, sizeof code, " (status 0x%08x)", status);
+    return meaning + std::string(code);
+}
+
 int parse(const char *name, const char *text) {
     vr_uuid_t u;
     unsigned int status;
     vr_uuid_from_string(text, &u, &status);
     if (status != 0)
-        return zeltool::failure(name, "'%s': %s", text, zeltool::status_text(status).c_str());
+        return zeltool::failure(name, "'%s': %s", text, uuid_status_text(status).c_str());
     unsigned version = u.time_hi_and_version >> 12;
     unsigned char v = u.clock_seq_hi_and_reserved;
     const char *variant = v < 0x80 ? "0" : v < 0xC0 ? "10" : "110";
@@ -95,7 +110,7 @@ int zeltool::uuid(int argc, char **argv) {
         char *line = nullptr;
         vr_uuid_create(&u, &status);
         if (status == 0) vr_uuid_to_string(&u, &line, &status);
-        if (status != 0) return failure(name, "%s", status_text(status).c_str());
+        if (status != 0) return failure(name, "%s", uuid_status_text(status).c_str());
         std::puts(line);
         vr_uuid_string_free(&line, &status);
         if (std::ferror(stdout)) break;
