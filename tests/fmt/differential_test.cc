@@ -92,11 +92,8 @@ struct Generator {
         return values[pick(0, static_cast<int>(N) - 1)];
     }
 
-    void text(std::string &s) {
-        for (int n = pick(0, 6); n > 0; --n) {
-            char ch = static_cast<char>(pick(' ', '~'));
-            s += ch == '%' ? '.' : ch;
-        }
+    void text(std::string &s) {  // printable characters after '%'
+        for (int n = pick(0, 6); n > 0; --n) s += static_cast<char>(pick('&', '~'));
     }
 
     long long integer() {

@@ -11,6 +11,8 @@ using namespace zeltest;
 const std::string kGermanLatin1 = "Speicher konnte nicht zugeteilt werden: Gr\xF6\xDF\x65";
 const std::string kGermanUtf8 = "Speicher konnte nicht zugeteilt werden: Gr\xC3\xB6\xC3\x9F\x65";
 
+std::string with(const std::string &text, unsigned32 status) { return text + " " + std::to_string(status); }
+
 std::string catalog_source(const std::string &text, int number = 151) {
     return "$set 1\n$quote \"\n" + std::to_string(number) + " \"" + text + "\"\n";
 }
@@ -30,6 +32,9 @@ protected:
         setenv("NLSPATH", (dir_.path() + "/%L/%N").c_str(), 1);
     }
     std::string comp_catalog(unsigned32 n) { return dir_.file("C/vr" + comp_name(n) + ".cat"); }
+    // "text status" after a lookup; a text the caller owns is freed.
+    std::string got(const char *text) { return (text ? text : "(null)") + (" " + std::to_string(st)); }
+    std::string got(char *text) { return taken(text) + " " + std::to_string(st); }
     TempDir dir_;
     unsigned32 st = 1;  // a status that no lookup leaves
 };
@@ -58,28 +63,24 @@ TEST_F(CatalogTest, MissingCatalogIsRememberedUntilTheSearchPathChanges) {
                              std::string("catopen(vrqpc.cat) status = 10652208\n")})
         EXPECT_NE(std::string::npos, diagnostics.find(part)) << diagnostics;
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("late"));
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
-    EXPECT_EQ(ZEL_S_CAT_NOT_FOUND, st);
+    EXPECT_EQ(with("(null)", ZEL_S_CAT_NOT_FOUND), got(zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st)));
     setenv("NLSPATH", (dir_.path() + "/%L/%N:").c_str(), 1);
     EXPECT_STREQ("late", zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
 }
 
 TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
-    EXPECT_STREQ("catalog text", zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
-    EXPECT_EQ(0u, st);
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MORE_ENTRIES, &st));
-    EXPECT_EQ(ZEL_S_CAT_NO_MESSAGE, st);
+    EXPECT_EQ(with("catalog text", 0), got(zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st)));
+    EXPECT_EQ(with("(null)", ZEL_S_CAT_NO_MESSAGE), got(zel_msg_get_cat_msg(ZEL_S_NO_MORE_ENTRIES, &st)));
     zel_msg_catalog *cat = zel_msg_cat_open(0x3665A000, &st);
     EXPECT_TRUE(cat && cat == zel_msg_cat_open(0x3665AFFF, &st));  // one catalog per component
     zel_msg_cat_close(cat, &st);
     EXPECT_EQ(0u, st);
-    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, nullptr, 5, &st)));
-    EXPECT_EQ(ZEL_S_INTERNAL_CHECK_FAILED, st);
-    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, "NO-SUCH-SET", 0, &st)));
-    EXPECT_EQ(ZEL_S_CAT_NOT_OPENED, st);
-    EXPECT_EQ("(null)", taken(zel_msg_get_locale_cat_msg(0, nullptr, nullptr, 0, &st)));
-    EXPECT_EQ(0u, st);
+    const std::tuple<const char *, const char *, int, unsigned32> locale_cases[] = {
+        {nullptr, nullptr, 5, ZEL_S_INTERNAL_CHECK_FAILED}, {nullptr, "NO-SUCH-SET", 0, ZEL_S_CAT_NOT_OPENED}};
+    for (const auto &[locale, code_set, set, status] : locale_cases)
+        EXPECT_EQ(with("(null)", status), got(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, locale, code_set, set, &st)));
+    EXPECT_EQ(with("(null)", 0), got(zel_msg_get_locale_cat_msg(0, nullptr, nullptr, 0, &st)));
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B001, nullptr));  // null status pointers are accepted
     EXPECT_STREQ("KVXSC0151E   Memory could not be allocated.",
                  zelmsg_get_utf8_locale_msg(0x3665A097, "C", nullptr, &st));
@@ -88,8 +89,7 @@ TEST_F(CatalogTest, PlainLookupsAndTheirStatuses) {
 TEST_F(CatalogTest, SwitchedOffPlainCatalogsLeaveLocaleLookups) {
     setenv("SVC_NOXPGCAT", "1", 1);
     compile_catalog(dir_.file("C/vrqpc.cat"), catalog_source("catalog text"));
-    EXPECT_EQ(nullptr, zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st));
-    EXPECT_EQ(ZEL_S_CAT_NO_MESSAGE, st);
+    EXPECT_EQ(with("(null)", ZEL_S_CAT_NO_MESSAGE), got(zel_msg_get_cat_msg(ZEL_S_NO_MEMORY, &st)));
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated.", taken(zel_msg_get_msg(ZEL_S_NO_MEMORY, &st)));
     EXPECT_EQ("catalog text", taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, nullptr, nullptr, 4, &st)));
 }
@@ -136,9 +136,8 @@ TEST_F(CatalogTest, NinthCatalogEvictsTheLeastRecentlyUsed) {
 TEST_F(CatalogTest, OversizedSettingsFailCleanly) {
     setenv("NLSPATH", (std::string(10000, 'x') + "/%N").c_str(), 1);
     EXPECT_EQ(nullptr, zel_msg_cat_open(0x3665B097, &st));
-    EXPECT_EQ("(null)",
-              taken(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, std::string(600, 'l').c_str(), nullptr, 1, &st)));
-    EXPECT_EQ(ZEL_S_CAT_NOT_FOUND, st);
+    EXPECT_EQ(with("(null)", ZEL_S_CAT_NOT_FOUND),
+              got(zel_msg_get_locale_cat_msg(ZEL_S_NO_MEMORY, std::string(600, 'l').c_str(), nullptr, 1, &st)));
 }
 
 // Lookups from several threads while others open new catalogs into the cache.

@@ -199,21 +199,19 @@ void one_text_on_every_route() {
         for (size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
         return n;
     };
-    const std::string formatted = "count 7 of x   \xC3\xA9", rejected = "lf=%lf zu=%zu";
     bool ok = true;
     // Messages: two of each text per route and on the copy; traces three.
     for (const char *name : {"f", "u", "x", "out", "err"}) {
         std::string all = read_file(dir.file(name));
         bool xml = name[0] == 'x', copy = name[0] == 'e';
-        for (const std::string &text : {formatted, rejected}) {
-            int messages = 0, traces = 0;
-            for (const char *code : {"KVXSC9001E   ", "KVXSC9002E   "}) {
-                std::string message = code + text;
-                messages += xml ? count(all, "<LogText><![CDATA[" + message + " ]]>") : count(all, message + "\n");
-            }
+        for (const auto &[code, text] :
+             {std::pair<std::string, std::string>{"KVXSC9001E   ", "count 7 of x   \xC3\xA9"},
+              {"KVXSC9002E   ", "lf=%lf zu=%zu"}}) {
             // In the text form a message's text also ends in " TEXT\n".
-            traces = xml ? count(all, "<LogText><![CDATA[" + text + " ]]>")
-                         : count(all, " " + text + "\n") + count(all, "\n" + text + "\n") - messages;
+            int messages =
+                xml ? count(all, "<LogText><![CDATA[" + code + text + " ]]>") : count(all, code + text + "\n");
+            int traces = xml ? count(all, "<LogText><![CDATA[" + text + " ]]>")
+                             : count(all, " " + text + "\n") + count(all, "\n" + text + "\n") - messages;
             bool good = messages == 2 && traces == (copy ? 0 : 3);
             if (!good)
                 dprintf(report, "%s: %d messages, %d traces of \"%s\" in\n%s\n", name, messages, traces, text.c_str(),
