@@ -5,23 +5,17 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
-#include <array>
+#include <set>
 
 #include "id/uuid_hooks.h"
 #include "support/test_support.h"
 
 namespace {
 
-using Bytes = std::array<unsigned char, 16>;
-Bytes bytes_of(const vr_uuid_t &u) {
-    Bytes b;
-    memcpy(b.data(), &u, sizeof u);
-    return b;
-}
+std::string bytes_of(const vr_uuid_t &u) { return std::string(reinterpret_cast<const char *>(&u), sizeof u); }
 uint64_t stamp_of(const vr_uuid_t &u) {
     return u.time_low | uint64_t(u.time_mid) << 32 | uint64_t(u.time_hi_and_version & 0x0FFF) << 48;
 }
-unsigned sequence_of(const vr_uuid_t &u) { return (u.clock_seq_hi_and_reserved & 0x3F) << 8 | u.clock_seq_low; }
 const std::string kFileAddress("\x01\x23\x45\x67\x89\xab", 6);
 
 // Interfaces made up by the test: name, flags, hardware address ("" cannot be read).
@@ -36,12 +30,9 @@ int fake_ioctl(int, unsigned long request, void *arg) {
     auto *list = static_cast<struct ifconf *>(arg);
     auto *r = static_cast<struct ifreq *>(arg);
     if (request == failing_request) return -1;
-    if (request == SIOCGIFCONF) {
-        auto *records = reinterpret_cast<struct ifreq *>(list->ifc_buf);
-        for (size_t n = 0; n < fake_interfaces.size(); ++n) strcpy(records[n].ifr_name, fake_interfaces[n].name);
-        list->ifc_len = static_cast<int>(fake_interfaces.size() * sizeof *records);
-        return 0;
-    }
+    for (size_t n = 0; request == SIOCGIFCONF && n < fake_interfaces.size(); ++n)
+        strcpy(list->ifc_req[n].ifr_name, fake_interfaces[n].name);
+    if (request == SIOCGIFCONF) return list->ifc_len = int(fake_interfaces.size() * sizeof *r), 0;
     for (const FakeInterface &i : fake_interfaces) {
         if (strcmp(i.name, r->ifr_name) != 0) continue;
         if (request == SIOCGIFFLAGS) r->ifr_flags = i.flags;
@@ -67,118 +58,98 @@ uint64_t fake_stamp() { return 1700000000ULL * 10000000 + 10 * uint64_t(fake_now
 struct Generator {
     zeltest::TempDir dir;
     std::string path = dir.file("ieee_802_addr");
-    explicit Generator(int (*clock)(struct timeval *) = nullptr) {
-        zeltest::write_file(path, "0123456789ab\n");
+    explicit Generator(int (*clock)(struct timeval *) = nullptr, const std::string &file = "0123456789ab\n") {
+        if (!file.empty()) zeltest::write_file(path, file);
         fake_interfaces.clear();
         zel::uuid_set_hooks({clock, path.c_str(), fake_ioctl, nullptr});
     }
 };
 
-vr_uuid_t created() {
-    vr_uuid_t u;
+vr_uuid_t created(unsigned expected = 0) {
+    vr_uuid_t u = uuid_g_nil_uuid;
     unsigned st = 1;
     vr_uuid_create(&u, &st);
-    EXPECT_EQ(0u, st);
+    EXPECT_EQ(expected, st);
     return u;
-}
-
-void expect_distinct(std::vector<Bytes> all) {
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(all.end(), std::adjacent_find(all.begin(), all.end()));
 }
 
 TEST(Uuid, FourThreadsCreateDistinctVersionOneIdentifiers) {
     Generator generator;
-    constexpr int kThreads = 4, kEach = 100000;
-    std::vector<Bytes> all(kThreads * kEach);
+    constexpr int kEach = 100000;
+    std::vector<std::string> all(4 * kEach);
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&all, t] {
             for (int i = 0; i < kEach; ++i) {
-                vr_uuid_t u;
-                unsigned st;
-                vr_uuid_create(&u, &st);
-                bool right = st == 0 && u.time_hi_and_version >> 12 == 1 && u.clock_seq_hi_and_reserved >> 6 == 2 &&
+                vr_uuid_t u = created();
+                bool right = u.time_hi_and_version >> 12 == 1 && u.clock_seq_hi_and_reserved >> 6 == 2 &&
                              memcmp(u.node, kFileAddress.data(), 6) == 0;
-                all[t * kEach + i] = right ? bytes_of(u) : Bytes{};
+                all[t * kEach + i] = right ? bytes_of(u) : "";
             }
         });
     }
     for (auto &thread : threads) thread.join();
-    EXPECT_EQ(all.end(), std::find(all.begin(), all.end(), Bytes{}));
-    expect_distinct(std::move(all));
+    EXPECT_EQ(all.end(), std::find(all.begin(), all.end(), ""));
+    EXPECT_EQ(all.size(), std::set<std::string>(all.begin(), all.end()).size());
 }
 
-TEST(Uuid, StampsRunAheadOfAStalledClockWithoutRepeatingThenWait) {
-    Generator generator(fake_clock);
+TEST(Uuid, StampsRunAheadOfAStalledClockThenWaitAndAClockGoingBackChangesTheSequence) {
+    Generator stalled(fake_clock);
     // 15 identifiers in each of 5 microseconds of 10 stamp units: consecutive stamps.
     uint64_t first = stamp_of(created());
     for (int i = 1; i < 75; ++i, fake_now.tv_usec += i % 15 == 0) EXPECT_EQ(first + i, stamp_of(created()));
     fake_now.tv_usec += 100;  // once the clock passes the last stamp, the stamp is the clock
     const uint64_t start = fake_stamp();
-    for (uint64_t i = 0; i < 0x8000; ++i) {
+    for (uint64_t i = 0; i < 0x8000; ++i)
         if (stamp_of(created()) != start + i) FAIL() << "identifier " << i;
-    }
     tick_at = clock_reads + 3;  // 0x8000 fit in one clock value; the next waits for it
     long before = clock_reads;
     EXPECT_EQ(start + 0x8000, stamp_of(created()));
     EXPECT_EQ(3, clock_reads - before);
-}
-
-TEST(Uuid, AClockGoingBackChangesTheSequenceNeverToZero) {
-    const std::pair<unsigned short, unsigned> steps[] = {{5, 6}, {0x3FFF, 1}, {0x7FFF, 1}, {0xC123, 0x124}};
-    for (auto [from, to] : steps) {
+    // A clock going back changes the sequence, never to 0, and repeats nothing.
+    for (auto [from, to] : {std::pair(5, 6), {0x3FFF, 1}, {0x7FFF, 1}, {0xC123, 0x124}}) {
         Generator generator(fake_clock);
-        zel::uuid_set_clock_seq(from);
-        std::vector<Bytes> all;
+        zel::uuid_set_clock_seq(static_cast<unsigned short>(from));
+        std::vector<std::string> all;
         for (int i = 0; i < 20; ++i) all.push_back(bytes_of(created()));
         fake_now.tv_usec -= 1;  // below the 20 stamps just issued
         vr_uuid_t back = created();
-        EXPECT_EQ(to, sequence_of(back)) << from;
+        EXPECT_EQ(to, (back.clock_seq_hi_and_reserved & 0x3F) << 8 | back.clock_seq_low) << from;
         EXPECT_EQ(fake_stamp(), stamp_of(back));
         for (int i = 0; i < 20; ++i) all.push_back(bytes_of(created()));
         all.push_back(bytes_of(back));
-        expect_distinct(all);
+        EXPECT_EQ(all.size(), std::set<std::string>(all.begin(), all.end()).size());
         fake_now.tv_usec += 1000;
     }
 }
 
 TEST(Uuid, TextFormsReadBackAndRefuseWithoutStoring) {
-    Generator generator;
+    fake_now = {1700000000, 500000};  // the text below was worked out for this time
+    Generator generator(fake_clock);
+    zel::uuid_set_clock_seq(0x123);
     unsigned st = 1;
     vr_uuid_t made = created(), read;
     char *text = nullptr;
     vr_uuid_to_string(&made, &text, &st);
-    ASSERT_EQ(0u, st);
-    EXPECT_EQ(36u, strlen(text));
-    EXPECT_STREQ("0123456789ab", text + 24);
+    EXPECT_STREQ("04fc0b40-833b-11ee-8123-0123456789ab", text);
     vr_uuid_from_string(text, &read, &st);
     EXPECT_TRUE(vr_uuid_equal(&made, &read, &st) && st == 0);
     vr_uuid_string_free(&text, &st);
     EXPECT_EQ(nullptr, text);
     vr_uuid_from_string("01234567cdEF.c0.01.02.03.04.05.06.07", &read, &st);
-    EXPECT_EQ((Bytes{0x67, 0x45, 0x23, 0x01, 0xEF, 0xCD, 0, 0, 0xC0, 1, 2, 3, 4, 5, 6, 7}), bytes_of(read));
-
+    EXPECT_EQ(std::string("\x67\x45\x23\x01\xEF\xCD\0\0\xC0\1\2\3\4\5\6\7", 16), bytes_of(read));
     // Nothing is stored on a refusal; null, empty and zero texts give the nil identifier.
-    const char *texts[] = {nullptr,
-                           "",
-                           "00000000-0000-0000-0000-000000000000",
-                           "00000000-0000-0000-0000-00000000000",
-                           "00000000-0000-0000-0000-0000000000000",
-                           "00000000-0000-00g0-0000-000000000000",
-                           "00000000-0000-0000-0000x000000000000",
-                           "0123abcd89.c0.01.02.03.04.05.06.07",
-                           "000000000000.00.00.00.00.00.00.0g.00",
-                           "00000000-0000-0000-e000-000000000000",
-                           "000000000000.e0.00.00.00.00.00.00.00"};
-    Bytes untouched;
-    untouched.fill(0x5A);
-    for (int i = 0; i < 11; ++i) {
-        unsigned status = i < 3 ? 0 : i < 9 ? ZEL_S_UUID_BAD_TEXT : ZEL_S_UUID_BAD_VARIANT;
-        memcpy(&read, untouched.data(), 16);
-        vr_uuid_from_string(texts[i], &read, &st);
+    int i = 0;
+    for (const char *bad : std::initializer_list<const char *>{
+             nullptr, "", "00000000-0000-0000-0000-000000000000", "00000000-0000-0000-0000-00000000000",
+             "00000000-0000-00g0-0000-000000000000", "0123abcd89.c0.01.02.03.04.05.06.07",
+             "000000000000.00.00.00.00.00.00.0g.00", "00000000-0000-0000-e000-000000000000",
+             "000000000000.e0.00.00.00.00.00.00.00"}) {
+        unsigned status = ++i <= 3 ? 0 : i <= 7 ? ZEL_S_UUID_BAD_TEXT : ZEL_S_UUID_BAD_VARIANT;
+        memset(&read, 'Z', 16);
+        vr_uuid_from_string(bad, &read, &st);
         EXPECT_EQ(status, st) << i;
-        EXPECT_EQ(status ? untouched : Bytes{}, bytes_of(read)) << i;
+        EXPECT_EQ(std::string(16, status ? 'Z' : '\0'), bytes_of(read)) << i;
     }
     read.clock_seq_hi_and_reserved = 0xE0;
     vr_uuid_to_string(&read, &text, &st);
@@ -192,9 +163,8 @@ TEST(Uuid, ComparisonHashAndVariantChecks) {
     reinterpret_cast<unsigned char *>(&last)[15] = 1;
     bad.clock_seq_hi_and_reserved = 0xE0;
     // Fletcher sums by hand: a 1 in byte 0 gives c0 1, c1 16; in byte 15, c0 1, c1 1.
-    const std::pair<vr_uuid_t *, int> hashes[] = {
-        {&nil, 0}, {&first, 15 * 256 + 255 - 16}, {&last, 255 - 1}, {&bad, 0}};
-    for (auto [u, hash] : hashes) EXPECT_EQ(hash, vr_uuid_hash(u, &st));
+    for (auto [u, hash] : {std::pair(&nil, 0), {&first, 15 * 256 + 255 - 16}, {&last, 255 - 1}, {&bad, 0}})
+        EXPECT_EQ(hash, vr_uuid_hash(u, &st));
     EXPECT_EQ(ZEL_S_UUID_BAD_VARIANT, st);
     low.time_low = 0x100;  // time_low decides before the node, whatever the byte order in memory
     low.node[5] = 9;
@@ -216,24 +186,16 @@ TEST(Uuid, AddressComesFromTheFirstPlainInterfaceElseTheFile) {
     const std::string zero(6, '\0'), a("\x0a\x0b\x0c\x0d\x0e\x0f", 6), b("\x02\x00\x00\x00\x00\x01", 6);
     const FakeInterface lo{"lo", IFF_LOOPBACK | IFF_UP, zero}, ppp{"ppp0", IFF_POINTOPOINT, a}, eth0{"eth0", IFF_UP, b},
         eth1{"eth1", IFF_UP, a}, no_hw{"eth2", IFF_UP, ""}, zero_hw{"eth3", IFF_UP, zero};
-    // The interfaces, the file ("" for none, "/" for a directory), the status and the address found.
+    // The interfaces, the file ("" for none), the status and the address found.
+    const std::string hex = "0123456789ab", &file_hw = kFileAddress;
+    const unsigned none = ZEL_S_NO_NETWORK_ADDRESS, bad = ZEL_S_BAD_ADDRESS_FILE;
     const std::tuple<std::vector<FakeInterface>, std::string, unsigned, std::string> cases[] = {
-        {{lo, eth0, eth1}, "", 0, b},
-        {{ppp, lo, eth1}, "", 0, a},
-        {{lo}, "0123456789ABcd", 0, kFileAddress},
-        {{ppp}, "0123456789ab", 0, kFileAddress},
-        {{ppp, no_hw}, "0123456789ab", 0, kFileAddress},
-        {{lo, zero_hw, eth0}, "0123456789ab", 0, kFileAddress},
-        {{}, "", ZEL_S_NO_NETWORK_ADDRESS, ""},
-        {{}, "/", ZEL_S_NO_NETWORK_ADDRESS, ""},
-        {{}, "0123456789a", ZEL_S_NO_NETWORK_ADDRESS, ""},
-        {{}, "0123456789ag", ZEL_S_BAD_ADDRESS_FILE, ""},
-        {{}, " 123456789ab", ZEL_S_BAD_ADDRESS_FILE, ""}};
+        {{lo, eth0, eth1}, "", 0, b}, {{ppp, lo, eth1}, "", 0, a},     {{lo}, "0123456789ABcd", 0, file_hw},
+        {{ppp}, hex, 0, file_hw},     {{ppp, no_hw}, hex, 0, file_hw}, {{lo, zero_hw, eth0}, hex, 0, file_hw},
+        {{}, "", none, ""},           {{}, "0123456789a", none, ""},   {{}, "0123456789ag", bad, ""},
+        {{}, " 123456789ab", bad, ""}};
     for (const auto &[interfaces, file, status, address] : cases) {
-        Generator generator;
-        unlink(generator.path.c_str());
-        if (file == "/") mkdir(generator.path.c_str(), 0700);
-        if (file.size() > 1) zeltest::write_file(generator.path, file);
+        Generator generator(nullptr, file);
         fake_interfaces = interfaces;
         unsigned char found[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
         unsigned st = 1;
@@ -242,12 +204,8 @@ TEST(Uuid, AddressComesFromTheFirstPlainInterfaceElseTheFile) {
         EXPECT_EQ(status ? std::string(6, '\xEE') : address, std::string((char *)found, 6)) << file;
     }
     // Creation fails without an address and writes nothing, then finds one later.
-    Generator generator;
-    unlink(generator.path.c_str());
-    vr_uuid_t u = uuid_g_nil_uuid;
-    unsigned st = 0;
-    vr_uuid_create(&u, &st);
-    EXPECT_TRUE(st == ZEL_S_UUID_NO_ADDRESS && vr_uuid_is_nil(&u, &st));
+    Generator generator(nullptr, "");
+    EXPECT_EQ(std::string(16, '\0'), bytes_of(created(ZEL_S_UUID_NO_ADDRESS)));
     zeltest::write_file(generator.path, "0123456789ab");
     EXPECT_EQ(kFileAddress, std::string((char *)created().node, 6));
 }
