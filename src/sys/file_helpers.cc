@@ -28,32 +28,33 @@ int open_to_change(const char *file) {
     return open(file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
+// One reentrant look-up by name (getpwnam_r or getgrnam_r), growing the
+// buffer while the entry does not fit; false when the name is unknown.
+template <class Entry>
+bool look_up(int (*find)(const char *, Entry *, char *, size_t, Entry **), const char *name,
+             Entry *entry, std::vector<char> &buffer) {
+    for (;;) {
+        Entry *found = nullptr;
+        int rc = find(name, entry, buffer.data(), buffer.size(), &found);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        return rc == 0 && found;
+    }
+}
+
 // The numeric ids of a user and a group by name, through the reentrant
 // look-ups so that any thread may call; false when either is unknown.
 bool ids_of(const char *user, const char *group, uid_t *uid, gid_t *gid) {
     std::vector<char> buffer(4096);
-    for (;;) {
-        struct passwd entry, *found = nullptr;
-        int rc = getpwnam_r(user, &entry, buffer.data(), buffer.size(), &found);
-        if (rc == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (rc != 0 || !found) return false;
-        *uid = entry.pw_uid;
-        break;
-    }
-    for (;;) {
-        struct group entry, *found = nullptr;
-        int rc = getgrnam_r(group, &entry, buffer.data(), buffer.size(), &found);
-        if (rc == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (rc != 0 || !found) return false;
-        *gid = entry.gr_gid;
-        return true;
-    }
+    struct passwd pw;
+    struct group gr;
+    if (!look_up(getpwnam_r, user, &pw, buffer)) return false;
+    *uid = pw.pw_uid;
+    if (!look_up(getgrnam_r, group, &gr, buffer)) return false;
+    *gid = gr.gr_gid;
+    return true;
 }
 
 }  // namespace
