@@ -58,6 +58,8 @@ int zel_vsnprintf_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format, va_li
 void zel_vsnprintf_done(zel_fmt_ctx *ctx) { fmt_release(ctx); }
 
 int zel_vsnprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+    int direct = fmt_direct(buf, size, cs, format, args);
+    if (direct != kUseContext) return direct;
     zel_fmt_ctx ctx;
     if (fmt_parse(&ctx, cs, format, args) != 0) return -1;
     int n = fmt_render(&ctx, buf, size);
