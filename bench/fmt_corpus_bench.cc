@@ -259,9 +259,42 @@ void print_slowest() {
         std::printf("%6.2fx  %s\n", ratios[i].first, ratios[i].second->text.c_str());
 }
 
+// --passes=N CONTENDER: N whole-corpus passes of one contender and nothing
+// else, for instruction counts (the difference of two N per pass).
+int run_passes(long passes, const char *who) {
+    auto passes_of = [&](auto contender) {
+        for (long i = 0; i < passes; ++i)
+            for (const Entry &e : g_entries) benchmark::DoNotOptimize(contender(e));
+        return 0;
+    };
+    if (std::strcmp(who, "zel") == 0) return passes_of([](const Entry &e) {
+        corpus::ZelRender f{g_buf, sizeof g_buf, e.text.c_str()};
+        return corpus::call(e.sig, f, e.values);
+    });
+    if (std::strcmp(who, "glibc") == 0) return passes_of([](const Entry &e) {
+        corpus::LibcRender f{g_buf, sizeof g_buf, e.text.c_str()};
+        return corpus::call(e.sig, f, e.values);
+    });
+    if (std::strcmp(who, "measure") == 0) return passes_of([](const Entry &e) {
+        corpus::ZelMeasure f{e.text.c_str()};
+        return corpus::call(e.sig, f, e.values);
+    });
+    if (std::strcmp(who, "fmt") == 0) return passes_of([](const Entry &e) {
+        if (e.fmt_text.empty()) return 0;
+        FmtRender f{g_buf, sizeof g_buf, e.fmt_text};
+        return corpus::call(e.sig, f, e.values);
+    });
+    std::fprintf(stderr, "--passes=N takes zel, glibc, fmt or measure\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 3 && std::strncmp(argv[1], "--passes=", 9) == 0) {
+        set_up();
+        return run_passes(std::atol(argv[1] + 9), argv[2]);
+    }
     bool slowest = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--slowest") == 0) {

@@ -10,6 +10,8 @@
 
 #include <zel/fmt.h>
 
+#include "fmt/find_byte.h"
+
 namespace zel {
 
 // Conversion types: which argument a conversion fetches and which renderer
@@ -242,7 +244,17 @@ int render_conversions(lyr_cs_t cs, const char *format, const char *end,
                        const zel_fmt_conv *convs, int count, const zel_fmt_arg *args, char *buf,
                        int size, int64_t cap, bool null_text);
 
-// Hands a conversion to its renderer.
+// A narrow string without width or precision: its text, whose length is
+// found inline, as most arguments are short.
+inline int64_t put_string(const void *p, Sink &out) {
+    const char *s = p ? static_cast<const char *>(p) : out.null_text ? "(null)" : "";
+    size_t len = string_length(s);
+    out.put(s, len);
+    return static_cast<int64_t>(len);
+}
+
+// Hands a conversion to its renderer; the plain string, the commonest, is
+// rendered here.
 inline int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args,
                                  Sink &out) {
     switch (conv->type) {
@@ -250,6 +262,8 @@ inline int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const ze
     case kTypeWideChar:
     case kTypePercent: return render_char(cs, conv, args, out);
     case kTypeString:
+        if (!(conv->flags & kLayoutFlags)) return put_string(args[conv->argnum].value.p, out);
+        return render_string(cs, conv, args, out);
     case kTypeWideString: return render_string(cs, conv, args, out);
     case kTypeShort:
     case kTypeInt:
