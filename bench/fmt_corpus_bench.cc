@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "corpus_calls.h"
 #include "contenders.h"
+#include "corpus_calls.h"
 #include "fmt/fmt_internal.h"
 #include "ratio_reporter.h"
 
@@ -59,8 +59,8 @@ bool translate(const std::string &text, const std::string &sig, std::string *out
     int highest;
     if (zel::fmt_scan(&ctx, nullptr, text.c_str(), &highest) != 0) return false;
     auto index = [&](int slot) {
-        return std::to_string(std::count_if(sig.begin(), sig.begin() + slot - 1,
-                                            [](char c) { return c != '%'; }));
+        return std::to_string(
+            std::count_if(sig.begin(), sig.begin() + slot - 1, [](char c) { return c != '%'; }));
     };
     auto literal = [&](const char *a, const char *b) {
         for (; a < b; ++a) {
@@ -90,22 +90,38 @@ bool translate(const std::string &text, const std::string &sig, std::string *out
         ok &= !((f & zel::kFlagAlt) && !real);  // "#x" of 0 is "0" in printf
         std::string spec;
         if (has_width) {
-            if (f & zel::kFlagMinus) spec += '<';
-            else if (!((f & zel::kFlagZero) && (integer || real))) spec += '>';
+            if (f & zel::kFlagMinus)
+                spec += '<';
+            else if (!((f & zel::kFlagZero) && (integer || real)))
+                spec += '>';
         }
         if (!is_unsigned && (integer || real)) {
-            if (f & zel::kFlagPlus) spec += '+';
-            else if (f & zel::kFlagSpace) spec += ' ';
+            if (f & zel::kFlagPlus)
+                spec += '+';
+            else if (f & zel::kFlagSpace)
+                spec += ' ';
         }
         if ((f & zel::kFlagAlt) && real) spec += '#';
         if (has_width && (f & zel::kFlagZero) && (integer || real)) spec += '0';
-        if (f & zel::kFlagWidthArg) spec += "{" + index(c.width) + "}";
-        else if (f & zel::kFlagWidth) spec += std::to_string(c.width);
-        if (f & zel::kFlagPrecArg) spec += ".{" + index(c.precision) + "}";
-        else if (f & zel::kFlagPrec) spec += "." + std::to_string(c.precision);
+        if (f & zel::kFlagWidthArg)
+            spec += "{" + index(c.width) + "}";
+        else if (f & zel::kFlagWidth)
+            spec += std::to_string(c.width);
+        if (f & zel::kFlagPrecArg)
+            spec += ".{" + index(c.precision) + "}";
+        else if (f & zel::kFlagPrec)
+            spec += "." + std::to_string(c.precision);
         const char *end = c.end - 1;  // the conversion character
         switch (*end) {
-        case 'o': case 'x': case 'X': case 'c': case 'p': case 'e': case 'E': case 'f': case 'g':
+        case 'o':
+        case 'x':
+        case 'X':
+        case 'c':
+        case 'p':
+        case 'e':
+        case 'E':
+        case 'f':
+        case 'g':
         case 'G': spec += *end; break;
         default: break;
         }
@@ -159,10 +175,10 @@ void set_up() {
         if (corpus::call(e.sig, f, e.values) != n || std::strcmp(g_buf, want) != 0)
             fail("{fmt} differs from glibc", e.fmt_text, want, g_buf);
     }
-    std::printf("corpus: %d texts, %zu with conversions, %zu distinct signatures; "
-                "%zu left out of {fmt}:\n",
-                c.total, c.texts.size(), static_cast<size_t>(corpus::kSignatureCount),
-                left_out.size());
+    std::printf(
+        "corpus: %d texts, %zu with conversions, %zu distinct signatures; "
+        "%zu left out of {fmt}:\n",
+        c.total, c.texts.size(), static_cast<size_t>(corpus::kSignatureCount), left_out.size());
     for (const std::string &t : left_out) std::printf("  %s\n", t.c_str());
 }
 
@@ -267,23 +283,27 @@ int run_passes(long passes, const char *who) {
             for (const Entry &e : g_entries) benchmark::DoNotOptimize(contender(e));
         return 0;
     };
-    if (std::strcmp(who, "zel") == 0) return passes_of([](const Entry &e) {
-        corpus::ZelRender f{g_buf, sizeof g_buf, e.text.c_str()};
-        return corpus::call(e.sig, f, e.values);
-    });
-    if (std::strcmp(who, "glibc") == 0) return passes_of([](const Entry &e) {
-        corpus::LibcRender f{g_buf, sizeof g_buf, e.text.c_str()};
-        return corpus::call(e.sig, f, e.values);
-    });
-    if (std::strcmp(who, "measure") == 0) return passes_of([](const Entry &e) {
-        corpus::ZelMeasure f{e.text.c_str()};
-        return corpus::call(e.sig, f, e.values);
-    });
-    if (std::strcmp(who, "fmt") == 0) return passes_of([](const Entry &e) {
-        if (e.fmt_text.empty()) return 0;
-        FmtRender f{g_buf, sizeof g_buf, e.fmt_text};
-        return corpus::call(e.sig, f, e.values);
-    });
+    if (std::strcmp(who, "zel") == 0)
+        return passes_of([](const Entry &e) {
+            corpus::ZelRender f{g_buf, sizeof g_buf, e.text.c_str()};
+            return corpus::call(e.sig, f, e.values);
+        });
+    if (std::strcmp(who, "glibc") == 0)
+        return passes_of([](const Entry &e) {
+            corpus::LibcRender f{g_buf, sizeof g_buf, e.text.c_str()};
+            return corpus::call(e.sig, f, e.values);
+        });
+    if (std::strcmp(who, "measure") == 0)
+        return passes_of([](const Entry &e) {
+            corpus::ZelMeasure f{e.text.c_str()};
+            return corpus::call(e.sig, f, e.values);
+        });
+    if (std::strcmp(who, "fmt") == 0)
+        return passes_of([](const Entry &e) {
+            if (e.fmt_text.empty()) return 0;
+            FmtRender f{g_buf, sizeof g_buf, e.fmt_text};
+            return corpus::call(e.sig, f, e.values);
+        });
     std::fprintf(stderr, "--passes=N takes zel, glibc, fmt or measure\n");
     return 2;
 }

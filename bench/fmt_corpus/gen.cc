@@ -17,15 +17,17 @@ int main(int argc, char **argv) {
     std::set<std::string> signatures;
     for (const corpus::Text &t : c.texts) signatures.insert(t.signature);
 
-    std::printf("// The typed calls of the message corpus, one per argument signature.\n"
-                "// Generated at build time by fmt_corpus_gen; not edited by hand.\n"
-                "#include <cstdlib>\n#include <string>\n#include \"values.h\"\n\n"
-                "namespace corpus {\n\nconst char *const kSignatures[] = {\n");
+    std::printf(
+        "// The typed calls of the message corpus, one per argument signature.\n"
+        "// Generated at build time by fmt_corpus_gen; not edited by hand.\n"
+        "#include <cstdlib>\n#include <string>\n#include \"values.h\"\n\n"
+        "namespace corpus {\n\nconst char *const kSignatures[] = {\n");
     for (const std::string &s : signatures) std::printf("    \"%s\",\n", s.c_str());
     std::printf("};\nconstexpr int kSignatureCount = %zu;\n\n", signatures.size());
-    std::printf("// Calls f with the values of signature `sig`, typed by its letters.\n"
-                "template <class F>\nint call(int sig, F &f, const Values &v) {\n"
-                "    switch (sig) {\n");
+    std::printf(
+        "// Calls f with the values of signature `sig`, typed by its letters.\n"
+        "template <class F>\nint call(int sig, F &f, const Values &v) {\n"
+        "    switch (sig) {\n");
     int index = 0;
     for (const std::string &s : signatures) {
         std::printf("    case %d: return f(", index++);
@@ -41,11 +43,12 @@ int main(int argc, char **argv) {
         }
         std::printf(");\n");
     }
-    std::printf("    }\n    std::abort();\n}\n\n"
-                "// The index of a signature in kSignatures, or -1.\n"
-                "inline int signature_index(const std::string &s) {\n"
-                "    for (int i = 0; i < kSignatureCount; ++i)\n"
-                "        if (s == kSignatures[i]) return i;\n"
-                "    return -1;\n}\n\n}  // namespace corpus\n");
+    std::printf(
+        "    }\n    std::abort();\n}\n\n"
+        "// The index of a signature in kSignatures, or -1.\n"
+        "inline int signature_index(const std::string &s) {\n"
+        "    for (int i = 0; i < kSignatureCount; ++i)\n"
+        "        if (s == kSignatures[i]) return i;\n"
+        "    return -1;\n}\n\n}  // namespace corpus\n");
     return 0;
 }

@@ -26,32 +26,70 @@ struct WideArg {
 // The pools the values are taken from.
 struct Pools {
     static constexpr const char *kStrings[] = {
-        "svc", "/var/opt/zel/log/routing.cfg", "worker-12", "", "KVXSC0162E", "/etc/x",
-        "the remote host closed the connection", "authn", "cn=admin,o=example", "0x3665a096",
-        "/home/build/work/very/deep/directory/tree/with/a/long/file-name.dat", "C",
+        "svc",
+        "/var/opt/zel/log/routing.cfg",
+        "worker-12",
+        "",
+        "KVXSC0162E",
+        "/etc/x",
+        "the remote host closed the connection",
+        "authn",
+        "cn=admin,o=example",
+        "0x3665a096",
+        "/home/build/work/very/deep/directory/tree/with/a/long/file-name.dat",
+        "C",
     };
     static constexpr long long kNumbers[] = {
-        0,    1,         -1,            42,           2147483647, -2147483647LL - 1, 65535,
-        123456, -7,      1000000,       -98765,       9,          17,                4096,
-        -300, 31,        8080,          1LL << 40,    -(1LL << 35), 2718281828LL,
+        0,
+        1,
+        -1,
+        42,
+        2147483647,
+        -2147483647LL - 1,
+        65535,
+        123456,
+        -7,
+        1000000,
+        -98765,
+        9,
+        17,
+        4096,
+        -300,
+        31,
+        8080,
+        1LL << 40,
+        -(1LL << 35),
+        2718281828LL,
     };
     static constexpr unsigned long long kUnsigned[] = {
-        0, 1, 0xdeadbeef, 42, 0x3665a096, 4294967295u, 255, 1000000, 0x7fffffff, 8,
-        18446744073709551615ull, 123456789012ull, 65536, 3,
+        0,
+        1,
+        0xdeadbeef,
+        42,
+        0x3665a096,
+        4294967295u,
+        255,
+        1000000,
+        0x7fffffff,
+        8,
+        18446744073709551615ull,
+        123456789012ull,
+        65536,
+        3,
     };
     static constexpr double kDoubles[] = {0.0, 1.5, -2.25, 3.14159265358979, 1e-7, 6.02e23, 100.0};
     static constexpr lyr_wchar_t kWide0[] = {'s', 't', 'a', 'n', 'z', 'a', 0};
-    static constexpr lyr_wchar_t kWide1[] = {'/', 'e', 't', 'c', '/', 'z', 'e', 'l', '.',
-                                             'c', 'f', 'g', 0};
+    static constexpr lyr_wchar_t kWide1[] = {'/', 'e', 't', 'c', '/', 'z', 'e',
+                                             'l', '.', 'c', 'f', 'g', 0};
     static constexpr lyr_wchar_t kWide2[] = {0};
-    static constexpr WideArg kWides[] = {{kWide0, L"stanza"}, {kWide1, L"/etc/zel.cfg"},
-                                         {kWide2, L""}};
+    static constexpr WideArg kWides[] = {
+        {kWide0, L"stanza"}, {kWide1, L"/etc/zel.cfg"}, {kWide2, L""}};
 };
 
 // The values of one text: for each argument number, its place in each pool.
 struct Values {
-    unsigned char number[kMaxArguments + 1], unsign[kMaxArguments + 1],
-        string[kMaxArguments + 1], wide_string[kMaxArguments + 1], real[kMaxArguments + 1];
+    unsigned char number[kMaxArguments + 1], unsign[kMaxArguments + 1], string[kMaxArguments + 1],
+        wide_string[kMaxArguments + 1], real[kMaxArguments + 1];
 
     long long n(int k) const { return Pools::kNumbers[number[k]]; }
     unsigned long long un(int k) const { return Pools::kUnsigned[unsign[k]]; }

@@ -240,9 +240,9 @@ int fmt_render(zel_fmt_ctx *ctx, char *buf, int size);
 // to `end` around `count` conversions, whose arguments are in `args`, into
 // buf of size bytes (null or 0: measure); widths and precisions capped at
 // `cap` (0: none), null strings as "(null)" when `null_text`.
-int render_conversions(lyr_cs_t cs, const char *format, const char *end,
-                       const zel_fmt_conv *convs, int count, const zel_fmt_arg *args, char *buf,
-                       int size, int64_t cap, bool null_text);
+int render_conversions(lyr_cs_t cs, const char *format, const char *end, const zel_fmt_conv *convs,
+                       int count, const zel_fmt_arg *args, char *buf, int size, int64_t cap,
+                       bool null_text);
 
 // A narrow string without width or precision: its text, whose length is
 // found inline, as most arguments are short.

@@ -45,9 +45,9 @@ RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, in
     return r;
 }
 
-int render_conversions(lyr_cs_t cs, const char *format, const char *end,
-                       const zel_fmt_conv *convs, int count, const zel_fmt_arg *args, char *buf,
-                       int size, int64_t cap, bool null_text) {
+int render_conversions(lyr_cs_t cs, const char *format, const char *end, const zel_fmt_conv *convs,
+                       int count, const zel_fmt_arg *args, char *buf, int size, int64_t cap,
+                       bool null_text) {
     Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, cap, null_text};
     int64_t total = 0;
     int result = 0;

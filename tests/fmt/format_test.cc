@@ -57,18 +57,24 @@ int by_context(char *buf, int size, const char *format, ...) {
 }
 
 TEST(FmtDirect, EveryShapeAgreesWithTheContextPasses) {
-    const char *formats[] = {"%d %1$d", "%d %2$d", "[%*d|%-*.*x|%.*d]", "%c%%%5%%-3%", "ab%d%q", "%d %d%",
-                             "%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d|%d%d%d|", "x%hd %u %X"};
+    const char *formats[] = {"%d %1$d",
+                             "%d %2$d",
+                             "[%*d|%-*.*x|%.*d]",
+                             "%c%%%5%%-3%",
+                             "ab%d%q",
+                             "%d %d%",
+                             "%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d%d|%d%d%d|",
+                             "x%hd %u %X"};
     for (const char *format : formats) {
         for (int size : {0, 1, 6, 64}) {
             char want[64], got[64];
             memset(want, '#', sizeof want);
             memset(got, '#', sizeof got);
             char *w = size ? want : nullptr, *g = size ? got : nullptr;
-            EXPECT_EQ(by_context(w, size, format, 65, -3, 2, 70000, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                                 18, 19, 20),
-                      zel_snprintf(g, size, format, 65, -3, 2, 70000, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                                   18, 19, 20))
+            EXPECT_EQ(by_context(w, size, format, 65, -3, 2, 70000, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                 19, 20),
+                      zel_snprintf(g, size, format, 65, -3, 2, 70000, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                   19, 20))
                 << format << " in " << size;
             EXPECT_EQ(0, memcmp(want, got, sizeof want)) << format << " in " << size;
         }
