@@ -1,6 +1,8 @@
 // Fuzz target of the formatting engine: an arbitrary format is parsed and
 // numbered, its argument slots are filled from the input's bytes, and it is
-// rendered to measure, into a buffer of a random size and in full.
+// rendered to measure, into a buffer of a random size and in full. A format
+// of up to three arguments is also formatted through zel_snprintf_cs from a
+// real argument list, which must say the same.
 //
 // Input: two bytes of buffer size and code-set choice, the format up to the
 // first NUL, then the argument bytes.
@@ -95,6 +97,38 @@ void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
     }
 }
 
+constexpr int kListArguments = 3;
+
+// zel_snprintf_cs with the values of slots n..highest appended to `a`, each
+// at the C type its conversion reads; a "%%" slot passes nothing.
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+template <typename... A>
+int from_list(const zel_fmt_ctx &ctx, int n, int highest, char *buf, int size, A... a) {
+    if (n > highest) return zel_snprintf_cs(buf, size, ctx.cs, ctx.format, a...);
+    if constexpr (sizeof...(A) < kListArguments) {
+        const zel_fmt_arg &s = ctx.args[n];
+        auto next = [&](auto v) { return from_list(ctx, n + 1, highest, buf, size, a..., v); };
+        switch (s.type) {
+        case zel::kTypePercent: return from_list(ctx, n + 1, highest, buf, size, a...);
+        case zel::kTypeString:
+        case zel::kTypeWideString:
+        case zel::kTypePointer: return next(s.value.p);
+        case zel::kTypeLong:
+        case zel::kTypeULong: return next(static_cast<long>(s.value.u));
+        case zel::kTypeLongLong:
+        case zel::kTypeULongLong: return next(static_cast<long long>(s.value.u));
+        case zel::kTypeExp:
+        case zel::kTypeFixed:
+        case zel::kTypeGeneral: return next(s.value.d);
+        case zel::kTypeLongExp:
+        case zel::kTypeLongFixed:
+        case zel::kTypeLongGeneral: return next(s.value.ld);
+        default: return next(static_cast<int>(s.value.u));
+        }
+    }
+    abort();  // the caller keeps to kListArguments
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -133,6 +167,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             size_t got = strnlen(buf, static_cast<size_t>(bufsize));
             if (got == static_cast<size_t>(bufsize) || memcmp(buf, full.data(), got) != 0) abort();
         }
+    }
+    if (highest <= kListArguments) {
+        if (from_list(ctx, 1, highest, nullptr, 0) != n) abort();
+        char *direct = static_cast<char *>(malloc(bufsize ? static_cast<size_t>(bufsize) : 1));
+        if (from_list(ctx, 1, highest, bufsize ? direct : nullptr, bufsize) != m) abort();
+        size_t text = bufsize > 0 ? strnlen(buf, static_cast<size_t>(bufsize)) : 0;
+        if (bufsize > 0 &&
+            memcmp(direct, buf, text < static_cast<size_t>(bufsize) ? text + 1 : text) != 0)
+            abort();
+        free(direct);
     }
     free(buf);
     zel_vsnprintf_done(&ctx);
