@@ -30,10 +30,13 @@ inline void fetch_in_order(zel_fmt_conv *c, zel_fmt_arg *slots, int &next, va_li
     fetch_argument(&slots[next++], c->type, ap);
 }
 
+// A conversion that fails to render fails the call only when no numbered
+// argument follows: those would give the earlier conversions other arguments.
 int measure(lyr_cs_t cs, const char *format, va_list *ap) {
     zel_fmt_arg slots[4];
     Sink none{nullptr, 0};
     int64_t total = 0;
+    bool failed = false;
     const char *p = format;
     for (;;) {
         const char *percent = find_percent(p);
@@ -43,13 +46,14 @@ int measure(lyr_cs_t cs, const char *format, va_list *ap) {
         p = scan_conversion(percent, &c);
         if (!p) return -1;
         if (c.flags & kNumbered) return kUseContext;
+        if (failed) continue;
         int next = 1;
         fetch_in_order(&c, slots, next, ap);
         int64_t n = render_conversion(cs, &c, slots, none);
-        if (n < 0) return -1;
+        failed = n < 0;
         total += n;
     }
-    return total > INT_MAX ? -1 : static_cast<int>(total);
+    return failed || total > INT_MAX ? -1 : static_cast<int>(total);
 }
 
 // The whole format is read before anything is written, so that a malformed

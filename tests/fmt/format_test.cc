@@ -198,6 +198,8 @@ TEST(FmtWide, ConvertsThroughTheCodeSetCuttingAfterWholeCharacters) {
     EXPECT_EQ("-1:", wide(latin1, 0, "ok %S", kText));
     // Also when measuring; but characters beyond the precision are never converted.
     EXPECT_EQ(-1, zel_snprintf_cs(nullptr, 0, latin1, "%S", kText));
+    // A later numbered argument renumbers the earlier ones, also when measuring.
+    EXPECT_EQ(8, zel_snprintf_cs(nullptr, 0, latin1, "%%%C|%1$5d", 0x20AC, 65));
     EXPECT_EQ("1:H", wide(latin1, 0, "%.1S", kText));
     char *out = buf;
     EXPECT_EQ(-1, zel_asprintf_cs(&out, latin1, "%C", 0x20AC));
