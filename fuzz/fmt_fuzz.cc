@@ -48,6 +48,23 @@ bool has_long_number(const std::string &format) {
     return false;
 }
 
+// What fetching a value from an argument list keeps of it: the slot's type
+// decides, whichever conversion later renders the slot.
+uint64_t as_fetched(int type, uint64_t v) {
+    switch (type) {
+    case zel::kTypeChar: return static_cast<unsigned char>(v);
+    case zel::kTypeWideChar:
+    case zel::kTypeUShort: return static_cast<uint16_t>(v);
+    case zel::kTypeShort:
+        return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(v)));
+    case zel::kTypeInt: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v)));
+    case zel::kTypeUInt: return static_cast<uint32_t>(v);
+    case zel::kTypeLong: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<long>(v)));
+    case zel::kTypeULong: return static_cast<unsigned long>(v);
+    default: return v;
+    }
+}
+
 void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
                 std::vector<std::vector<lyr_wchar_t>> &strings) {
     for (int n = 1; n <= highest; ++n) {
@@ -90,7 +107,7 @@ void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
             uint64_t v = bytes.take(8);
             if (small_ints)
                 v = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v) % 100000));
-            slot.value.u = v;
+            slot.value.u = as_fetched(slot.type, v);
             break;
         }
         }
