@@ -1,8 +1,9 @@
-// zel_snprintf's common case without a context: a format whose arguments
-// are all sequential is read and its arguments fetched in one go into arrays
-// on the stack, then rendered. Measuring writes nothing, so it needs no
-// records at all: each conversion is counted as soon as it is read.
+// zel_snprintf's common case without a context: a format without "$", whose
+// arguments are all sequential, is read and its arguments fetched in one go
+// into arrays on the stack, then rendered. Measuring needs no records at
+// all: each conversion is counted as soon as it is read.
 #include <limits.h>
+#include <string.h>
 
 #include "fmt/conversion_scan.h"
 #include "fmt/find_byte.h"
@@ -11,7 +12,6 @@
 namespace zel {
 namespace {
 
-constexpr unsigned32 kNumbered = kFlagValueNum | kFlagWidthArgNum | kFlagPrecArgNum;
 // Conversions read before the general parse takes over; more are rare.
 constexpr int kDirectConversions = 16;
 
@@ -30,13 +30,12 @@ inline void fetch_in_order(zel_fmt_conv *c, zel_fmt_arg *slots, int &next, va_li
     fetch_argument(&slots[next++], c->type, ap);
 }
 
-// A conversion that fails to render fails the call only when no numbered
-// argument follows: those would give the earlier conversions other arguments.
+// Counts each conversion as soon as it is read: with every argument
+// sequential, its argument is known then.
 int measure(lyr_cs_t cs, const char *format, va_list *ap) {
     zel_fmt_arg slots[4];
     Sink none{nullptr, 0};
     int64_t total = 0;
-    bool failed = false;
     const char *p = format;
     for (;;) {
         const char *percent = find_percent(p);
@@ -45,15 +44,13 @@ int measure(lyr_cs_t cs, const char *format, va_list *ap) {
         zel_fmt_conv c;
         p = scan_conversion(percent, &c);
         if (!p) return -1;
-        if (c.flags & kNumbered) return kUseContext;
-        if (failed) continue;
         int next = 1;
         fetch_in_order(&c, slots, next, ap);
         int64_t n = render_conversion(cs, &c, slots, none);
-        failed = n < 0;
+        if (n < 0) return -1;
         total += n;
     }
-    return failed || total > INT_MAX ? -1 : static_cast<int>(total);
+    return total > INT_MAX ? -1 : static_cast<int>(total);
 }
 
 // The whole format is read before anything is written, so that a malformed
@@ -70,7 +67,6 @@ int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
         zel_fmt_conv *c = &convs[count++];
         p = scan_conversion(p, c);
         if (!p) return -1;
-        if (c->flags & kNumbered) return kUseContext;
         fetch_in_order(c, slots, next, ap);
     }
     return render_conversions(cs, format, p, convs, count, slots, buf, size, 0, false);
@@ -80,9 +76,12 @@ int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
 
 int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
     if (!format) return -1;
+    // A numbered argument anywhere changes which argument every conversion
+    // takes: nothing may be fetched before the numbering is known.
+    if (strchr(format, '$')) return kUseContext;
     va_list ap;
     va_copy(ap, args);
-    int n = buf && size > 0 ? render(buf, size, cs, format, &ap) : measure(cs, format, &ap);
+    int n = !buf || size <= 0 ? measure(cs, format, &ap) : render(buf, size, cs, format, &ap);
     va_end(ap);
     return n;
 }
