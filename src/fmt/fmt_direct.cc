@@ -1,6 +1,6 @@
-// zel_snprintf's common case without a context: a format without "$", whose
-// arguments are all sequential, is read and its arguments fetched in one go
-// into arrays on the stack, then rendered. Measuring needs no records at
+// zel_snprintf's common case without a context: a format whose arguments
+// are all sequential is read into an array on the stack, its arguments
+// fetched, and rendered. Measuring a format without "$" needs no records at
 // all: each conversion is counted as soon as it is read.
 #include <limits.h>
 #include <string.h>
@@ -30,8 +30,8 @@ inline void fetch_in_order(zel_fmt_conv *c, zel_fmt_arg *slots, int &next, va_li
     fetch_argument(&slots[next++], c->type, ap);
 }
 
-// Counts each conversion as soon as it is read: with every argument
-// sequential, its argument is known then.
+// Counts each conversion as soon as it is read, for a format without "$":
+// with every argument sequential, its argument is known then.
 int measure(lyr_cs_t cs, const char *format, va_list *ap) {
     zel_fmt_arg slots[4];
     Sink none{nullptr, 0};
@@ -53,13 +53,14 @@ int measure(lyr_cs_t cs, const char *format, va_list *ap) {
     return total > INT_MAX ? -1 : static_cast<int>(total);
 }
 
-// The whole format is read before anything is written, so that a malformed
-// one leaves the buffer alone.
+// The whole format is read before any argument is fetched, as a numbered
+// argument anywhere changes which argument every conversion takes, and
+// before anything is written, so that a malformed one leaves the buffer alone.
 int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
     zel_fmt_conv convs[kDirectConversions];
-    zel_fmt_arg slots[3 * kDirectConversions + 1];
-    int count = 0, next = 1;
+    int count = 0;
     const char *p = format;
+    unsigned32 flags = 0;
     for (;;) {
         p = find_percent(p);
         if (*p == '\0') break;
@@ -67,8 +68,12 @@ int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
         zel_fmt_conv *c = &convs[count++];
         p = scan_conversion(p, c);
         if (!p) return -1;
-        fetch_in_order(c, slots, next, ap);
+        flags |= c->flags;
     }
+    if (flags & (kFlagValueNum | kFlagWidthArgNum | kFlagPrecArgNum)) return kUseContext;
+    zel_fmt_arg slots[3 * kDirectConversions + 1];
+    int next = 1;
+    for (int i = 0; i < count; ++i) fetch_in_order(&convs[i], slots, next, ap);
     return render_conversions(cs, format, p, convs, count, slots, buf, size, 0, false);
 }
 
@@ -76,12 +81,12 @@ int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
 
 int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
     if (!format) return -1;
-    // A numbered argument anywhere changes which argument every conversion
-    // takes: nothing may be fetched before the numbering is known.
-    if (strchr(format, '$')) return kUseContext;
     va_list ap;
     va_copy(ap, args);
-    int n = !buf || size <= 0 ? measure(cs, format, &ap) : render(buf, size, cs, format, &ap);
+    // Measuring a format with a "$" waits, as rendering does, until the
+    // numbering is known.
+    int n = (!buf || size <= 0) && !strchr(format, '$') ? measure(cs, format, &ap)
+                                                        : render(buf, size, cs, format, &ap);
     va_end(ap);
     return n;
 }
