@@ -250,7 +250,7 @@ double thread_seconds() {
 // Median over rounds of the CPU time of `calls` calls of f.
 template <class F>
 double median_time(const Entry &e, F f) {
-    constexpr int kRounds = 9, kCalls = 400;
+    constexpr int kRounds = 9, kCalls = 2000;
     double t[kRounds];
     for (double &x : t) {
         double start = thread_seconds();
