@@ -1,6 +1,8 @@
 // Fuzz target of the formatting engine: an arbitrary format is parsed and
 // numbered, its argument slots are filled from the input's bytes, and it is
-// rendered to measure, into a buffer of a random size and in full.
+// rendered to measure, into a buffer of a random size and in full. A format
+// of up to three arguments is also formatted through zel_snprintf_cs from a
+// real argument list, which must say the same.
 //
 // Input: two bytes of buffer size and code-set choice, the format up to the
 // first NUL, then the argument bytes.
@@ -46,6 +48,23 @@ bool has_long_number(const std::string &format) {
     return false;
 }
 
+// What fetching a value from an argument list keeps of it: the slot's type
+// decides, whichever conversion later renders the slot.
+uint64_t as_fetched(int type, uint64_t v) {
+    switch (type) {
+    case zel::kTypeChar: return static_cast<unsigned char>(v);
+    case zel::kTypeWideChar:
+    case zel::kTypeUShort: return static_cast<uint16_t>(v);
+    case zel::kTypeShort:
+        return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(v)));
+    case zel::kTypeInt: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v)));
+    case zel::kTypeUInt: return static_cast<uint32_t>(v);
+    case zel::kTypeLong: return static_cast<uint64_t>(static_cast<int64_t>(static_cast<long>(v)));
+    case zel::kTypeULong: return static_cast<unsigned long>(v);
+    default: return v;
+    }
+}
+
 void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
                 std::vector<std::vector<lyr_wchar_t>> &strings) {
     for (int n = 1; n <= highest; ++n) {
@@ -88,11 +107,43 @@ void fill_slots(zel_fmt_ctx *ctx, int highest, Bytes &bytes, bool small_ints,
             uint64_t v = bytes.take(8);
             if (small_ints)
                 v = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v) % 100000));
-            slot.value.u = v;
+            slot.value.u = as_fetched(slot.type, v);
             break;
         }
         }
     }
+}
+
+constexpr int kListArguments = 3;
+
+// zel_snprintf_cs with the values of slots n..highest appended to `a`, each
+// at the C type its conversion reads; a "%%" slot passes nothing.
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+template <typename... A>
+int from_list(const zel_fmt_ctx &ctx, int n, int highest, char *buf, int size, A... a) {
+    if (n > highest) return zel_snprintf_cs(buf, size, ctx.cs, ctx.format, a...);
+    if constexpr (sizeof...(A) < kListArguments) {
+        const zel_fmt_arg &s = ctx.args[n];
+        auto next = [&](auto v) { return from_list(ctx, n + 1, highest, buf, size, a..., v); };
+        switch (s.type) {
+        case zel::kTypePercent: return from_list(ctx, n + 1, highest, buf, size, a...);
+        case zel::kTypeString:
+        case zel::kTypeWideString:
+        case zel::kTypePointer: return next(s.value.p);
+        case zel::kTypeLong:
+        case zel::kTypeULong: return next(static_cast<long>(s.value.u));
+        case zel::kTypeLongLong:
+        case zel::kTypeULongLong: return next(static_cast<long long>(s.value.u));
+        case zel::kTypeExp:
+        case zel::kTypeFixed:
+        case zel::kTypeGeneral: return next(s.value.d);
+        case zel::kTypeLongExp:
+        case zel::kTypeLongFixed:
+        case zel::kTypeLongGeneral: return next(s.value.ld);
+        default: return next(static_cast<int>(s.value.u));
+        }
+    }
+    abort();  // the caller keeps to kListArguments
 }
 
 }  // namespace
@@ -133,6 +184,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             size_t got = strnlen(buf, static_cast<size_t>(bufsize));
             if (got == static_cast<size_t>(bufsize) || memcmp(buf, full.data(), got) != 0) abort();
         }
+    }
+    if (highest <= kListArguments) {
+        if (from_list(ctx, 1, highest, nullptr, 0) != n) abort();
+        char *direct = static_cast<char *>(malloc(bufsize ? static_cast<size_t>(bufsize) : 1));
+        if (from_list(ctx, 1, highest, bufsize ? direct : nullptr, bufsize) != m) abort();
+        size_t text = bufsize > 0 ? strnlen(buf, static_cast<size_t>(bufsize)) : 0;
+        if (bufsize > 0 &&
+            memcmp(direct, buf, text < static_cast<size_t>(bufsize) ? text + 1 : text) != 0)
+            abort();
+        free(direct);
     }
     free(buf);
     zel_vsnprintf_done(&ctx);

@@ -1,6 +1,6 @@
 // The grammar of one printf conversion, read in named steps: argument number,
-// flags, width, precision, length modifiers, conversion character. The
-// letter-to-type map below is the only one; the fast paths use it too.
+// flags, width, precision, length modifiers, conversion character, with the
+// letter-to-type map of conversion_scan.h.
 #include "fmt/conversion_scan.h"
 
 #include <limits.h>
@@ -23,65 +23,6 @@ bool read_number(const char *&p, int *value) {
     *value = n;
     return true;
 }
-
-enum Length { kNone, kShort, kLong, kLongLong };
-
-// A conversion character: its type after each length modifier (-1: an
-// error) and the flags it adds.
-struct Letter {
-    signed char type[4];  // by Length
-    unsigned32 flags;
-};
-
-constexpr signed char as_type(int type) { return static_cast<signed char>(type); }
-
-constexpr Letter any_length(int type, unsigned32 flags = 0) {
-    return {{as_type(type), as_type(type), as_type(type), as_type(type)}, flags};
-}
-// Integer types come in pairs (signed, unsigned): short, int, long, long long.
-constexpr Letter integer(int int_type, unsigned32 flags = 0) {
-    return {
-        {as_type(int_type), as_type(int_type + kTypeShort - kTypeInt),
-         as_type(int_type + kTypeLong - kTypeInt), as_type(int_type + kTypeLongLong - kTypeInt)},
-        flags};
-}
-// "ll" means long double; "h" or "l" is an error ("%lf" is not ours).
-constexpr Letter floating(int type, unsigned32 flags = 0) {
-    return {{as_type(type), -1, -1, as_type(type + kTypeLongExp - kTypeExp)}, flags};
-}
-
-// The letter-to-type map.
-constexpr Letter letter(int ch) {
-    switch (ch) {
-    case 'c': return any_length(kTypeChar);
-    case 'C': return any_length(kTypeWideChar);
-    case 's': return any_length(kTypeString);
-    case 'S': return any_length(kTypeWideString);
-    case 'p': return any_length(kTypePointer, kFlagHexLower | kFlagAlt);
-    case '%': return any_length(kTypePercent, kFlagPercent);
-    case 'd':
-    case 'i': return integer(kTypeInt);
-    case 'o': return integer(kTypeUInt, kFlagOctal);
-    case 'u': return integer(kTypeUInt);
-    case 'x': return integer(kTypeUInt, kFlagHexLower);
-    case 'X': return integer(kTypeUInt, kFlagHexUpper);
-    case 'e': return floating(kTypeExp);
-    case 'E': return floating(kTypeExp, kFlagUpperFloat);
-    case 'f': return floating(kTypeFixed);
-    case 'g': return floating(kTypeGeneral);
-    case 'G': return floating(kTypeGeneral, kFlagUpperFloat);
-    default: return {{-1, -1, -1, -1}, 0};  // "n", "a", "F", the end of the format...
-    }
-}
-
-struct LetterTable {
-    Letter entry[256];
-    constexpr LetterTable() : entry() {
-        for (int ch = 0; ch < 256; ++ch) entry[ch] = letter(ch);
-    }
-    const Letter &operator[](char ch) const { return entry[static_cast<unsigned char>(ch)]; }
-};
-constexpr LetterTable kLetters;
 
 // "n$" names the value's argument; digits without "$" are really flags and
 // width, and are read again as those.
@@ -190,14 +131,8 @@ const char *read_conversion(const char *p, zel_fmt_conv *c) {
     c->width = 0;
     c->precision = 0;
 
-    // Most conversions are a bare letter ("%s", "%d"), or "l" and a letter
-    // ("%ld"): no steps needed.
-    const Letter &first = kLetters[*p];
-    if (first.type[kNone] >= 0) {
-        c->type = first.type[kNone];
-        c->flags = first.flags;
-        return p + 1;
-    }
+    // After the bare letters that the inline scan takes, most conversions are
+    // "l" and a letter ("%ld"): no steps needed.
     if (*p == 'l') {
         const Letter &second = kLetters[p[1]];
         if (second.type[kLong] >= 0) {
@@ -219,7 +154,7 @@ const char *read_conversion(const char *p, zel_fmt_conv *c) {
 
 }  // namespace
 
-const char *scan_conversion(const char *percent, zel_fmt_conv *conv) {
+const char *scan_conversion_steps(const char *percent, zel_fmt_conv *conv) {
     conv->start = percent;
     conv->end = read_conversion(percent + 1, conv);
     return conv->end;

@@ -148,39 +148,7 @@ int fmt_number_arguments(zel_fmt_ctx *ctx, const ParseSummary &summary, int *hig
 }
 
 void fmt_fetch_arguments(zel_fmt_ctx *ctx, int highest, va_list *ap) {
-    for (int n = 1; n <= highest; ++n) {
-        zel_fmt_arg *slot = &ctx->args[n];
-        switch (slot->type) {
-        case kTypeChar: slot->value.u = static_cast<unsigned char>(va_arg(*ap, int)); break;
-        case kTypeWideChar: slot->value.u = static_cast<uint16_t>(va_arg(*ap, int)); break;
-        case kTypeString:
-        case kTypeWideString:
-        case kTypePointer: slot->value.p = va_arg(*ap, const void *); break;
-        case kTypeShort:
-            slot->value.u =
-                static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(va_arg(*ap, int))));
-            break;
-        case kTypeUShort: slot->value.u = static_cast<uint16_t>(va_arg(*ap, int)); break;
-        case kTypeInt:
-            slot->value.u = static_cast<uint64_t>(static_cast<int64_t>(va_arg(*ap, int)));
-            break;
-        case kTypeUInt: slot->value.u = va_arg(*ap, unsigned int); break;
-        case kTypeLong:
-            slot->value.u = static_cast<uint64_t>(static_cast<int64_t>(va_arg(*ap, long)));
-            break;
-        case kTypeULong: slot->value.u = va_arg(*ap, unsigned long); break;
-        case kTypeLongLong: slot->value.u = static_cast<uint64_t>(va_arg(*ap, long long)); break;
-        case kTypeULongLong: slot->value.u = va_arg(*ap, unsigned long long); break;
-        case kTypeExp:
-        case kTypeFixed:
-        case kTypeGeneral: slot->value.d = va_arg(*ap, double); break;
-        case kTypeLongExp:
-        case kTypeLongFixed:
-        case kTypeLongGeneral: slot->value.ld = va_arg(*ap, long double); break;
-        default:  // a "%%" slot takes nothing from the list
-            break;
-        }
-    }
+    for (int n = 1; n <= highest; ++n) fetch_argument(&ctx->args[n], ctx->args[n].type, ap);
 }
 
 }  // namespace zel

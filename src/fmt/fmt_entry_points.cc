@@ -57,12 +57,24 @@ int zel_vsnprintf_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format, va_li
 
 void zel_vsnprintf_done(zel_fmt_ctx *ctx) { fmt_release(ctx); }
 
-int zel_vsnprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+namespace {
+
+// The body of the snprintf family, which its members reach directly rather
+// than through an exported name.
+int format_into(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+    int direct = fmt_direct(buf, size, cs, format, args);
+    if (direct != kUseContext) return direct;
     zel_fmt_ctx ctx;
     if (fmt_parse(&ctx, cs, format, args) != 0) return -1;
     int n = fmt_render(&ctx, buf, size);
     fmt_release(&ctx);
     return n;
+}
+
+}  // namespace
+
+int zel_vsnprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+    return format_into(buf, size, cs, format, args);
 }
 
 int zel_vasprintf_cs(char **out, lyr_cs_t cs, const char *format, va_list args) {
@@ -88,7 +100,7 @@ int zel_vasprintf_cs(char **out, lyr_cs_t cs, const char *format, va_list args) 
 void zel_asprintf_free(void *text) { free(text); }
 
 int zel_vsnprintf(char *buf, int size, const char *format, va_list args) {
-    return zel_vsnprintf_cs(buf, size, nullptr, format, args);
+    return format_into(buf, size, nullptr, format, args);
 }
 
 int zel_vsnprintf_lcp(char *buf, int size, const char *format, va_list args) {
@@ -120,10 +132,10 @@ int zel_vasprintf_utf8(char **out, const char *format, va_list args) {
     return n
 
 int zel_snprintf_cs(char *buf, int size, lyr_cs_t cs, const char *format, ...) {
-    ZEL_FORWARD(zel_vsnprintf_cs(buf, size, cs, format, args));
+    ZEL_FORWARD(format_into(buf, size, cs, format, args));
 }
 int zel_snprintf(char *buf, int size, const char *format, ...) {
-    ZEL_FORWARD(zel_vsnprintf_cs(buf, size, nullptr, format, args));
+    ZEL_FORWARD(format_into(buf, size, nullptr, format, args));
 }
 int zel_snprintf_lcp(char *buf, int size, const char *format, ...) {
     ZEL_FORWARD(zel_vsnprintf_lcp(buf, size, format, args));

@@ -10,6 +10,8 @@
 
 #include <zel/fmt.h>
 
+#include "fmt/find_byte.h"
+
 namespace zel {
 
 // Conversion types: which argument a conversion fetches and which renderer
@@ -188,6 +190,41 @@ int fmt_number_arguments(zel_fmt_ctx *ctx, const ParseSummary &summary, int *hig
 // Fetches slots 1..highest from the argument list by their types.
 void fmt_fetch_arguments(zel_fmt_ctx *ctx, int highest, va_list *ap);
 
+// Fetches one argument of conversion type `type` into a slot; integers are
+// kept widened by their signedness, and a "%%" takes nothing from the list.
+inline void fetch_argument(zel_fmt_arg *slot, int type, va_list *ap) {
+    switch (type) {
+    case kTypeChar: slot->value.u = static_cast<unsigned char>(va_arg(*ap, int)); break;
+    case kTypeWideChar: slot->value.u = static_cast<uint16_t>(va_arg(*ap, int)); break;
+    case kTypeString:
+    case kTypeWideString:
+    case kTypePointer: slot->value.p = va_arg(*ap, const void *); break;
+    case kTypeShort:
+        slot->value.u =
+            static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(va_arg(*ap, int))));
+        break;
+    case kTypeUShort: slot->value.u = static_cast<uint16_t>(va_arg(*ap, int)); break;
+    case kTypeInt:
+        slot->value.u = static_cast<uint64_t>(static_cast<int64_t>(va_arg(*ap, int)));
+        break;
+    case kTypeUInt: slot->value.u = va_arg(*ap, unsigned int); break;
+    case kTypeLong:
+        slot->value.u = static_cast<uint64_t>(static_cast<int64_t>(va_arg(*ap, long)));
+        break;
+    case kTypeULong: slot->value.u = va_arg(*ap, unsigned long); break;
+    case kTypeLongLong: slot->value.u = static_cast<uint64_t>(va_arg(*ap, long long)); break;
+    case kTypeULongLong: slot->value.u = va_arg(*ap, unsigned long long); break;
+    case kTypeExp:
+    case kTypeFixed:
+    case kTypeGeneral: slot->value.d = va_arg(*ap, double); break;
+    case kTypeLongExp:
+    case kTypeLongFixed:
+    case kTypeLongGeneral: slot->value.ld = va_arg(*ap, long double); break;
+    default:  // a "%%" slot takes nothing from the list
+        break;
+    }
+}
+
 // Argument slot 0, which no argument number reaches, keeps the end of the
 // format, so that rendering need not measure the text after the last conversion.
 inline const char *format_end(const zel_fmt_ctx *ctx) {
@@ -198,6 +235,54 @@ inline const char *format_end(const zel_fmt_ctx *ctx) {
 // own callers reach without going through the exported names.
 int fmt_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format, va_list args);
 int fmt_render(zel_fmt_ctx *ctx, char *buf, int size);
+
+// The render pass over conversion records: the literal text of `format` up
+// to `end` around `count` conversions, whose arguments are in `args`, into
+// buf of size bytes (null or 0: measure); widths and precisions capped at
+// `cap` (0: none), null strings as "(null)" when `null_text`.
+int render_conversions(lyr_cs_t cs, const char *format, const char *end, const zel_fmt_conv *convs,
+                       int count, const zel_fmt_arg *args, char *buf, int size, int64_t cap,
+                       bool null_text);
+
+// A narrow string without width or precision: its text, whose length is
+// found inline, as most arguments are short.
+inline int64_t put_string(const void *p, Sink &out) {
+    const char *s = p ? static_cast<const char *>(p) : out.null_text ? "(null)" : "";
+    size_t len = string_length(s);
+    out.put(s, len);
+    return static_cast<int64_t>(len);
+}
+
+// Hands a conversion to its renderer; the plain string, the commonest, is
+// rendered here.
+inline int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args,
+                                 Sink &out) {
+    switch (conv->type) {
+    case kTypeChar:
+    case kTypeWideChar:
+    case kTypePercent: return render_char(cs, conv, args, out);
+    case kTypeString:
+        if (!(conv->flags & kLayoutFlags)) return put_string(args[conv->argnum].value.p, out);
+        return render_string(cs, conv, args, out);
+    case kTypeWideString: return render_string(cs, conv, args, out);
+    case kTypeShort:
+    case kTypeInt:
+    case kTypeLong:
+    case kTypeLongLong: return render_signed(conv, args, out);
+    case kTypeUShort:
+    case kTypeUInt:
+    case kTypeULong:
+    case kTypeULongLong:
+    case kTypePointer: return render_unsigned(conv, args, out);
+    default: return render_float(conv, args, out);
+    }
+}
+
+// zel_vsnprintf_cs without a context for formats whose arguments are all
+// sequential: the result, or kUseContext when the format needs the general
+// parse (numbered arguments, many conversions). `args` is not consumed.
+constexpr int kUseContext = -2;
+int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list args);
 
 // The render pass of the record path: widths and precisions capped at
 // kRecordWidthCap, null strings printed "(null)" (as the platform printf

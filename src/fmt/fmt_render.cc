@@ -45,44 +45,18 @@ RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, in
     return r;
 }
 
-namespace {
-
-int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args,
-                          Sink &out) {
-    switch (conv->type) {
-    case kTypeChar:
-    case kTypeWideChar:
-    case kTypePercent: return render_char(cs, conv, args, out);
-    case kTypeString:
-    case kTypeWideString: return render_string(cs, conv, args, out);
-    case kTypeShort:
-    case kTypeInt:
-    case kTypeLong:
-    case kTypeLongLong: return render_signed(conv, args, out);
-    case kTypeUShort:
-    case kTypeUInt:
-    case kTypeULong:
-    case kTypeULongLong:
-    case kTypePointer: return render_unsigned(conv, args, out);
-    default: return render_float(conv, args, out);
-    }
-}
-
-}  // namespace
-
-namespace {
-
-int render_pass(zel_fmt_ctx *ctx, char *buf, int size, int64_t cap, bool null_text) {
-    if (!ctx || !ctx->format) return -1;
+int render_conversions(lyr_cs_t cs, const char *format, const char *end, const zel_fmt_conv *convs,
+                       int count, const zel_fmt_arg *args, char *buf, int size, int64_t cap,
+                       bool null_text) {
     Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, cap, null_text};
     int64_t total = 0;
     int result = 0;
-    const char *text = ctx->format;
-    for (int i = 0; i < ctx->conv_count; ++i) {
-        const zel_fmt_conv *conv = &ctx->convs[i];
+    const char *text = format;
+    for (int i = 0; i < count; ++i) {
+        const zel_fmt_conv *conv = &convs[i];
         size_t literal = static_cast<size_t>(conv->start - text);
         out.put(text, literal);
-        int64_t n = render_conversion(ctx->cs, conv, ctx->args, out);
+        int64_t n = render_conversion(cs, conv, args, out);
         if (n < 0) {
             result = -1;
             break;
@@ -91,7 +65,7 @@ int render_pass(zel_fmt_ctx *ctx, char *buf, int size, int64_t cap, bool null_te
         text = conv->end;
     }
     if (result == 0) {
-        size_t tail = static_cast<size_t>(format_end(ctx) - text);
+        size_t tail = static_cast<size_t>(end - text);
         out.put(text, tail);
         total += static_cast<int64_t>(tail);
         result = total > INT_MAX ? -1 : static_cast<int>(total);
@@ -100,6 +74,14 @@ int render_pass(zel_fmt_ctx *ctx, char *buf, int size, int64_t cap, bool null_te
     // at the end of the buffer, or before a wide character that did not fit.
     if (buf && size > 0) *out.pos = '\0';
     return result;
+}
+
+namespace {
+
+int render_pass(zel_fmt_ctx *ctx, char *buf, int size, int64_t cap, bool null_text) {
+    if (!ctx || !ctx->format) return -1;
+    return render_conversions(ctx->cs, ctx->format, format_end(ctx), ctx->convs, ctx->conv_count,
+                              ctx->args, buf, size, cap, null_text);
 }
 
 }  // namespace

@@ -81,12 +81,7 @@ int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *ar
 int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
     const void *p = args[conv->argnum].value.p;
     bool wide = conv->type == kTypeWideString;
-    if (!wide && !(conv->flags & kLayoutFlags)) {
-        const char *s = p ? static_cast<const char *>(p) : out.null_text ? "(null)" : "";
-        size_t len = string_length(s);
-        out.put(s, len);
-        return static_cast<int64_t>(len);
-    }
+    if (!wide && !(conv->flags & kLayoutFlags)) return put_string(p, out);
     RenderParams r = render_params(conv, args, out.cap);
     bool left = conv->flags & kFlagMinus;
     const char *s = static_cast<const char *>(p);

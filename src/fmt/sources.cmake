@@ -5,6 +5,7 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/fmt_parse.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_arguments.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_render.cc
+  ${CMAKE_CURRENT_LIST_DIR}/fmt_direct.cc
   ${CMAKE_CURRENT_LIST_DIR}/render_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/render_numbers.cc
   ${CMAKE_CURRENT_LIST_DIR}/render_float.cc
@@ -16,6 +17,7 @@ set_source_files_properties(
   ${CMAKE_CURRENT_LIST_DIR}/conversion_scan.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_parse.cc
   ${CMAKE_CURRENT_LIST_DIR}/fmt_render.cc
+  ${CMAKE_CURRENT_LIST_DIR}/fmt_direct.cc
   ${CMAKE_CURRENT_LIST_DIR}/render_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/render_numbers.cc
   PROPERTIES COMPILE_OPTIONS "$<$<NOT:$<CONFIG:Debug>>:-O3>")
