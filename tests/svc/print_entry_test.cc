@@ -1,6 +1,8 @@
 // Message and trace entry points end to end.
+#include <atomic>
 #include <clocale>
 #include <regex>
+#include <thread>
 
 #include "svc_test_util.h"
 
@@ -103,6 +105,25 @@ TEST_F(Traces, LevelsDecideWhatIsWritten) {
     zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 0, 1, ZEL_S_NO_MEMORY);
     zel_svc_g_brief = 0;
     EXPECT_TRUE(has(read_file(log), "\nKVXSC0151E")) << read_file(log);
+}
+
+// Traces read the levels without the mutex while another thread sets them:
+// a trace that the new level lets through is written.
+TEST_F(Traces, LevelsChangeWhileOtherThreadsTrace) {
+    std::string log = file("t.log");
+    set_trace_routes("qpc:core.1:FILE:" + log);
+    std::atomic<bool> done{false};
+    std::thread tracer([&] {
+        while (!done.load()) zel_svc__debug(zelmox_client_svc_handle, 0, 9, "deep");
+    });
+    unsigned32 st;
+    for (int i = 0; i < 200; ++i) zel_svc_debug_set_levels(i % 2 ? "qpc:core.2" : "qpc:core.1", &st);
+    done = true;
+    tracer.join();
+    EXPECT_EQ("", read_file(log));
+    zel_svc_debug_set_levels("qpc:core.9", &st);
+    zel_svc__debug(zelmox_client_svc_handle, 0, 9, "deep");
+    EXPECT_TRUE(has(read_file(log), " DEBUG9 qpc core ? 0 0x")) << read_file(log);
 }
 
 TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {
