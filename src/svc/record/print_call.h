@@ -55,6 +55,7 @@ struct PrintCall {
 
     // Made once, when the first route (or the filter) needs it.
     zel_svc_msgctx ctx;  // the header and the code-set pair
+    MemoEntry *format_memo = nullptr;  // set when the message text is the thread memo's
     char time[kTimeTextSize];
     bool time_made = false;
     bool text_made = false;

@@ -94,23 +94,21 @@ private:
     bool fits_ = true;
 };
 
-void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term) {
-    // One write of a stack buffer; a prefix longer than it (a very long file
-    // name) goes through stdio directly.
-    char buf[512];
-    PrefixLine line(buf, sizeof buf);
+// The text prefix in buf, followed by term; its length, or 0 when it does
+// not fit.
+size_t fill_text_prefix(char *buf, size_t size, const zel_svc_prolog *header, const char *time,
+                        int term) {
+    PrefixLine line(buf, size);
     bool trace = is_trace(header);
-    int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
-    unsigned long msgid = header->msgid;
     line.text(time);
     line.ch(' ');
     if (trace) {
         line.text(header->procname);
         line.text(" DEBUG");
-        line.decimal(level);
+        line.decimal(static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK));
     } else {
         line.text("0x");
-        line.hex8(msgid, true);
+        line.hex8(header->msgid, true);
         line.ch(' ');
         line.text(header->procname);
         line.ch(' ');
@@ -127,8 +125,18 @@ void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *t
     line.text(" 0x");
     line.hex8(thread_number(header), false);
     line.ch(static_cast<char>(term));
-    if (line.fits()) {
-        fwrite_unlocked(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
+    return line.fits() ? static_cast<size_t>(line.pos() - buf) : 0;
+}
+
+void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term) {
+    // One write of a stack buffer; a prefix longer than it (a very long file
+    // name) goes through stdio directly.
+    char buf[kPrefixSize];
+    bool trace = is_trace(header);
+    int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
+    unsigned long msgid = header->msgid;
+    if (size_t len = fill_text_prefix(buf, sizeof buf, header, time, term)) {
+        fwrite_unlocked(buf, 1, len, stream);
     } else if (trace) {
         std::fprintf(stream, "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c", time, header->procname, level,
                      component_name(header), subcomponent_name(header), header->file, header->line,
@@ -231,6 +239,11 @@ void write_xml_trace_prefix(FILE *stream, const zel_svc_prolog *header, const ch
 }
 
 }  // namespace
+
+size_t build_text_prefix(char *buf, size_t size, const zel_svc_prolog *header, const char *time,
+                         int term) {
+    return fill_text_prefix(buf, size, header, time, term);
+}
 
 bool prefix_left_out(const zel_svc_prolog *header) {
     if (header->attributes & ZEL_SVC_ATTR_NO_PREFIX) return true;
