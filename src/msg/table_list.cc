@@ -8,7 +8,6 @@
 
 #include "msg/message_layer.h"
 #include "msg/status_codes.h"
-#include "msg/text_memo.h"
 
 namespace {
 
@@ -71,7 +70,6 @@ void zel_msg_define_msg_table(const zel_msg_row *table, unsigned32 count, unsign
         }
         zel_msg_g_curr_table = list;
         zel_msg_g_table_size = size + 1;
-        zel::message_texts_changed();
         zel::set_status(status, 0);
     }
     ZEL_MSG_UNLOCK();

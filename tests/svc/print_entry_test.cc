@@ -2,6 +2,7 @@
 #include <atomic>
 #include <clocale>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "svc_test_util.h"
@@ -36,6 +37,29 @@ TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     std::string value(10000, 'v');
     routine_error(ZEL_SVC_SEV_ERROR, value.c_str(), 7);
     EXPECT_TRUE(has(text_of("a.xml"), "<Param><![CDATA[" + value + "]]></Param>")) << text_of("a.xml").size();
+}
+
+// A text record goes to its log file in one write, with the bytes of the
+// console's copy through stdio (whose prefix ends in a newline instead): also
+// a text longer than any buffer, cut at the record limit, and a prefix too
+// long for the stack. What others left in the file's stream comes first.
+TEST_F(MessageRoutes, LogFileRecordsMatchTheConsoleCopy) {
+    set_routes("ERROR:FILE:" + file("a.log") + ";STDERR:");
+    std::string big(100000, 'b'), long_name(600, 'f');
+    const std::pair<std::string, std::string> cases[] = {{"t.cc", "x"}, {"t.cc", ""}, {"t.cc", big}, {long_name, "y"}};
+    testing::internal::CaptureStderr();
+    for (const auto &[name, word] : cases) {
+        zel_svc_printf_withfile(zelmox_client_svc_handle, name.c_str(), 9, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                ZEL_S_SYSTEM_ROUTINE_ERROR, word.c_str(), 1);
+        if (&word == &cases[0].second) std::fputs("pending\n", zel_svc_fileroutes[zel_svc_g_num_fileroutes - 1]->stream);
+    }
+    std::istringstream err(testing::internal::GetCapturedStderr());
+    std::string want;
+    for (std::string prefix, text; std::getline(err, prefix) && std::getline(err, text);) {
+        want += prefix + " " + text + "\n" + (want.empty() ? "pending\n" : "");
+    }
+    EXPECT_EQ(want, text_of("a.log"));
+    EXPECT_TRUE(has(want, " KVXSC0156E   The " + std::string(64 * 1024 - 17, 'b') + "\n"));
 }
 
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
