@@ -23,6 +23,31 @@ inline const zel_svc_subcomp *subcomp_row(const zel_svc_handle *handle, unsigned
     return row->name ? row : nullptr;
 }
 
+// The names and numbers a record shows of its header.
+inline bool is_trace(const zel_svc_prolog *header) {
+    return (header->attributes & ZEL_SVC_ATTR_LEVEL_MASK) != 0;
+}
+
+inline const char *component_name(const zel_svc_prolog *header) {
+    const char *name = header->handle ? header->handle->component_name : nullptr;
+    return name ? name : "";
+}
+
+inline const char *subcomponent_name(const zel_svc_prolog *header) {
+    const zel_svc_subcomp *row = subcomp_row(header->handle, header->table_index);
+    return row ? row->name : "";
+}
+
+inline const char *severity_name(const zel_svc_prolog *header) {
+    unsigned32 index = (header->attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;
+    return index >= 1 && index <= 5 ? zel_svc_g_code_table[index - 1] : "";
+}
+
+inline unsigned long thread_number(const zel_svc_prolog *header) {
+    pthread_t thread = header->thread;
+    return zel_svc__mapthreadid(&thread);
+}
+
 // Size of the time text buffer of a record (text and NUL).
 constexpr int kTimeTextSize = 50;
 
