@@ -7,9 +7,9 @@
 #include <zel/zel.h>
 
 #include <benchmark/benchmark.h>
-#include "ratio_reporter.h"
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
+#include "ratio_reporter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -293,7 +293,8 @@ int main(int argc, char **argv) {
                 dir && *dir ? dir : "/tmp");
     for (const char *threads : {"1", "4"}) {
         std::string suffix = std::string("/real_time/threads:") + threads;
-        std::string label = std::string("record, ") + threads + " thread(s): zel over locked spdlog";
+        std::string label =
+            std::string("record, ") + threads + " thread(s): zel over locked spdlog";
         reporter.print_wall_ratio(label.c_str(), "BM_SpdlogFlushedLocked" + suffix,
                                   "BM_ZelFileRecord" + suffix);
     }
@@ -301,5 +302,7 @@ int main(int argc, char **argv) {
     reporter.print_ratio("trace below level over inlined check", "BM_TraceBelowLevel",
                          "BM_InlinedLevelCheck");
     benchmark::Shutdown();
+    for (const char *name : {"zel", "floor", "spdlog_plain", "spdlog_locked"})
+        unlink(bench_file(name).c_str());  // a memory file system keeps them otherwise
     return 0;
 }

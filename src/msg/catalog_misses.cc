@@ -57,7 +57,8 @@ unsigned32 recent_catalog_miss(int cls, unsigned32 code, const char *locale) {
     unsigned32 base = catalog_base(code);
     for (Miss &miss : g_misses[cls]) {
         if (!miss.used || miss.base != base || !same_text(miss.locale, locale)) continue;
-        if (miss.expires > catalog_clock_seconds() && same_text(miss.search_path, lyr_get_nlspath())) {
+        if (miss.expires > catalog_clock_seconds() &&
+            same_text(miss.search_path, lyr_get_nlspath())) {
             t_miss_expiry = miss.expires;
             return miss.status;
         }

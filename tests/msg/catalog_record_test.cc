@@ -107,8 +107,8 @@ TEST(CatalogRecords, NextRecordFollowsNlspathCatalogsTablesAndDebugSetting) {
     expect_clean_exits(fork_children(1, [&](int) {
         start_with_catalogs(none.path());
         auto record = [](unsigned32 code) {
-            zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, ZEL_SVC_SEV_ERROR, code,
-                                    "open", 12);
+            zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, ZEL_SVC_SEV_ERROR, code, "open",
+                                    12);
         };
         record(ZEL_S_SYSTEM_ROUTINE_ERROR);  // no catalog on the path: the compiled text
         setenv("NLSPATH", (dir.path() + "/%N").c_str(), 1);
@@ -133,8 +133,9 @@ TEST(CatalogRecords, NextRecordFollowsNlspathCatalogsTablesAndDebugSetting) {
         record(ZEL_S_SYSTEM_ROUTINE_ERROR);
         _exit(testing::internal::GetCapturedStderr().find("catopen(vrqpc.cat)") == std::string::npos);
     }));
-    std::vector<std::string> want = {kCompiled, "KVXSC0156E   Zwei open 12", "KVXSC0156E   Drei open 12",
-                                     "Unknown message number 0x3665a0c8", "Neu open 12", "KVXSC0156E   Drei open 12", "KVXSC0156E   Drei open 12"};
+    std::vector<std::string> want = {
+        kCompiled,     "KVXSC0156E   Zwei open 12", "KVXSC0156E   Drei open 12", "Unknown message number 0x3665a0c8",
+        "Neu open 12", "KVXSC0156E   Drei open 12", "KVXSC0156E   Drei open 12"};
     EXPECT_EQ(want, record_texts(none.file("r.log")));
 }
 

@@ -51,7 +51,8 @@ TEST_F(MessageRoutes, LogFileRecordsMatchTheConsoleCopy) {
     for (const auto &[name, word] : cases) {
         zel_svc_printf_withfile(zelmox_client_svc_handle, name.c_str(), 9, "%s%d", 0, ZEL_SVC_SEV_ERROR,
                                 ZEL_S_SYSTEM_ROUTINE_ERROR, word.c_str(), 1);
-        if (&word == &cases[0].second) std::fputs("pending\n", zel_svc_fileroutes[zel_svc_g_num_fileroutes - 1]->stream);
+        if (&word == &cases[0].second)
+            std::fputs("pending\n", zel_svc_fileroutes[zel_svc_g_num_fileroutes - 1]->stream);
     }
     std::istringstream err(testing::internal::GetCapturedStderr());
     std::string want;

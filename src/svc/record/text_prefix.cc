@@ -87,7 +87,8 @@ public:
             return false;
         for (int i = 0; i < kNames; ++i) {
             const char *name = shown_name(header, i);
-            if (std::strncmp(name, bytes_ + offset_[i], length_[i]) != 0 || name[length_[i]] != '\0')
+            if (std::strncmp(name, bytes_ + offset_[i], length_[i]) != 0 ||
+                name[length_[i]] != '\0')
                 return false;
         }
         return true;
