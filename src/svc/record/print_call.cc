@@ -19,9 +19,12 @@ void ensure_header(PrintCall *call) {
         build_trace_header(header, call->handle, call->file, call->line, call->index,
                            call->attributes, call->format, call->at);
     } else {
+        // A filter gets the header's text as the call's own, which it may
+        // free or replace: the memo's text is never handed to one.
+        MemoEntry **memo = call->handle && call->handle->filter ? nullptr : &call->format_memo;
         build_message_header(header, call->handle, call->cs != 0, call->file, call->line,
                              call->argtypes, call->index, call->attributes, call->msgid, call->at,
-                             &call->format_memo);
+                             memo);
     }
 }
 
