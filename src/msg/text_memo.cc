@@ -108,9 +108,14 @@ void drop(MemoEntry &entry) {
     entry = MemoEntry{};
 }
 
+// Set once the thread's memo is gone: records written later in the thread's
+// end (or the process's exit) look their texts up without it.
+thread_local bool t_memo_gone = false;
+
 class Memo {
 public:
     ~Memo() {
+        t_memo_gone = true;
         for (MemoEntry &entry : entries_) std::free(entry.text);
         std::free(nlspath_);
     }
@@ -198,7 +203,8 @@ const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, 
     msg_layer_setup();
     EnvView env = t_env.view();
     unsigned generation = g_generation.load(std::memory_order_acquire);
-    bool usable = !env.debug && (!argtypes || std::strlen(argtypes) < sizeof MemoEntry::argtypes);
+    bool usable = !t_memo_gone && !env.debug &&
+                  (!argtypes || std::strlen(argtypes) < sizeof MemoEntry::argtypes);
     if (!usable || !t_memo.check(generation, env.nlspath)) {
         return checked_message_text(code, argtypes, utf8);
     }

@@ -63,6 +63,18 @@ TEST_F(MessageRoutes, LogFileRecordsMatchTheConsoleCopy) {
     EXPECT_TRUE(has(want, " KVXSC0156E   The " + std::string(64 * 1024 - 17, 'b') + "\n"));
 }
 
+// A record written while the process exits, after the thread's memo of
+// message texts is gone, still has its text.
+TEST_F(MessageRoutes, RecordAtExitAfterTheThreadsMemoIsGone) {
+    std::string err = stderr_of_child([] {
+        set_routes("ERROR:STDERR:");
+        routine_error(ZEL_SVC_SEV_ERROR, "live", 1);
+        std::atexit([] { routine_error(ZEL_SVC_SEV_ERROR, "exiting", 2); });
+        std::exit(0);
+    });
+    EXPECT_TRUE(has(err, "The live system") && has(err, "The exiting system")) << err;
+}
+
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
     set_routes("ERROR:FILE:" + file("a.log"));
     testing::internal::CaptureStderr();
