@@ -1,6 +1,7 @@
 // Serviceability records side by side with their floor (fcntl lock, write,
 // unlock) and with spdlog's file sink, plain and under the same fcntl lock;
-// the cost of records that go nowhere; and records handed to a dynamic route
+// the cost of records that go nowhere and of traces below their level (next
+// to a caller's own inlined level check); and records handed to a dynamic route
 // that does nothing, against DISCARD plus a direct call of the same callback.
 #include <zel/svc_internal.h>
 #include <zel/zel.h>
@@ -8,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <spdlog/sinks/basic_file_sink.h>
 #include <spdlog/spdlog.h>
+#include "ratio_reporter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -151,6 +153,21 @@ void BM_TraceBelowLevel(benchmark::State &state) {
 }
 BENCHMARK(BM_TraceBelowLevel);
 
+// What a caller's own check costs: the sub-component's level word read and
+// compared in line, the trace called only when it is wanted.
+void BM_InlinedLevelCheck(benchmark::State &state) {
+    setup_messages();
+    zel_svc__debug(zelmox_client_svc_handle, 0, 9, "value %d", 0);  // levels filled in
+    int i = 0;
+    for (auto _ : state) {
+        ++i;
+        if ((__atomic_load_n(&zelmox_client_svc_table[0].level, __ATOMIC_RELAXED) & 0xF) >= 9)
+            zel_svc__debug(zelmox_client_svc_handle, 0, 9, "value %d", i);
+        benchmark::DoNotOptimize(i);
+    }
+}
+BENCHMARK(BM_InlinedLevelCheck);
+
 void BM_MessageToDiscard(benchmark::State &state) {
     setup_messages();
     int i = 0;
@@ -238,6 +255,54 @@ void BM_DynamicTrace(benchmark::State &state) {
 }
 BENCHMARK(BM_DynamicTrace)->ArgName("dyn_discard_both")->DenseRange(0, 2);
 
+// Also keeps the median wall time of every run by its full name (threads
+// included): the file records are compared by wall time.
+class RecordReporter : public RatioReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
+            if (run.error_occurred) continue;
+            std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Iteration && !median_.count(name)) {
+                wall[name] = run.GetAdjustedRealTime();
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                wall[name] = run.GetAdjustedRealTime();
+                median_[name] = true;
+            }
+        }
+        RatioReporter::ReportRuns(runs);
+    }
+    void print_wall_ratio(const char *label, const std::string &over, const std::string &under) {
+        if (wall.count(over) && wall.count(under))
+            std::printf("%-40s %6.2fx\n", label, wall[over] / wall[under]);
+    }
+    std::map<std::string, double> wall;
+
+private:
+    std::map<std::string, bool> median_;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    RecordReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const char *dir = std::getenv("ZEL_BENCH_DIR");
+    std::printf("\nfiles in %s; wall time, higher is better for zel (target >= 1.0):\n",
+                dir && *dir ? dir : "/tmp");
+    for (const char *threads : {"1", "4"}) {
+        std::string suffix = std::string("/real_time/threads:") + threads;
+        std::string label =
+            std::string("record, ") + threads + " thread(s): zel over locked spdlog";
+        reporter.print_wall_ratio(label.c_str(), "BM_SpdlogFlushedLocked" + suffix,
+                                  "BM_ZelFileRecord" + suffix);
+    }
+    std::printf("CPU time, lower is better for zel:\n");
+    reporter.print_ratio("trace below level over inlined check", "BM_TraceBelowLevel",
+                         "BM_InlinedLevelCheck");
+    benchmark::Shutdown();
+    for (const char *name : {"zel", "floor", "spdlog_plain", "spdlog_locked"})
+        unlink(bench_file(name).c_str());  // a memory file system keeps them otherwise
+    return 0;
+}

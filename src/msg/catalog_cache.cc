@@ -12,6 +12,7 @@
 #include "msg/catalog_misses.h"
 #include "msg/message_layer.h"
 #include "msg/status_codes.h"
+#include "msg/text_memo.h"
 
 namespace zel {
 namespace {
@@ -168,6 +169,7 @@ zel_msg_catalog *open_into_cache(zel_msg_catalog **slots, unsigned32 code, const
         return nullptr;
     }
     *entry = {code & ~name.mask, name.mask, opened.xpg, opened.lyr, locale_copy, file_copy};
+    message_texts_changed();  // a text remembered from the entry it evicts, or from a miss
     if (slots[kClassSize - 1]) close_entry(slots[kClassSize - 1]);
     std::memmove(slots + 1, slots, (kClassSize - 1) * sizeof *slots);
     slots[0] = entry;

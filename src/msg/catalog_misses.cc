@@ -34,11 +34,7 @@ unsigned32 catalog_base(unsigned32 code) {
     return code & (technology == 4 || technology == 5 ? ~0x3FFFu : ~0xFFFu);
 }
 
-long now_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<long>(ts.tv_sec);
-}
+thread_local long t_miss_expiry = 0;
 
 bool same_text(const char *a, const char *b) {
     return (!a && !b) || (a && b && std::strcmp(a, b) == 0);
@@ -48,11 +44,22 @@ char *copy_or_null(const char *text) { return text ? strdup(text) : nullptr; }
 
 }  // namespace
 
+long catalog_clock_seconds() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<long>(ts.tv_sec);
+}
+
+long catalog_miss_expiry() { return t_miss_expiry; }
+void forget_catalog_miss_expiry() { t_miss_expiry = 0; }
+
 unsigned32 recent_catalog_miss(int cls, unsigned32 code, const char *locale) {
     unsigned32 base = catalog_base(code);
     for (Miss &miss : g_misses[cls]) {
         if (!miss.used || miss.base != base || !same_text(miss.locale, locale)) continue;
-        if (miss.expires > now_seconds() && same_text(miss.search_path, lyr_get_nlspath())) {
+        if (miss.expires > catalog_clock_seconds() &&
+            same_text(miss.search_path, lyr_get_nlspath())) {
+            t_miss_expiry = miss.expires;
             return miss.status;
         }
         return 0;
@@ -79,7 +86,8 @@ void remember_catalog_miss(int cls, unsigned32 code, const char *locale, unsigne
     }
     std::free(slot->locale);
     std::free(slot->search_path);
-    *slot = {true, base, status, now_seconds() + kRetrySeconds, locale_copy, path_copy};
+    *slot = {true, base, status, catalog_clock_seconds() + kRetrySeconds, locale_copy, path_copy};
+    t_miss_expiry = slot->expires;
 }
 
 }  // namespace zel

@@ -16,6 +16,14 @@ unsigned32 recent_catalog_miss(int cls, unsigned32 code, const char *locale);
 // Remembers a failed opening. Runs under the catalog lock.
 void remember_catalog_miss(int cls, unsigned32 code, const char *locale, unsigned32 status);
 
+// The clock of the misses: monotonic seconds.
+long catalog_clock_seconds();
+// When the miss that the calling thread's last failed catalog lookup found
+// or remembered will be forgotten (catalog clock); 0 when none since
+// forget_catalog_miss_expiry, or when it was not remembered.
+long catalog_miss_expiry();
+void forget_catalog_miss_expiry();
+
 }  // namespace zel
 
 #endif

@@ -12,18 +12,18 @@
 
 #include "fmt/format_signature.h"
 #include "msg/message_layer.h"
+#include "msg/status_codes.h"
 
 namespace zel {
 namespace {
 
 // The plain lookup's text points into the catalog cache; it is copied under
 // the message lock, as zel_msg_get_msg does.
-char *plain_catalog_copy(unsigned32 code) {
+char *plain_catalog_copy(unsigned32 code, unsigned32 *status) {
     msg_layer_setup();
     char *copy = nullptr;
     ZEL_MSG_LOCK();
-    unsigned32 status;
-    if (const char *text = zel_msg_get_cat_msg(code, &status)) copy = strdup(text);
+    if (const char *text = zel_msg_get_cat_msg(code, status)) copy = strdup(text);
     ZEL_MSG_UNLOCK();
     return copy;
 }
@@ -69,10 +69,15 @@ bool catalog_text_agrees(unsigned32 code, const char *catalog, const char *argty
     return false;
 }
 
-char *checked_message_text(unsigned32 code, const char *argtypes, bool utf8) {
-    unsigned32 status;
+char *checked_message_text(unsigned32 code, const char *argtypes, bool utf8,
+                           bool *catalog_missing) {
+    unsigned32 status = 0;
     char *catalog = utf8 ? zel_msg_get_locale_cat_msg(code, nullptr, zel_svc_utf8_cs, 4, &status)
-                         : plain_catalog_copy(code);
+                         : plain_catalog_copy(code, &status);
+    if (catalog_missing) {
+        *catalog_missing = status == ZEL_S_CAT_NOT_FOUND || status == ZEL_S_CAT_NOT_PERMITTED ||
+                           status == ZEL_S_CAT_NOT_OPENED;
+    }
     const char *compiled = zel_msg_get_default_msg(code, &status);
     if (catalog && catalog_text_agrees(code, catalog, argtypes, compiled)) return catalog;
     std::free(catalog);

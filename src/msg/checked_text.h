@@ -16,7 +16,10 @@ namespace zel {
 // when it agrees, else the compiled text, else "Unknown message number
 // 0x%8.8lx". A refused catalog text is reported on standard error when
 // VRSVC_DEBUG_MSG is set. An allocated copy; null only when no memory is left.
-char *checked_message_text(unsigned32 code, const char *argtypes, bool utf8);
+// *catalog_missing, when asked for, tells whether the code's catalog could
+// not be opened.
+char *checked_message_text(unsigned32 code, const char *argtypes, bool utf8,
+                           bool *catalog_missing = nullptr);
 
 // True when a catalog text may stand for `compiled` (null when the code has
 // no compiled text) with arguments described by `argtypes`, as above.

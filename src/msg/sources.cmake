@@ -27,6 +27,7 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/message_layer.cc
   ${CMAKE_CURRENT_LIST_DIR}/get_msg.cc
   ${CMAKE_CURRENT_LIST_DIR}/checked_text.cc
+  ${CMAKE_CURRENT_LIST_DIR}/text_memo.cc
   ${CMAKE_CURRENT_LIST_DIR}/error_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/failure_report.cc
   ${CMAKE_CURRENT_LIST_DIR}/thread_locale.cc

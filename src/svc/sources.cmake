@@ -23,6 +23,7 @@ target_sources(zel_obj PRIVATE
   ${svc}/record/message_save.cc
   ${svc}/record/record_prolog.cc
   ${svc}/record/record_format.cc
+  ${svc}/record/text_prefix.cc
   ${svc}/record/record_params.cc
   ${svc}/record/record_writer.cc
   ${svc}/record/print_call.cc

@@ -98,6 +98,47 @@ TEST(CatalogRecords, MessageWithoutCompiledText) {
     EXPECT_EQ(want, record_texts(dir.file("r.log")));
 }
 
+// A thread's records take the text of a message from its memo after the
+// first; each change that can change the text shows in the very next record.
+TEST(CatalogRecords, NextRecordFollowsNlspathCatalogsTablesAndDebugSetting) {
+    TempDir none, dir;
+    compile_catalog(dir.file("vrqpc.cat"), catalog_of({{156, "KVXSC0156E   Zwei %s %d"}}));
+    const zel_msg_row row = {kNoRow, "Neu %s %d"};
+    expect_clean_exits(fork_children(1, [&](int) {
+        start_with_catalogs(none.path());
+        auto record = [](unsigned32 code) {
+            zel_svc_printf_withfile(zelmox_client_svc_handle, "src/t.cc", 9, "%s%d", 0, ZEL_SVC_SEV_ERROR, code, "open",
+                                    12);
+        };
+        record(ZEL_S_SYSTEM_ROUTINE_ERROR);  // no catalog on the path: the compiled text
+        setenv("NLSPATH", (dir.path() + "/%N").c_str(), 1);
+        record(ZEL_S_SYSTEM_ROUTINE_ERROR);
+        // The catalog changes on disk and is opened anew once the cache let it go.
+        compile_catalog(dir.file("vrqpc.cat"), catalog_of({{156, "KVXSC0156E   Drei %s %d"}}));
+        for (unsigned32 k = 1; k <= 8; ++k) {
+            unsigned32 other = ZEL_S_SYSTEM_ROUTINE_ERROR + (k << 12), st;
+            char tech[4], comp[4];
+            zel_msg__inq_tech(other, tech), zel_msg__inq_comp(other, comp);
+            compile_catalog(dir.file(std::string(tech) + comp + ".cat"), catalog_of({{156, "x"}}));
+            zel_msg_get_cat_msg(other, &st);
+        }
+        record(ZEL_S_SYSTEM_ROUTINE_ERROR);
+        record(kNoRow);
+        unsigned32 st;
+        zel_msg_define_msg_table(&row, 1, &st);
+        record(kNoRow);
+        record(ZEL_S_SYSTEM_ROUTINE_ERROR);
+        setenv("VRSVC_DEBUG_MSG", "1", 1);
+        testing::internal::CaptureStderr();
+        record(ZEL_S_SYSTEM_ROUTINE_ERROR);
+        _exit(testing::internal::GetCapturedStderr().find("catopen(vrqpc.cat)") == std::string::npos);
+    }));
+    std::vector<std::string> want = {
+        kCompiled,     "KVXSC0156E   Zwei open 12", "KVXSC0156E   Drei open 12", "Unknown message number 0x3665a0c8",
+        "Neu open 12", "KVXSC0156E   Drei open 12", "KVXSC0156E   Drei open 12"};
+    EXPECT_EQ(want, record_texts(none.file("r.log")));
+}
+
 TEST(CatalogRecords, RefusedTranslationIsReportedWhenAskedFor) {
     TempDir dir;
     compile_catalog(dir.file("vrqpc.cat"), catalog_of({{156, "KVXSC0156E   %d %s"}}));

@@ -1,6 +1,9 @@
 // Message and trace entry points end to end.
+#include <atomic>
 #include <clocale>
 #include <regex>
+#include <sstream>
+#include <thread>
 
 #include "svc_test_util.h"
 
@@ -34,6 +37,42 @@ TEST_F(MessageRoutes, IndexPastTheTableEndAndLongestXmlParameter) {
     std::string value(10000, 'v');
     routine_error(ZEL_SVC_SEV_ERROR, value.c_str(), 7);
     EXPECT_TRUE(has(text_of("a.xml"), "<Param><![CDATA[" + value + "]]></Param>")) << text_of("a.xml").size();
+}
+
+// A text record goes to its log file in one write, with the bytes of the
+// console's copy through stdio (whose prefix ends in a newline instead): also
+// a text longer than any buffer, cut at the record limit, and a prefix too
+// long for the stack. What others left in the file's stream comes first.
+TEST_F(MessageRoutes, LogFileRecordsMatchTheConsoleCopy) {
+    set_routes("ERROR:FILE:" + file("a.log") + ";STDERR:");
+    std::string big(100000, 'b'), long_name(600, 'f');
+    const std::pair<std::string, std::string> cases[] = {{"t.cc", "x"}, {"t.cc", ""}, {"t.cc", big}, {long_name, "y"}};
+    testing::internal::CaptureStderr();
+    for (const auto &[name, word] : cases) {
+        zel_svc_printf_withfile(zelmox_client_svc_handle, name.c_str(), 9, "%s%d", 0, ZEL_SVC_SEV_ERROR,
+                                ZEL_S_SYSTEM_ROUTINE_ERROR, word.c_str(), 1);
+        if (&word == &cases[0].second)
+            std::fputs("pending\n", zel_svc_fileroutes[zel_svc_g_num_fileroutes - 1]->stream);
+    }
+    std::istringstream err(testing::internal::GetCapturedStderr());
+    std::string want;
+    for (std::string prefix, text; std::getline(err, prefix) && std::getline(err, text);) {
+        want += prefix + " " + text + "\n" + (want.empty() ? "pending\n" : "");
+    }
+    EXPECT_EQ(want, text_of("a.log"));
+    EXPECT_TRUE(has(want, " KVXSC0156E   The " + std::string(64 * 1024 - 17, 'b') + "\n"));
+}
+
+// A record written while the process exits, after the thread's memo of
+// message texts is gone, still has its text.
+TEST_F(MessageRoutes, RecordAtExitAfterTheThreadsMemoIsGone) {
+    std::string err = stderr_of_child([] {
+        set_routes("ERROR:STDERR:");
+        routine_error(ZEL_SVC_SEV_ERROR, "live", 1);
+        std::atexit([] { routine_error(ZEL_SVC_SEV_ERROR, "exiting", 2); });
+        std::exit(0);
+    });
+    EXPECT_TRUE(has(err, "The live system") && has(err, "The exiting system")) << err;
 }
 
 TEST_F(MessageRoutes, NoRoutingAndStderrCopy) {
@@ -103,6 +142,25 @@ TEST_F(Traces, LevelsDecideWhatIsWritten) {
     zel_svc_printf_withfile(zelmox_client_svc_handle, "m.cc", 3, "", 0, 1, ZEL_S_NO_MEMORY);
     zel_svc_g_brief = 0;
     EXPECT_TRUE(has(read_file(log), "\nKVXSC0151E")) << read_file(log);
+}
+
+// Traces read the levels without the mutex while another thread sets them:
+// a trace that the new level lets through is written.
+TEST_F(Traces, LevelsChangeWhileOtherThreadsTrace) {
+    std::string log = file("t.log");
+    set_trace_routes("qpc:core.1:FILE:" + log);
+    std::atomic<bool> done{false};
+    std::thread tracer([&] {
+        while (!done.load()) zel_svc__debug(zelmox_client_svc_handle, 0, 9, "deep");
+    });
+    unsigned32 st;
+    for (int i = 0; i < 200; ++i) zel_svc_debug_set_levels(i % 2 ? "qpc:core.2" : "qpc:core.1", &st);
+    done = true;
+    tracer.join();
+    EXPECT_EQ("", read_file(log));
+    zel_svc_debug_set_levels("qpc:core.9", &st);
+    zel_svc__debug(zelmox_client_svc_handle, 0, 9, "deep");
+    EXPECT_TRUE(has(read_file(log), " DEBUG9 qpc core ? 0 0x")) << read_file(log);
 }
 
 TEST_F(Traces, Utf8WithFileSplitsPrefixAndText) {

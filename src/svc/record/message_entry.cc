@@ -31,7 +31,7 @@ bool route_message(PrintCall *call) {
         zel_svc_routes_t *block;
         unsigned32 status = 0;
         if (attributes & ZEL_SVC_ATTR_LEVEL_MASK) {
-            if (!handle->debug_filled && !zel_svc__debug_fillin(handle, &status)) return false;
+            if (!debug_filled(handle) && !zel_svc__debug_fillin(handle, &status)) return false;
             block = &handle->debug_routes;
         } else {
             unsigned32 severity = (attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "fmt/fmt_internal.h"
+#include "msg/text_memo.h"
 #include "svc/core/core_state.h"
 #include "svc/routes/log_file.h"
 
@@ -18,8 +19,12 @@ void ensure_header(PrintCall *call) {
         build_trace_header(header, call->handle, call->file, call->line, call->index,
                            call->attributes, call->format, call->at);
     } else {
+        // A filter gets the header's text as the call's own, which it may
+        // free or replace: the memo's text is never handed to one.
+        MemoEntry **memo = call->handle && call->handle->filter ? nullptr : &call->format_memo;
         build_message_header(header, call->handle, call->cs != 0, call->file, call->line,
-                             call->argtypes, call->index, call->attributes, call->msgid, call->at);
+                             call->argtypes, call->index, call->attributes, call->msgid, call->at,
+                             memo);
     }
 }
 
@@ -43,12 +48,18 @@ bool write_call_record(PrintCall *call, int kind, FILE *stream) {
     record.time = call->time;
     record.text = convert ? &converted_text(call) : &call_text(call);
     record.params = xml && !call->trace ? &param_values(call) : nullptr;
-    return write_record(stream, record, term, xml);
+    bool log_file = kind == ZEL_SVC_ROUTE_FILE || kind == ZEL_SVC_ROUTE_UTF8FILE;
+    return write_record(stream, record, term, xml, log_file);
 }
 
 void release_call(PrintCall *call) {
     zel_svc_prolog *header = &call->ctx.header;
-    if (header->built && !call->trace) std::free(header->format);
+    if (call->format_memo) {
+        release_memo_text(call->format_memo);
+        call->format_memo = nullptr;
+    } else if (header->built && !call->trace) {
+        std::free(header->format);
+    }
     header->format = nullptr;
     if (call->parsed) fmt_release(&call->fmt);
     call->parsed = false;

@@ -54,7 +54,8 @@ struct PrintCall {
     const char *saved_id = nullptr;  // the start of its message text, for the XML Id
 
     // Made once, when the first route (or the filter) needs it.
-    zel_svc_msgctx ctx;  // the header and the code-set pair
+    zel_svc_msgctx ctx;                // the header and the code-set pair
+    MemoEntry *format_memo = nullptr;  // set when the message text is the thread memo's
     char time[kTimeTextSize];
     bool time_made = false;
     bool text_made = false;

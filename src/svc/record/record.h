@@ -10,6 +10,7 @@
 namespace zel {
 
 class RecordText;
+struct MemoEntry;
 
 // The row of a sub-component index, or null when the table ends before it:
 // callers pass any index, and a bad one must not read past the table.
@@ -22,14 +23,42 @@ inline const zel_svc_subcomp *subcomp_row(const zel_svc_handle *handle, unsigned
     return row->name ? row : nullptr;
 }
 
+// The names and numbers a record shows of its header.
+inline bool is_trace(const zel_svc_prolog *header) {
+    return (header->attributes & ZEL_SVC_ATTR_LEVEL_MASK) != 0;
+}
+
+inline const char *component_name(const zel_svc_prolog *header) {
+    const char *name = header->handle ? header->handle->component_name : nullptr;
+    return name ? name : "";
+}
+
+inline const char *subcomponent_name(const zel_svc_prolog *header) {
+    const zel_svc_subcomp *row = subcomp_row(header->handle, header->table_index);
+    return row ? row->name : "";
+}
+
+inline const char *severity_name(const zel_svc_prolog *header) {
+    unsigned32 index = (header->attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;
+    return index >= 1 && index <= 5 ? zel_svc_g_code_table[index - 1] : "";
+}
+
+inline unsigned long thread_number(const zel_svc_prolog *header) {
+    pthread_t thread = header->thread;
+    return zel_svc__mapthreadid(&thread);
+}
+
 // Size of the time text buffer of a record (text and NUL).
 constexpr int kTimeTextSize = 50;
 
 // Fills a message header and looks its text up: UTF-8 (utf8 set) or local.
-// `at` fixes the time stamp (null: now).
+// `at` fixes the time stamp (null: now). The text is allocated, or with
+// memo given, the thread memo's when *memo is set (released with
+// release_memo_text).
 void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool utf8,
                           const char *file, int line, const char *argtypes, unsigned32 index,
-                          unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at = nullptr);
+                          unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at = nullptr,
+                          MemoEntry **memo = nullptr);
 // Fills a trace header; format and file are the caller's, not copied.
 void build_trace_header(zel_svc_prolog *header, zel_svc_handle *handle, const char *file, int line,
                         unsigned32 index, unsigned32 level, const char *format,
@@ -49,6 +78,13 @@ struct RecordBytes {
     const RecordText *params;  // XML message records: the parameter values
 };
 
+// Room for a text prefix: longer ones (very long file names) are rare and
+// go through stdio.
+constexpr size_t kPrefixSize = 512;
+// The text prefix of a record in buf, term after it; its length, or 0 when it
+// does not fit in size bytes.
+size_t build_text_prefix(char *buf, size_t size, const zel_svc_prolog *header, const char *time,
+                         int term);
 // True when the record is written without its prefix.
 bool prefix_left_out(const zel_svc_prolog *header);
 // The writers below run with the stream held (flockfile) and may use the
@@ -59,8 +95,9 @@ void write_prefix(FILE *stream, const RecordBytes &record, int term, bool xml);
 void write_ending(FILE *stream, const zel_svc_prolog *header, bool xml);
 
 // Writes one record, locked against other writers of the file and of the
-// stream; whether it reached the file (false: errno tells why).
-bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml);
+// stream; whether it reached the file (false: errno tells why). A text
+// record to a log file (direct) goes out in one system call.
+bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml, bool direct);
 
 // Whole-file write lock on the file behind a stream, held while one record is
 // written, with cancellation disabled meanwhile. The results are ignored: a

@@ -15,120 +15,15 @@
 namespace zel {
 namespace {
 
-bool is_trace(const zel_svc_prolog *header) {
-    return (header->attributes & ZEL_SVC_ATTR_LEVEL_MASK) != 0;
-}
-
-const char *component_name(const zel_svc_prolog *header) {
-    const char *name = header->handle ? header->handle->component_name : nullptr;
-    return name ? name : "";
-}
-
-const char *subcomponent_name(const zel_svc_prolog *header) {
-    const zel_svc_subcomp *row = subcomp_row(header->handle, header->table_index);
-    return row ? row->name : "";
-}
-
-const char *severity_name(const zel_svc_prolog *header) {
-    unsigned32 index = (header->attributes & ZEL_SVC_ATTR_SEV_MASK) >> 4;
-    return index >= 1 && index <= 5 ? zel_svc_g_code_table[index - 1] : "";
-}
-
-unsigned long thread_number(const zel_svc_prolog *header) {
-    pthread_t thread = header->thread;
-    return zel_svc__mapthreadid(&thread);
-}
-
-// A text prefix built in a fixed buffer by plain copies: the record path's
-// most frequent bytes, the same as the printf formats below would give.
-class PrefixLine {
-public:
-    PrefixLine(char *buf, size_t size) : pos_(buf), end_(buf + size) {}
-    bool fits() const { return fits_; }
-    char *pos() const { return pos_; }
-
-    void text(const char *s) { put(s ? s : "(null)", std::strlen(s ? s : "(null)")); }
-    void put(const char *s, size_t n) {
-        if (n > static_cast<size_t>(end_ - pos_)) return overflow();
-        std::memcpy(pos_, s, n);
-        pos_ += n;
-    }
-    void ch(char c) {
-        if (pos_ == end_) return overflow();
-        *pos_++ = c;
-    }
-    // "%8.8lx" and "%8.8lX": at least eight digits.
-    void hex8(unsigned long v, bool upper) {
-        const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-        char tmp[2 * sizeof v];
-        char *end = tmp + sizeof tmp;
-        char *p = end;
-        do {
-            *--p = digits[v & 0xF];
-            v >>= 4;
-        } while (v != 0);
-        while (end - p < 8) *--p = '0';
-        put(p, static_cast<size_t>(end - p));
-    }
-    void decimal(long v) {
-        char tmp[24];
-        char *end = tmp + sizeof tmp;
-        char *p = end;
-        unsigned long m =
-            v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
-        do {
-            *--p = static_cast<char>('0' + m % 10);
-            m /= 10;
-        } while (m != 0);
-        if (v < 0) *--p = '-';
-        put(p, static_cast<size_t>(end - p));
-    }
-
-private:
-    void overflow() {
-        fits_ = false;
-        pos_ = end_;
-    }
-    char *pos_;
-    char *end_;
-    bool fits_ = true;
-};
-
 void write_text_prefix(FILE *stream, const zel_svc_prolog *header, const char *time, int term) {
     // One write of a stack buffer; a prefix longer than it (a very long file
     // name) goes through stdio directly.
-    char buf[512];
-    PrefixLine line(buf, sizeof buf);
+    char buf[kPrefixSize];
     bool trace = is_trace(header);
     int level = static_cast<int>(header->attributes & ZEL_SVC_ATTR_LEVEL_MASK);
     unsigned long msgid = header->msgid;
-    line.text(time);
-    line.ch(' ');
-    if (trace) {
-        line.text(header->procname);
-        line.text(" DEBUG");
-        line.decimal(level);
-    } else {
-        line.text("0x");
-        line.hex8(msgid, true);
-        line.ch(' ');
-        line.text(header->procname);
-        line.ch(' ');
-        line.text(severity_name(header));
-    }
-    line.ch(' ');
-    line.text(component_name(header));
-    line.ch(' ');
-    line.text(subcomponent_name(header));
-    line.ch(' ');
-    line.text(header->file);
-    line.ch(' ');
-    line.decimal(header->line);
-    line.text(" 0x");
-    line.hex8(thread_number(header), false);
-    line.ch(static_cast<char>(term));
-    if (line.fits()) {
-        fwrite_unlocked(buf, 1, static_cast<size_t>(line.pos() - buf), stream);
+    if (size_t len = build_text_prefix(buf, sizeof buf, header, time, term)) {
+        fwrite_unlocked(buf, 1, len, stream);
     } else if (trace) {
         std::fprintf(stream, "%s %s DEBUG%d %s %s %s %d 0x%8.8lx%c", time, header->procname, level,
                      component_name(header), subcomponent_name(header), header->file, header->line,

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "msg/checked_text.h"
+#include "msg/text_memo.h"
 #include "svc/record/record.h"
 
 namespace zel {
@@ -37,12 +38,14 @@ void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 inde
 
 void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool utf8,
                           const char *file, int line, const char *argtypes, unsigned32 index,
-                          unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at) {
+                          unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at,
+                          MemoEntry **memo) {
     std::memset(header, 0, sizeof *header);
     // The text is formatted with the caller's arguments: a catalog's text
     // is taken only when it reads the arguments that argtypes (or the
     // compiled text) says were passed.
-    header->format = checked_message_text(msgid, argtypes, utf8);
+    header->format = memo ? const_cast<char *>(memo_message_text(msgid, argtypes, utf8, memo))
+                          : checked_message_text(msgid, argtypes, utf8);
     fill_common(header, handle, index, at);
     header->argtypes = argtypes;
     header->attributes = attributes;

@@ -13,14 +13,25 @@ namespace {
 
 bool debug_test_level(zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
     unsigned32 status = 0;
-    if (!handle->debug_filled && !zel_svc__debug_fillin(handle, &status)) return false;
+    if (!debug_filled(handle) && !zel_svc__debug_fillin(handle, &status)) return false;
     const zel_svc_subcomp *row = subcomp_row(handle, index);
-    return row && (row->level & 0xF) >= level;
+    return row && (load_level(row) & 0xF) >= level;
+}
+
+// The check before the mutex: false only when the levels are filled in and
+// the sub-component's level is below the trace's, which is the answer the
+// locked check would give. Anything else takes the locked path, which
+// fills the levels in and checks again.
+inline bool maybe_wanted(const zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
+    if (!handle) return false;
+    if (!debug_filled(handle)) return true;
+    const zel_svc_subcomp *row = subcomp_row(handle, index);
+    return row && (load_level(row) & 0xF) >= level;
 }
 
 void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsigned32 index,
            unsigned32 level, const char *format, va_list args) {
-    if (!handle) return;
+    if (!maybe_wanted(handle, index, level)) return;
     PrintCall call;
     call.road = road;
     call.trace = true;
@@ -55,6 +66,7 @@ void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
 
 void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, const char *format,
                     ...) {
+    if (!zel::maybe_wanted(handle, index, level)) return;  // before the argument list is set up
     va_list args;
     va_start(args, format);
     zel_svc__vdebug(handle, index, level, format, args);
@@ -63,6 +75,7 @@ void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, 
 
 void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line, unsigned32 index,
                              unsigned32 level, const char *format, ...) {
+    if (!zel::maybe_wanted(handle, index, level)) return;
     va_list args;
     va_start(args, format);
     zel::trace(zel::Road::plain, handle, file, line, index, level, format, args);
@@ -71,6 +84,7 @@ void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
 
 void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
                          const char *format, ...) {
+    if (!zel::maybe_wanted(handle, index, level)) return;
     va_list args;
     va_start(args, format);
     zel::trace(zel::Road::context, handle, "?", 0, index, level, format, args);
@@ -79,6 +93,7 @@ void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 le
 
 void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file, int line,
                                   unsigned32 index, unsigned32 level, const char *format, ...) {
+    if (!zel::maybe_wanted(handle, index, level)) return;
     va_list args;
     va_start(args, format);
     zel::trace(zel::Road::utf8_withfile, handle, file, line, index, level, format, args);

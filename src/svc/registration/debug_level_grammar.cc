@@ -6,12 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "svc/core/core_state.h"
 #include "svc/routes/routes.h"
 
 namespace {
 
 void set_level(zel_svc_handle *handle, zel_svc_subcomp *row, unsigned32 level, bool tell) {
-    row->level = level;
+    zel::store_level(row, level);
     if (!tell) return;
     for (int i = 0; i < zel_svc_g_n_callbacks; ++i) {
         zel_svc_level_fn on_level = zel_svc_g_callbacks[i].on_level;

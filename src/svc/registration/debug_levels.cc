@@ -71,7 +71,7 @@ void debug_routing(const char *text, unsigned32 *status, bool tell) {
             pthread_cleanup_push(zel_svc__cleanup_mutex, nullptr);
             zel_svc__close_routes(&handle->debug_routes);
             zel::open_routes(&handle->debug_routes, ZEL_SVC_ROUTE_DISCARD, routes, status);
-            handle->debug_filled = 1;
+            zel::mark_debug_filled(handle);
             pthread_cleanup_pop(1);
         }
     }
@@ -112,7 +112,7 @@ int zel_svc__debug_fillin(zel_svc_handle *handle, unsigned32 *status) {
     if (!handle || !handle->component_name) return 0;
     if (!zel_svc__add_to_table(handle, status)) return 0;
     // Marked first, so that a set-up that fails is not retried at every trace.
-    handle->debug_filled = 1;
+    zel::mark_debug_filled(handle);
     zel_svc__close_routes(&handle->debug_routes);
 
     const char *remembered = zel::remembered_spec(handle->component_name);
@@ -158,7 +158,7 @@ unsigned32 zel_svc__debug_fillin2(zel_svc_handle *handle, int subcomponent) {
     if (handle && zel_svc__debug_fillin(handle, &status) && handle->table && subcomponent >= 0) {
         int rows = 0;
         while (handle->table[rows].name) ++rows;
-        if (subcomponent < rows) level = handle->table[subcomponent].level & 0xFF;
+        if (subcomponent < rows) level = zel::load_level(&handle->table[subcomponent]) & 0xFF;
     }
     pthread_cleanup_pop(1);
     return level;

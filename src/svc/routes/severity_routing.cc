@@ -122,7 +122,7 @@ zel_svc_route_t **zel_svc__goesto(const char *name, int *count) {
     }
     zel_svc_handle *handle = zel_svc__component_to_handle(name);
     if (!handle) return nullptr;
-    if (!handle->debug_filled) {
+    if (!zel::debug_filled(handle)) {
         unsigned32 ignored;
         if (!zel_svc__debug_fillin(handle, &ignored)) return nullptr;
     }

@@ -1,0 +1,242 @@
+// The per-thread memo of checked message texts. Each thread keeps a few
+// texts with what they were looked up under: the generation of the catalogs
+// and tables, the thread's locale, the table list, NLSPATH, and for a text
+// chosen while its catalog was missing, the moment that catalog is looked
+// for again. A lookup compares these, which costs far less than the catalog
+// cache's locks, strdup and free; with VRSVC_DEBUG_MSG set every lookup goes
+// to the catalogs, whose diagnostics it asks for.
+#include "msg/text_memo.h"
+
+#include <jrnmsg/lyr.h>
+#include <zel/msg.h>
+
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "msg/catalog_misses.h"
+#include "msg/checked_text.h"
+#include "msg/message_layer.h"
+
+extern char **environ;
+
+namespace zel {
+
+struct MemoEntry {
+    bool used;
+    bool retired;  // stale, but a call still holds its text
+    bool utf8;
+    bool no_argtypes;
+    int holds;
+    unsigned32 code;
+    long expires;  // catalog clock seconds; LONG_MAX when never
+    char argtypes[24];
+    char *text;
+};
+
+namespace {
+
+constexpr int kEntries = 8;
+
+std::atomic<unsigned> g_generation{1};
+
+// What the values of NLSPATH and VRSVC_DEBUG_MSG are now, as getenv would
+// find them. The environment is scanned again only when it changed since the
+// thread last looked: setenv, putenv and unsetenv each change the array, its
+// length, its last entry or the entry of a variable, and the value of
+// NLSPATH is compared by its text as well.
+struct EnvView {
+    const char *nlspath = nullptr;
+    bool debug = false;
+};
+
+class EnvWatch {
+public:
+    EnvView view() {
+        if (!unchanged()) scan();
+        EnvView view;
+        view.nlspath = nls_index_ >= 0 ? environ[nls_index_] + 8 : nullptr;
+        view.debug = debug_index_ >= 0;
+        return view;
+    }
+
+private:
+    bool unchanged() const {
+        char **env = environ;
+        if (!scanned_ || env != array_) return false;
+        if (!env) return true;
+        return env[count_] == nullptr && (count_ == 0 || env[count_ - 1] == last_) &&
+               (nls_index_ < 0 || env[nls_index_] == nls_entry_) &&
+               (debug_index_ < 0 || env[debug_index_] == debug_entry_);
+    }
+
+    void scan() {
+        array_ = environ;
+        count_ = 0;
+        nls_index_ = debug_index_ = -1;
+        for (char **ep = array_; ep && *ep; ++ep, ++count_) {
+            const char *s = *ep;
+            if (nls_index_ < 0 && std::strncmp(s, "NLSPATH=", 8) == 0) {
+                nls_index_ = count_;
+                nls_entry_ = s;
+            } else if (debug_index_ < 0 && std::strncmp(s, "VRSVC_DEBUG_MSG=", 16) == 0) {
+                debug_index_ = count_;
+                debug_entry_ = s;
+            }
+        }
+        last_ = count_ ? array_[count_ - 1] : nullptr;
+        scanned_ = true;
+    }
+
+    bool scanned_ = false;
+    char **array_ = nullptr;
+    long count_ = 0;
+    const char *last_ = nullptr;
+    long nls_index_ = -1;
+    const char *nls_entry_ = nullptr;
+    long debug_index_ = -1;
+    const char *debug_entry_ = nullptr;
+};
+
+void drop(MemoEntry &entry) {
+    if (entry.holds > 0) {
+        entry.retired = true;
+        return;
+    }
+    std::free(entry.text);
+    entry = MemoEntry{};
+}
+
+// Set once the thread's memo is gone: records written later in the thread's
+// end (or the process's exit) look their texts up without it.
+thread_local bool t_memo_gone = false;
+
+class Memo {
+public:
+    ~Memo() {
+        t_memo_gone = true;
+        for (MemoEntry &entry : entries_) std::free(entry.text);
+        std::free(nlspath_);
+    }
+
+    // Drops every entry unless the memo was made under the same conditions.
+    // False when the memo cannot be used at all.
+    bool check(unsigned generation, const char *nlspath) {
+        lyr_loc_t locale = zelsvc_get_locale();
+        if (generation == generation_ && locale == locale_ && zel_msg_g_curr_table == tables_ &&
+            zel_msg_g_table_size == table_count_ && g_msg_noxpgcat == noxpgcat_ &&
+            same_path(nlspath)) {
+            return true;
+        }
+        for (MemoEntry &entry : entries_) {
+            if (entry.used) drop(entry);
+        }
+        std::free(nlspath_);
+        nlspath_ = nullptr;
+        if (nlspath && !(nlspath_ = strdup(nlspath))) {
+            generation_ = 0;  // not kept: checked again next time
+            return false;
+        }
+        generation_ = generation;
+        locale_ = locale;
+        tables_ = zel_msg_g_curr_table;
+        table_count_ = zel_msg_g_table_size;
+        noxpgcat_ = g_msg_noxpgcat;
+        return true;
+    }
+
+    MemoEntry *find(unsigned32 code, const char *argtypes, bool utf8) {
+        for (MemoEntry &entry : entries_) {
+            if (!entry.used || entry.retired || entry.code != code || entry.utf8 != utf8) continue;
+            if (argtypes ? entry.no_argtypes || std::strcmp(entry.argtypes, argtypes) != 0
+                         : !entry.no_argtypes)
+                continue;
+            if (entry.expires != LONG_MAX && entry.expires <= catalog_clock_seconds()) {
+                drop(entry);
+                return nullptr;
+            }
+            return &entry;
+        }
+        return nullptr;
+    }
+
+    // A free entry, or one that no call holds; null when every one is held.
+    MemoEntry *room() {
+        for (MemoEntry &entry : entries_) {
+            if (!entry.used) return &entry;
+        }
+        for (int tries = 0; tries < kEntries; ++tries) {
+            MemoEntry &entry = entries_[next_];
+            next_ = (next_ + 1) % kEntries;
+            if (entry.holds == 0) {
+                drop(entry);
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    bool same_path(const char *nlspath) const {
+        if (!nlspath || !nlspath_) return !nlspath && !nlspath_;
+        return std::strcmp(nlspath, nlspath_) == 0;
+    }
+
+    MemoEntry entries_[kEntries] = {};
+    int next_ = 0;
+    unsigned generation_ = 0;
+    lyr_loc_t locale_ = nullptr;
+    const zel_msg_table *tables_ = nullptr;
+    unsigned32 table_count_ = 0;
+    int noxpgcat_ = 0;
+    char *nlspath_ = nullptr;
+};
+
+thread_local Memo t_memo;
+thread_local EnvWatch t_env;
+
+}  // namespace
+
+const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, MemoEntry **held) {
+    *held = nullptr;
+    msg_layer_setup();
+    EnvView env = t_env.view();
+    unsigned generation = g_generation.load(std::memory_order_acquire);
+    bool usable = !t_memo_gone && !env.debug &&
+                  (!argtypes || std::strlen(argtypes) < sizeof MemoEntry::argtypes);
+    if (!usable || !t_memo.check(generation, env.nlspath)) {
+        return checked_message_text(code, argtypes, utf8);
+    }
+    MemoEntry *entry = t_memo.find(code, argtypes, utf8);
+    if (!entry) {
+        bool missing = false;
+        forget_catalog_miss_expiry();
+        char *text = checked_message_text(code, argtypes, utf8, &missing);
+        entry = text ? t_memo.room() : nullptr;
+        if (!entry) return text;
+        entry->used = true;
+        entry->code = code;
+        entry->utf8 = utf8;
+        entry->no_argtypes = !argtypes;
+        if (argtypes) std::strcpy(entry->argtypes, argtypes);
+        // A text chosen while the catalog was missing lasts as long as the
+        // miss is remembered (not at all when it was not): then the catalog
+        // is looked for again.
+        entry->expires = missing ? catalog_miss_expiry() : LONG_MAX;
+        entry->text = text;
+    }
+    ++entry->holds;
+    *held = entry;
+    return entry->text;
+}
+
+void release_memo_text(MemoEntry *entry) {
+    if (!entry || --entry->holds > 0 || !entry->retired) return;
+    std::free(entry->text);
+    *entry = MemoEntry{};
+}
+
+void message_texts_changed() { g_generation.fetch_add(1, std::memory_order_acq_rel); }
+
+}  // namespace zel
