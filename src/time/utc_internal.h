@@ -58,6 +58,8 @@ void split_inacc(uint64_t inacc, struct tm *tm, long *nanos);
 // The local zone at `time`: abbreviation (strncpy into `abbr`), offset in
 // seconds east of UTC and daylight flag; each output may be null.
 void local_zone_at(int64_t time, char *abbr, size_t abbrlen, long *offset, int *isdst);
+// The local offset alone, kept per thread for the second last asked for.
+long local_offset_at(int64_t time);
 
 }  // namespace zel
 

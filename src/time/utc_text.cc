@@ -162,8 +162,7 @@ int zel_utc_ascanytime(char *cp, size_t stringlen, const zel_utc_t *utc) {
 int zel_utc_asclocaltime(char *cp, size_t stringlen, const zel_utc_t *utc) {
     zel::UtcFields f;
     if (zel::utc_unpack_or_now(utc, &f) != 0) return -1;
-    long tdf = 0;
-    zel::local_zone_at(f.time, nullptr, 0, &tdf, nullptr);
+    long tdf = zel::local_offset_at(f.time);
     // Shown as the value re-stamped with that offset would show it.
     f.tdf = zel::stored_tdf(tdf);
     return zel::format(cp, stringlen, f, true);
