@@ -35,11 +35,20 @@ bool tz_unchanged(const EnvWatch &watch) {
     char **env = environ;
     if (watch.count < 0 || !env) return false;
     // Each entry is read only after the one before it was found unchanged, so
-    // not beyond the end of an environment that has shrunk.
-    for (int i = 0; i < watch.count; ++i) {
-        if (env[i] != watch.entries[i]) return false;
+    // not beyond the end of an environment that has shrunk; eight to a round.
+    const char *const *seen = watch.entries;
+    int count = watch.count, i = 0;
+    for (; i + 8 <= count; i += 8) {
+        if (env[i] != seen[i] || env[i + 1] != seen[i + 1] || env[i + 2] != seen[i + 2] ||
+            env[i + 3] != seen[i + 3] || env[i + 4] != seen[i + 4] || env[i + 5] != seen[i + 5] ||
+            env[i + 6] != seen[i + 6] || env[i + 7] != seen[i + 7]) {
+            return false;
+        }
     }
-    if (env[watch.count] != watch.tz_entry) return false;
+    for (; i < count; ++i) {
+        if (env[i] != seen[i]) return false;
+    }
+    if (env[count] != watch.tz_entry) return false;
     return !watch.tz_entry || std::strcmp(watch.tz_entry + 3, watch.value) == 0;
 }
 

@@ -1,11 +1,10 @@
 // Looking up the local zone for a given time. TZ is read at every call; a
-// thread keeps the offset of the last second it asked for, valid while TZ
+// thread may keep the offset of the last second it asked for, valid while TZ
 // reads the same and the process has not chosen or rebuilt a zone since.
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
-#include "time/env_watch.h"
 #include "time/utc_internal.h"
 #include "time/zone_choice.h"
 #include "time/zone_state.h"
@@ -67,14 +66,6 @@ const TimeType &local_type(const LocalZone &zone, int64_t seconds) {
     return i >= 0 ? zone.state->ttis[zone.state->types[i]] : standard_type(*zone.state);
 }
 
-struct OffsetMemo {
-    int64_t second = INT64_MIN;
-    uint64_t generation = 0;  // zone generations start at 1
-    long offset = 0;
-    EnvWatch watch;
-};
-thread_local OffsetMemo t_memo;
-
 }  // namespace
 
 void local_zone_at(int64_t time, char *abbr, size_t abbrlen, long *offset, int *isdst) {
@@ -88,9 +79,9 @@ void local_zone_at(int64_t time, char *abbr, size_t abbrlen, long *offset, int *
     unlock_zone();
 }
 
-long local_offset_at(int64_t time) {
+long local_offset_at(OffsetMemo *memo_of_thread, int64_t time) {
     int64_t seconds = utc_seconds(time);
-    OffsetMemo &memo = t_memo;
+    OffsetMemo &memo = *memo_of_thread;
     if (memo.second == seconds && memo.generation == zone_generation() && tz_unchanged(memo.watch)) {
         return memo.offset;
     }
