@@ -25,7 +25,7 @@ const char *const kSwitched[] = {"Europe/Paris", "EST5EDT,M3.2.0,M11.1.0",
 
 struct Situation {
     const char *name;
-    const char *tz;  // null: unset; ignored when switching
+    const char *tz;    // null: unset; ignored when switching
     int switch_every;  // 0: TZ stays
 };
 const Situation kSituations[] = {
@@ -68,7 +68,9 @@ void glibc_text(char *text) {
 }
 
 // The offset of each text, "+hhmm", for comparing the two forms.
-std::string zel_offset(const char *text) { return std::string(text + 23, 3) + std::string(text + 27, 2); }
+std::string zel_offset(const char *text) {
+    return std::string(text + 23, 3) + std::string(text + 27, 2);
+}
 std::string glibc_offset(const char *text) { return std::string(text + 23, 5); }
 
 // Both sides must show each switched zone's own offset at once.
@@ -167,7 +169,8 @@ int main(int argc, char **argv) {
     for (const Situation &s : kSituations) {
         std::string zel = std::string("zel/") + s.name, glibc = std::string("glibc/") + s.name;
         if (!reporter.real.count(zel) || !reporter.real.count(glibc)) continue;
-        std::printf("%-14s real %5.2fx  CPU %5.2fx\n", s.name, reporter.real[glibc] / reporter.real[zel],
+        std::printf("%-14s real %5.2fx  CPU %5.2fx\n", s.name,
+                    reporter.real[glibc] / reporter.real[zel],
                     reporter.times[glibc] / reporter.times[zel]);
     }
     benchmark::Shutdown();

@@ -42,9 +42,10 @@ const char *zone_path(const char *name, char (&room)[kMaxPath + 1]) {
 }
 
 void fill_id(const struct stat64 &st, FileId *id) {
-    *id = FileId{uint64_t(st.st_dev),      uint64_t(st.st_ino),       int64_t(st.st_size),
-                 int64_t(st.st_mtim.tv_sec), int64_t(st.st_mtim.tv_nsec), int64_t(st.st_ctim.tv_sec),
-                 int64_t(st.st_ctim.tv_nsec)};
+    *id =
+        FileId{uint64_t(st.st_dev),        uint64_t(st.st_ino),         int64_t(st.st_size),
+               int64_t(st.st_mtim.tv_sec), int64_t(st.st_mtim.tv_nsec), int64_t(st.st_ctim.tv_sec),
+               int64_t(st.st_ctim.tv_nsec)};
 }
 
 // Reads up to `cap` bytes of a regular file; -1 on any failure.

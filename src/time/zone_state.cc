@@ -82,7 +82,8 @@ void local_zone_at(int64_t time, char *abbr, size_t abbrlen, long *offset, int *
 long local_offset_at(OffsetMemo *memo_of_thread, int64_t time) {
     int64_t seconds = utc_seconds(time);
     OffsetMemo &memo = *memo_of_thread;
-    if (memo.second == seconds && memo.generation == zone_generation() && tz_unchanged(memo.watch)) {
+    if (memo.second == seconds && memo.generation == zone_generation() &&
+        tz_unchanged(memo.watch)) {
         return memo.offset;
     }
     lock_zone();

@@ -9,8 +9,8 @@ using namespace zeltest;
 
 namespace {
 
-constexpr int64_t kAt = 1700000000;         // 2023-11-14 22:13:20 UTC
-constexpr int64_t kSpring = 1679792400;     // Paris moves to summer time
+constexpr int64_t kAt = 1700000000;      // 2023-11-14 22:13:20 UTC
+constexpr int64_t kSpring = 1679792400;  // Paris moves to summer time
 const char kParis[] = "/usr/share/zoneinfo/Europe/Paris";
 
 std::string local_text(int64_t seconds, int64_t units = 0) {
@@ -108,18 +108,23 @@ TEST(LocalText, AKeptZoneIsReadAgainWhenItsFileWasReplaced) {
 TEST(LocalText, KeptSecondsAndOffsetsNeverShowStale) {
     if (access(kParis, R_OK) != 0) GTEST_SKIP() << "no zone files installed";
     const std::tuple<const char *, int64_t, int64_t> stamps[] = {
-        {"Europe/Paris", kSpring - 1, 0},       {"Europe/Paris", kSpring - 1, 9994999},
+        {"Europe/Paris", kSpring - 1, 0},
+        {"Europe/Paris", kSpring - 1, 9994999},
         {"Europe/Paris", kSpring - 1, 9995000},  // carried into the next second
-        {"Europe/Paris", kSpring, 0},           {"Asia/Kolkata", kSpring, 0},
-        {"Europe/Paris", kSpring, 1},           {"Europe/Paris", kSpring - 1, 5},
-        {"America/New_York", kSpring + 21600, 0}, {"Europe/Paris", kSpring + 60, 0}};
+        {"Europe/Paris", kSpring, 0},
+        {"Asia/Kolkata", kSpring, 0},
+        {"Europe/Paris", kSpring, 1},
+        {"Europe/Paris", kSpring - 1, 5},
+        {"America/New_York", kSpring + 21600, 0},
+        {"Europe/Paris", kSpring + 60, 0}};
     for (const auto &[tz, seconds, units] : stamps) {
         setenv("TZ", tz, 1);
         EXPECT_EQ(local_text(seconds, units), reference_text(seconds, units)) << tz << " " << seconds;
     }
     // Many stamps, mostly a second or two apart, in zones that switch now and then.
-    const char *zones[] = {"Europe/Paris", "XST3XDT,M3.2.0,M11.1.0", "/usr/share/zoneinfo/Australia/Lord_Howe",
-                           "America/New_York", "", nullptr};
+    const char *zones[] = {
+        "Europe/Paris", "XST3XDT,M3.2.0,M11.1.0", "/usr/share/zoneinfo/Australia/Lord_Howe", "America/New_York", "",
+        nullptr};
     uint64_t r = 88172645463325252ULL;
     int64_t seconds = kSpring - 500;
     for (int i = 0; i < 20000; ++i) {
