@@ -12,7 +12,11 @@
 #include "zone_fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::string &path = zelfuzz::write_scratch_file("zone", data, size);
+    // Zones are kept by their TZ text; names taken in turn, more of them than
+    // are kept, make each input a zone not met before.
+    static unsigned turn = 0;
+    std::string file = "zone" + std::to_string(turn++ % 8);
+    const std::string &path = zelfuzz::write_scratch_file(file.c_str(), data, size);
     static zel::ZoneState *state = new zel::ZoneState;
     if (zel::tzload(path.c_str(), state) == 0) check_zone(*state);
 
@@ -25,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (zel_utc_gettime(&now) != 0 || zel_utc_localzone(name, sizeof name, &off, &dst, &now) != 0) {
         std::abort();
     }
-    setenv("TZ", "", 1);  // so that the next input is loaded again
+    setenv("TZ", "", 1);
     zel_utc_localzone(nullptr, 0, nullptr, nullptr, &now);
     return 0;
 }

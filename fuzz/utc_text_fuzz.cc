@@ -27,6 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     zel_utc_ascgmtime(text, sizeof text - 1, &v);
     zel_utc_localzone(text, 3, &tdf, nullptr, &v);
     zel_utc_t copy;
+    // The local text, kept per thread, is the value re-stamped with the local offset.
+    char any[100];
+    if (zel_utc_localzone(nullptr, 0, &tdf, nullptr, &v) == 0 && utc_settdf(&copy, &v, tdf) == 0 &&
+        (zel_utc_asclocaltime(text, sizeof text - 1, &v) != 0 ||
+         zel_utc_ascanytime(any, sizeof any - 1, &copy) != 0 || std::strcmp(text, any) != 0)) {
+        std::abort();
+    }
     utc_settdf(&copy, &v, static_cast<long>(data[0]) * 997 - 120000);
     if (zel_utc_ascanytime(text, sizeof text - 1, &v) != 0) {
         if (zel_utc_anytime(&tm, &ns, &itm, &ins, &tdf, &v) == 0) std::abort();

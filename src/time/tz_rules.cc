@@ -185,7 +185,8 @@ int64_t transtime(int64_t janfirst, int year, const Rule &rule, long offset) {
     return value + rule.time + offset;
 }
 
-int tzparse(const char *name, bool lastditch, ZoneState *sp) {
+int tzparse(const char *name, bool lastditch, ZoneState *sp, bool *used_file) {
+    if (used_file) *used_file = false;
     const char *stdname = name;
     size_t stdlen;
     long stdoffset = 0;
@@ -224,6 +225,7 @@ int tzparse(const char *name, bool lastditch, ZoneState *sp) {
         } else {
             if (*name != '\0') return -1;
             std::unique_ptr<ZoneState> rules(new (std::nothrow) ZoneState);
+            if (used_file) *used_file = true;
             if (!rules || tzload(kPosixRules, rules.get()) != 0 ||
                 rebase_rules(*rules, stdoffset, dstoffset, dst_abbr, sp) != 0) {
                 return -1;

@@ -41,14 +41,22 @@ const char *zone_path(const char *name, char (&room)[kMaxPath + 1]) {
     return room;
 }
 
+void fill_id(const struct stat64 &st, FileId *id) {
+    *id =
+        FileId{uint64_t(st.st_dev),        uint64_t(st.st_ino),         int64_t(st.st_size),
+               int64_t(st.st_mtim.tv_sec), int64_t(st.st_mtim.tv_nsec), int64_t(st.st_ctim.tv_sec),
+               int64_t(st.st_ctim.tv_nsec)};
+}
+
 // Reads up to `cap` bytes of a regular file; -1 on any failure.
-long read_zone_file(const char *path, unsigned char *buf, size_t cap) {
+long read_zone_file(const char *path, unsigned char *buf, size_t cap, FileId *id) {
     // Non-blocking, so that a FIFO named in TZ cannot hang the caller.
     int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
     struct stat64 st;  // the 64-bit form: large inode numbers fail fstat on i386
     size_t got = 0;
     bool ok = fstat64(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok && id) fill_id(st, id);
     while (ok && got < cap) {
         ssize_t n = read(fd, buf + got, cap - got);
         if (n < 0 && errno == EINTR) continue;
@@ -120,7 +128,18 @@ int parse_zone_file(const unsigned char *buf, size_t size, ZoneState *sp) {
 
 }  // namespace
 
-int tzload(const char *name, ZoneState *sp) {
+int zone_file_id(const char *name, FileId *id) {
+    if (!name) name = kLocalName;
+    if (name[0] == ':') ++name;
+    char room[kMaxPath + 1];
+    const char *path = zone_path(name, room);
+    struct stat64 st;
+    if (!path || stat64(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    fill_id(st, id);
+    return 0;
+}
+
+int tzload(const char *name, ZoneState *sp, FileId *id) {
     if (!name) name = kLocalName;
     if (name[0] == ':') ++name;
     char room[kMaxPath + 1];
@@ -130,7 +149,7 @@ int tzload(const char *name, ZoneState *sp) {
     if ((name[0] == '/' || std::strchr(name, '.')) && access(path, F_OK) != 0) return -1;
     auto *buf = static_cast<unsigned char *>(std::malloc(kMaxFileBytes));
     if (!buf) return -1;
-    long size = read_zone_file(path, buf, kMaxFileBytes);
+    long size = read_zone_file(path, buf, kMaxFileBytes, id);
     int result = size < 0 ? -1 : parse_zone_file(buf, static_cast<size_t>(size), sp);
     std::free(buf);
     return result;

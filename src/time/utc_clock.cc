@@ -17,14 +17,18 @@ int zel_gettimeofday_tz(struct timeval *tv, struct timezone *tz) {
 
 int zel_gettimeofday(struct timeval *tv) { return zel_gettimeofday_tz(tv, nullptr); }
 
+// Packed straight from the clock's microseconds, which are whole 100-ns units.
 int zel_utc_gettime_noshm(zel_utc_t *utc) {
     struct timeval tv;
     struct timezone tz = {0, 0};
-    if (zel_gettimeofday_tz(&tv, &tz) != 0) return -1;
-    struct timespec now;
-    now.tv_sec = tv.tv_sec;
-    now.tv_nsec = static_cast<long>(tv.tv_usec) * 1000;
-    return zel_utc_mkbintime(utc, &now, nullptr, -60L * tz.tz_minuteswest);
+    if (zel_gettimeofday_tz(&tv, &tz) != 0 || tv.tv_usec < 0 || tv.tv_usec > 999999) return -1;
+    int64_t time;
+    if (__builtin_mul_overflow(static_cast<int64_t>(tv.tv_sec), zel::kTicksPerSecond, &time) ||
+        __builtin_add_overflow(time, int64_t{tv.tv_usec} * 10 + zel::kUnixToUtcTicks, &time)) {
+        return -1;
+    }
+    zel::utc_pack(utc, zel::UtcFields{time, zel::kInfiniteInacc, -60L * tz.tz_minuteswest});
+    return 0;
 }
 
 int zel_utc_gettime(zel_utc_t *utc) { return zel_utc_gettime_noshm(utc); }

@@ -5,8 +5,11 @@
 
 #include <zel/utc.h>
 
+#include <climits>
 #include <cstdint>
 #include <ctime>
+
+#include "time/env_watch.h"
 
 namespace zel {
 
@@ -58,6 +61,17 @@ void split_inacc(uint64_t inacc, struct tm *tm, long *nanos);
 // The local zone at `time`: abbreviation (strncpy into `abbr`), offset in
 // seconds east of UTC and daylight flag; each output may be null.
 void local_zone_at(int64_t time, char *abbr, size_t abbrlen, long *offset, int *isdst);
+// The local offset of the second a thread asked for last, kept while TZ
+// reads the same and no zone was chosen or built since.
+struct OffsetMemo {
+    int64_t second = INT64_MIN;
+    uint64_t generation = 0;  // zone generations start at 1
+    long offset = 0;
+    EnvWatch watch;
+};
+
+// The local offset alone, from `memo` (the calling thread's) when it holds.
+long local_offset_at(OffsetMemo *memo, int64_t time);
 
 }  // namespace zel
 

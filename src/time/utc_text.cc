@@ -41,50 +41,52 @@ inline char *put2(char *p, int value) {
     return p + 2;
 }
 
-// The text up to the minute, "YYYY-MM-DD-hh:mm:", of the last minute this
+// The text up to the second, "YYYY-MM-DD-hh:mm:ss.", of the last second this
 // thread printed: stamps come in bursts, and the calendar is the costly part.
-struct MinuteText {
-    int64_t minute = INT64_MIN;
+struct SecondText {
+    int64_t second = INT64_MIN;
     size_t length = 0;
     char text[32];
 };
-thread_local MinuteText t_minute;
+static_assert(sizeof SecondText::text <= kMaxText, "the text is copied whole");
 
-char *put_time(char *p, int64_t time, long tdf) {
+void fill_second(SecondText *cache, int64_t seconds) {
+    int64_t minute = floor_div(seconds, 60);
+    struct tm tm;
+    split_seconds(minute * 60, &tm);
+    char *q = cache->text;
+    int year = tm.tm_year + 1900;
+    if (year >= 0 && year <= 9999) {
+        q = put2(put2(q, year / 100), year % 100);
+    } else {
+        q = put_int(q, year, 4);
+    }
+    *q++ = '-';
+    q = put2(q, tm.tm_mon + 1);
+    *q++ = '-';
+    q = put2(q, tm.tm_mday);
+    *q++ = '-';
+    q = put2(q, tm.tm_hour);
+    *q++ = ':';
+    q = put2(q, tm.tm_min);
+    *q++ = ':';
+    q = put2(q, static_cast<int>(seconds - minute * 60));
+    *q++ = '.';
+    cache->length = static_cast<size_t>(q - cache->text);
+    cache->second = seconds;
+}
+
+// Needs room for 32 characters at `p`, whatever the text's length.
+char *put_time(char *p, int64_t time, long tdf, SecondText &cache) {
     int64_t seconds = floor_div(time, kTicksPerSecond) + tdf;
     long millis = static_cast<long>(floor_mod(time, kTicksPerSecond) + 5000) / 10000;
     if (millis == 1000) {  // carried into the seconds rather than shown as 1000
         millis = 0;
         ++seconds;
     }
-    int64_t minute = floor_div(seconds, 60);
-    MinuteText &cache = t_minute;
-    if (cache.minute != minute) {
-        struct tm tm;
-        split_seconds(minute * 60, &tm);
-        char *q = cache.text;
-        int year = tm.tm_year + 1900;
-        if (year >= 0 && year <= 9999) {
-            q = put2(put2(q, year / 100), year % 100);
-        } else {
-            q = put_int(q, year, 4);
-        }
-        *q++ = '-';
-        q = put2(q, tm.tm_mon + 1);
-        *q++ = '-';
-        q = put2(q, tm.tm_mday);
-        *q++ = '-';
-        q = put2(q, tm.tm_hour);
-        *q++ = ':';
-        q = put2(q, tm.tm_min);
-        *q++ = ':';
-        cache.length = static_cast<size_t>(q - cache.text);
-        cache.minute = minute;
-    }
-    std::memcpy(p, cache.text, cache.length);
+    if (cache.second != seconds) fill_second(&cache, seconds);
+    std::memcpy(p, cache.text, sizeof cache.text);
     p += cache.length;
-    p = put2(p, static_cast<int>(seconds - minute * 60));
-    *p++ = '.';
     *p++ = static_cast<char>('0' + millis / 100);
     return put2(p, static_cast<int>(millis % 100));
 }
@@ -126,12 +128,20 @@ int finish(char *cp, size_t stringlen, const char *text, const char *end) {
     return 0;
 }
 
-int format(char *cp, size_t stringlen, const UtcFields &f, bool with_zone) {
+// What a thread keeps between stamps, in one place so that it is found once
+// per call.
+struct ThreadText {
+    SecondText second;
+    OffsetMemo offset;
+};
+thread_local ThreadText t_text;
+
+int format(char *cp, size_t stringlen, const UtcFields &f, bool with_zone, SecondText &cache) {
     if (!cp) return -1;
     // Written in place when any text fits, else first aside.
     char aside[kMaxText];
     char *text = stringlen >= kMaxText - 1 ? cp : aside;
-    char *p = put_time(text, f.time, with_zone ? f.tdf : 0);
+    char *p = put_time(text, f.time, with_zone ? f.tdf : 0, cache);
     if (with_zone) p = put_offset(p, f.tdf);
     p = put_inacc(p, f.inacc);
     if (text == cp) {
@@ -150,23 +160,23 @@ extern "C" {
 int zel_utc_ascgmtime(char *cp, size_t stringlen, const zel_utc_t *utc) {
     zel::UtcFields f;
     if (zel::utc_unpack_or_now(utc, &f) != 0) return -1;
-    return zel::format(cp, stringlen, f, false);
+    return zel::format(cp, stringlen, f, false, zel::t_text.second);
 }
 
 int zel_utc_ascanytime(char *cp, size_t stringlen, const zel_utc_t *utc) {
     zel::UtcFields f;
     if (zel::utc_unpack_or_now(utc, &f) != 0) return -1;
-    return zel::format(cp, stringlen, f, true);
+    return zel::format(cp, stringlen, f, true, zel::t_text.second);
 }
 
 int zel_utc_asclocaltime(char *cp, size_t stringlen, const zel_utc_t *utc) {
     zel::UtcFields f;
     if (zel::utc_unpack_or_now(utc, &f) != 0) return -1;
-    long tdf = 0;
-    zel::local_zone_at(f.time, nullptr, 0, &tdf, nullptr);
+    zel::ThreadText &kept = zel::t_text;
+    long tdf = zel::local_offset_at(&kept.offset, f.time);
     // Shown as the value re-stamped with that offset would show it.
     f.tdf = zel::stored_tdf(tdf);
-    return zel::format(cp, stringlen, f, true);
+    return zel::format(cp, stringlen, f, true, kept.second);
 }
 
 }  // extern "C"

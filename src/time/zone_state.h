@@ -42,14 +42,30 @@ struct Rule {
     long time;  // seconds after local midnight
 };
 
+// What tells one file from another, or the same file after it was rewritten.
+struct FileId {
+    uint64_t dev, ino;
+    int64_t size, mtime_sec, mtime_nsec, ctime_sec, ctime_nsec;
+    bool operator==(const FileId &o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime_sec == o.mtime_sec &&
+               mtime_nsec == o.mtime_nsec && ctime_sec == o.ctime_sec && ctime_nsec == o.ctime_nsec;
+    }
+};
+
 // Fills `sp` from a zone file: a null name means "localtime" in /etc, a name
 // starting with "/" is a path, any other is under /usr/share/zoneinfo (a
 // leading ":" is skipped). 0, or -1 with `sp` possibly partly overwritten.
-int tzload(const char *name, ZoneState *sp);
+// On success `id` (when given) identifies the file that was read.
+int tzload(const char *name, ZoneState *sp, FileId *id = nullptr);
+
+// The identity of the file that tzload would read for `name` now; -1 when
+// there is none.
+int zone_file_id(const char *name, FileId *id);
 
 // Fills `sp` from a POSIX rule string such as "EST5EDT,M3.2.0,M11.1.0"; with
 // `lastditch`, the whole string is taken as the name of a zone at UTC.
-int tzparse(const char *name, bool lastditch, ZoneState *sp);
+// `used_file` (when given) tells whether the "posixrules" file was read.
+int tzparse(const char *name, bool lastditch, ZoneState *sp, bool *used_file = nullptr);
 
 // The transitions and types of `rules` (the "posixrules" zone) moved to the
 // given standard and daylight offsets (seconds west of UTC). Every daylight

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "time/utc_internal.h"
 
@@ -37,6 +38,28 @@ inline std::string zone_at(int64_t unix_seconds) {
 inline void set_tz(const char *tz) {
     setenv("TZ", tz, 1);
     tzset();
+}
+
+inline void put32(std::string *s, size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(uint32_t(v) >> (24 - 8 * i));
+}
+
+// A version-1 zone file turning "ADT" (+7200) and back to "AST" (+3600) at `times`.
+inline std::string zone_file(const std::vector<int32_t> &times, int leaps = 0) {
+    std::string f(44, '\0');
+    f.replace(0, 5, "TZif\0", 5);
+    std::vector<int32_t> counts = {2, leaps, int32_t(times.size()), 2, 8};
+    for (size_t i = 0; i < counts.size(); ++i) put32(&f, 24 + 4 * i, counts[i]);
+    for (int32_t t : times) f += std::string(4, '\0'), put32(&f, f.size() - 4, t);
+    for (size_t i = 0; i < times.size(); ++i) f += char(i % 2 == 0 ? 1 : 0);
+    f += std::string("\0\0\x0e\x10\0\0\0\0\x1c\x20\x01\x04", 12);
+    f += std::string("AST\0ADT\0", 8);
+    for (int i = 1; i <= leaps; ++i) {
+        f += std::string(8, '\0');
+        put32(&f, f.size() - 8, 1000 * i);
+        put32(&f, f.size() - 4, i);
+    }
+    return f + std::string("\0\0", 2);
 }
 
 }  // namespace zeltest
