@@ -18,8 +18,7 @@
 #include "msg/catalog_misses.h"
 #include "msg/checked_text.h"
 #include "msg/message_layer.h"
-
-extern char **environ;
+#include "sys/env_watch.h"
 
 namespace zel {
 
@@ -40,64 +39,6 @@ namespace {
 constexpr int kEntries = 8;
 
 std::atomic<unsigned> g_generation{1};
-
-// What the values of NLSPATH and VRSVC_DEBUG_MSG are now, as getenv would
-// find them. The environment is scanned again only when it changed since the
-// thread last looked: setenv, putenv and unsetenv each change the array, its
-// length, its last entry or the entry of a variable, and the value of
-// NLSPATH is compared by its text as well.
-struct EnvView {
-    const char *nlspath = nullptr;
-    bool debug = false;
-};
-
-class EnvWatch {
-public:
-    EnvView view() {
-        if (!unchanged()) scan();
-        EnvView view;
-        view.nlspath = nls_index_ >= 0 ? environ[nls_index_] + 8 : nullptr;
-        view.debug = debug_index_ >= 0;
-        return view;
-    }
-
-private:
-    bool unchanged() const {
-        char **env = environ;
-        if (!scanned_ || env != array_) return false;
-        if (!env) return true;
-        return env[count_] == nullptr && (count_ == 0 || env[count_ - 1] == last_) &&
-               (nls_index_ < 0 || env[nls_index_] == nls_entry_) &&
-               (debug_index_ < 0 || env[debug_index_] == debug_entry_);
-    }
-
-    void scan() {
-        array_ = environ;
-        count_ = 0;
-        nls_index_ = debug_index_ = -1;
-        for (char **ep = array_; ep && *ep; ++ep, ++count_) {
-            const char *s = *ep;
-            if (nls_index_ < 0 && std::strncmp(s, "NLSPATH=", 8) == 0) {
-                nls_index_ = count_;
-                nls_entry_ = s;
-            } else if (debug_index_ < 0 && std::strncmp(s, "VRSVC_DEBUG_MSG=", 16) == 0) {
-                debug_index_ = count_;
-                debug_entry_ = s;
-            }
-        }
-        last_ = count_ ? array_[count_ - 1] : nullptr;
-        scanned_ = true;
-    }
-
-    bool scanned_ = false;
-    char **array_ = nullptr;
-    long count_ = 0;
-    const char *last_ = nullptr;
-    long nls_index_ = -1;
-    const char *nls_entry_ = nullptr;
-    long debug_index_ = -1;
-    const char *debug_entry_ = nullptr;
-};
 
 void drop(MemoEntry &entry) {
     if (entry.holds > 0) {
@@ -194,18 +135,21 @@ private:
 };
 
 thread_local Memo t_memo;
-thread_local EnvWatch t_env;
+// NLSPATH and VRSVC_DEBUG_MSG as getenv would find them.
+thread_local EnvWatch t_env{"NLSPATH=", "VRSVC_DEBUG_MSG="};
 
 }  // namespace
 
 const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, MemoEntry **held) {
     *held = nullptr;
     msg_layer_setup();
-    EnvView env = t_env.view();
+    if (!t_env.unchanged()) t_env.scan();
+    const char *nlspath = t_env.value(0);
+    bool debug = t_env.value(1) != nullptr;
     unsigned generation = g_generation.load(std::memory_order_acquire);
-    bool usable = !t_memo_gone && !env.debug &&
-                  (!argtypes || std::strlen(argtypes) < sizeof MemoEntry::argtypes);
-    if (!usable || !t_memo.check(generation, env.nlspath)) {
+    bool usable =
+        !t_memo_gone && !debug && (!argtypes || std::strlen(argtypes) < sizeof MemoEntry::argtypes);
+    if (!usable || !t_memo.check(generation, nlspath)) {
         return checked_message_text(code, argtypes, utf8);
     }
     MemoEntry *entry = t_memo.find(code, argtypes, utf8);

@@ -9,6 +9,6 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/utc_text.cc
   ${CMAKE_CURRENT_LIST_DIR}/zone_state.cc
   ${CMAKE_CURRENT_LIST_DIR}/zone_choice.cc
-  ${CMAKE_CURRENT_LIST_DIR}/env_watch.cc
+  ${CMAKE_CURRENT_LIST_DIR}/tz_watch.cc
   ${CMAKE_CURRENT_LIST_DIR}/tzfile_load.cc
   ${CMAKE_CURRENT_LIST_DIR}/tz_rules.cc)

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "time/env_watch.h"
+#include "time/tz_watch.h"
 
 namespace zel {
 
@@ -67,7 +67,7 @@ struct OffsetMemo {
     int64_t second = INT64_MIN;
     uint64_t generation = 0;  // zone generations start at 1
     long offset = 0;
-    EnvWatch watch;
+    TzWatch watch;
 };
 
 // The local offset alone, from `memo` (the calling thread's) when it holds.
