@@ -1,8 +1,7 @@
 // The per-thread memo of checked message texts. Each thread keeps a few
 // texts with what they were looked up under: the generation of the catalogs
-// and tables, the thread's locale, the table list, NLSPATH, and for a text
-// chosen while its catalog was missing, the moment that catalog is looked
-// for again. A lookup compares these, which costs far less than the catalog
+// and tables, the table list, NLSPATH, and for a text chosen while its
+// catalog was missing, the moment that catalog is looked for again. A lookup compares these, which costs far less than the catalog
 // cache's locks, strdup and free; with VRSVC_DEBUG_MSG set every lookup goes
 // to the catalogs, whose diagnostics it asks for.
 #include "msg/text_memo.h"
@@ -64,8 +63,11 @@ public:
     // Drops every entry unless the memo was made under the same conditions.
     // False when the memo cannot be used at all.
     bool check(unsigned generation, const char *nlspath) {
-        lyr_loc_t locale = zelsvc_get_locale();
-        if (generation == generation_ && locale == locale_ && zel_msg_g_curr_table == tables_ &&
+        // The thread's locale is not compared: it is made from the process
+        // locale, which is read once, when the thread first asks, and lives
+        // as long as the thread and this memo. Whatever lets it change must
+        // call message_texts_changed().
+        if (generation == generation_ && zel_msg_g_curr_table == tables_ &&
             zel_msg_g_table_size == table_count_ && g_msg_noxpgcat == noxpgcat_ &&
             same_path(nlspath)) {
             return true;
@@ -80,7 +82,6 @@ public:
             return false;
         }
         generation_ = generation;
-        locale_ = locale;
         tables_ = zel_msg_g_curr_table;
         table_count_ = zel_msg_g_table_size;
         noxpgcat_ = g_msg_noxpgcat;
@@ -127,7 +128,6 @@ private:
     MemoEntry entries_[kEntries] = {};
     int next_ = 0;
     unsigned generation_ = 0;
-    lyr_loc_t locale_ = nullptr;
     const zel_msg_table *tables_ = nullptr;
     unsigned32 table_count_ = 0;
     int noxpgcat_ = 0;

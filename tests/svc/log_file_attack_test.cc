@@ -211,8 +211,10 @@ TEST_F(Shared, NamesThatComeAndGoAndUnreadableVariables) {
         routes_in_child("ERROR:FILE:" + log);
         say(0);
         unlink(log.c_str());
+        usleep(2000);  // the name is looked at again in the next millisecond
         say(1);
         rename(log.c_str(), (log + ".old").c_str());
+        usleep(2000);
         say(2);
         routes_in_child("ERROR:FILE:" + later + "/x_%d.log");
         say(3);

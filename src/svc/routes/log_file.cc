@@ -117,6 +117,15 @@ bool ready_file(zel_svc_fileroute_t *file, bool xml) {
     for (int attempt = 0; attempt < kTries; ++attempt) {
         if (!file->stream && !open_stream(file)) return false;
         if (limited || log->lost) lock_file(fileno(file->stream));
+        // Without a record limit the name is looked at again once in each
+        // millisecond, not at every record: a file removed or renamed by
+        // someone else is followed from the first record of the next
+        // millisecond, and a busy log does not pay a system call per record.
+        if (!limited && !log->lost) {
+            int64_t now = now_ms();
+            if (now == log->name_seen_ms) break;
+            log->name_seen_ms = now;
+        }
         struct stat st;
         if (stat(file->name, &st) != 0 || st.st_dev != log->dev || st.st_ino != log->ino) {
             close_stream(file);  // deleted, or rotated by another process: the file now there
@@ -181,6 +190,7 @@ void reset_log_file(zel_svc_fileroute_t *file) {
     LogFile *log = log_file(file);
     log->retry_at = 0;
     log->rotate_at = 0;
+    log->name_seen_ms = 0;
     log->rejoin = false;
     log->lost = 0;
     log->cause = 0;

@@ -14,12 +14,13 @@ struct LogFile {
     zel_svc_fileroute_t pub;  // first, so the table and the routes point at it
     uint64_t dev;             // identity of the open file, to see its name move
     uint64_t ino;
-    int64_t scanned;    // records before this offset are counted
-    int64_t retry_at;   // unusable until then (monotonic ms); 0: usable
-    int64_t rotate_at;  // a failed archive step is tried again then
-    int counted;        // complete records found before `scanned`
-    int cause;          // why the file is unusable (see below), while it is
-    int lost;           // records that did not reach the file since it last worked
+    int64_t scanned;       // records before this offset are counted
+    int64_t retry_at;      // unusable until then (monotonic ms); 0: usable
+    int64_t rotate_at;     // a failed archive step is tried again then
+    int64_t name_seen_ms;  // when the name was last found to lead to the file (monotonic ms)
+    int counted;           // complete records found before `scanned`
+    int cause;             // why the file is unusable (see below), while it is
+    int lost;              // records that did not reach the file since it last worked
     int lost_errno;
     char last_byte;         // the byte before `scanned`
     bool rejoin;            // the name moved: open what is there now, do not make it new
