@@ -255,38 +255,11 @@ void BM_DynamicTrace(benchmark::State &state) {
 }
 BENCHMARK(BM_DynamicTrace)->ArgName("dyn_discard_both")->DenseRange(0, 2);
 
-// Also keeps the median wall time of every run by its full name (threads
-// included): the file records are compared by wall time.
-class RecordReporter : public RatioReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.error_occurred) continue;
-            std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Iteration && !median_.count(name)) {
-                wall[name] = run.GetAdjustedRealTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                wall[name] = run.GetAdjustedRealTime();
-                median_[name] = true;
-            }
-        }
-        RatioReporter::ReportRuns(runs);
-    }
-    void print_wall_ratio(const char *label, const std::string &over, const std::string &under) {
-        if (wall.count(over) && wall.count(under))
-            std::printf("%-40s %6.2fx\n", label, wall[over] / wall[under]);
-    }
-    std::map<std::string, double> wall;
-
-private:
-    std::map<std::string, bool> median_;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
-    RecordReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const char *dir = std::getenv("ZEL_BENCH_DIR");
     std::printf("\nfiles in %s; wall time, higher is better for zel (target >= 1.0):\n",

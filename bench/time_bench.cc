@@ -117,28 +117,6 @@ void stamp(benchmark::State &state, const Situation &s) {
     }
 }
 
-// Also keeps the real times, as the console shows them.
-class TimeReporter : public RatioReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
-            if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Iteration && !real_medians_.count(name)) {
-                real[name] = run.GetAdjustedRealTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                real[name] = run.GetAdjustedRealTime();
-                real_medians_[name] = true;
-            }
-        }
-        RatioReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> real;
-
-private:
-    std::map<std::string, bool> real_medians_;
-};
-
 // A login session's environment holds some dozens of variables, and setenv
 // puts a new TZ after them: reading TZ walks them all.
 void fill_environment() {
@@ -163,14 +141,14 @@ int main(int argc, char **argv) {
                                      [&s](benchmark::State &st) { stamp<false>(st, s); });
     }
     benchmark::Initialize(&argc, argv);
-    TimeReporter reporter;
+    RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nthroughput ratios, zel over glibc (target >= 2), real time and CPU time:\n");
     for (const Situation &s : kSituations) {
         std::string zel = std::string("zel/") + s.name, glibc = std::string("glibc/") + s.name;
-        if (!reporter.real.count(zel) || !reporter.real.count(glibc)) continue;
+        if (!reporter.wall.count(zel) || !reporter.wall.count(glibc)) continue;
         std::printf("%-14s real %5.2fx  CPU %5.2fx\n", s.name,
-                    reporter.real[glibc] / reporter.real[zel],
+                    reporter.wall[glibc] / reporter.wall[zel],
                     reporter.times[glibc] / reporter.times[zel]);
     }
     benchmark::Shutdown();
