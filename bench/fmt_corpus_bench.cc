@@ -88,29 +88,29 @@ bool translate(const std::string &text, const std::string &sig, std::string *out
         ok &= t != zel::kTypeWideChar && t != zel::kTypeWideString && !(f & zel::kFlagGroup);
         ok &= !(has_prec && (integer || t == zel::kTypeChar || t == zel::kTypePointer));
         ok &= !((f & zel::kFlagAlt) && !real);  // "#x" of 0 is "0" in printf
-        std::string spec;
+        std::string options;
         if (has_width) {
             if (f & zel::kFlagMinus)
-                spec += '<';
+                options += '<';
             else if (!((f & zel::kFlagZero) && (integer || real)))
-                spec += '>';
+                options += '>';
         }
         if (!is_unsigned && (integer || real)) {
             if (f & zel::kFlagPlus)
-                spec += '+';
+                options += '+';
             else if (f & zel::kFlagSpace)
-                spec += ' ';
+                options += ' ';
         }
-        if ((f & zel::kFlagAlt) && real) spec += '#';
-        if (has_width && (f & zel::kFlagZero) && (integer || real)) spec += '0';
+        if ((f & zel::kFlagAlt) && real) options += '#';
+        if (has_width && (f & zel::kFlagZero) && (integer || real)) options += '0';
         if (f & zel::kFlagWidthArg)
-            spec += "{" + index(c.width) + "}";
+            options += "{" + index(c.width) + "}";
         else if (f & zel::kFlagWidth)
-            spec += std::to_string(c.width);
+            options += std::to_string(c.width);
         if (f & zel::kFlagPrecArg)
-            spec += ".{" + index(c.precision) + "}";
+            options += ".{" + index(c.precision) + "}";
         else if (f & zel::kFlagPrec)
-            spec += "." + std::to_string(c.precision);
+            options += "." + std::to_string(c.precision);
         const char *end = c.end - 1;  // the conversion character
         switch (*end) {
         case 'o':
@@ -122,10 +122,10 @@ bool translate(const std::string &text, const std::string &sig, std::string *out
         case 'E':
         case 'f':
         case 'g':
-        case 'G': spec += *end; break;
+        case 'G': options += *end; break;
         default: break;
         }
-        *out += "{" + index(c.argnum) + (spec.empty() ? "" : ":" + spec) + "}";
+        *out += "{" + index(c.argnum) + (options.empty() ? "" : ":" + options) + "}";
     }
     literal(p, text.c_str() + text.size());
     zel::fmt_release(&ctx);
