@@ -11,11 +11,16 @@
 namespace zel {
 namespace {
 
+// Whether the sub-component's level, as filled in, reaches the trace's.
+inline bool level_reaches(const zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
+    const zel_svc_subcomp *row = subcomp_row(handle, index);
+    return row && (load_level(row) & 0xF) >= level;
+}
+
 bool debug_test_level(zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
     unsigned32 status = 0;
     if (!debug_filled(handle) && !zel_svc__debug_fillin(handle, &status)) return false;
-    const zel_svc_subcomp *row = subcomp_row(handle, index);
-    return row && (load_level(row) & 0xF) >= level;
+    return level_reaches(handle, index, level);
 }
 
 // The check before the mutex: false only when the levels are filled in and
@@ -23,10 +28,7 @@ bool debug_test_level(zel_svc_handle *handle, unsigned32 index, unsigned32 level
 // locked check would give. Anything else takes the locked path, which
 // fills the levels in and checks again.
 inline bool maybe_wanted(const zel_svc_handle *handle, unsigned32 index, unsigned32 level) {
-    if (!handle) return false;
-    if (!debug_filled(handle)) return true;
-    const zel_svc_subcomp *row = subcomp_row(handle, index);
-    return row && (load_level(row) & 0xF) >= level;
+    return handle && (!debug_filled(handle) || level_reaches(handle, index, level));
 }
 
 void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsigned32 index,
