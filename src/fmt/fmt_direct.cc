@@ -1,7 +1,8 @@
-// zel_snprintf's common case without a context: a format whose arguments
-// are all sequential is read into an array on the stack, its arguments
-// fetched, and rendered. Measuring a format without "$" needs no records at
-// all: each conversion is counted as soon as it is read.
+// zel_snprintf's common case without a context, and a record's text: a
+// format whose arguments are all sequential is read into an array on the
+// stack, its arguments fetched, and rendered. Measuring a format without
+// "$" needs no records at all: each conversion is counted as soon as it is
+// read.
 #include <limits.h>
 #include <string.h>
 
@@ -56,7 +57,8 @@ int measure(lyr_cs_t cs, const char *format, va_list *ap) {
 // The whole format is read before any argument is fetched, as a numbered
 // argument anywhere changes which argument every conversion takes, and
 // before anything is written, so that a malformed one leaves the buffer alone.
-int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
+int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap, int64_t cap,
+           bool null_text) {
     zel_fmt_conv convs[kDirectConversions];
     int count = 0;
     const char *p = format;
@@ -74,7 +76,7 @@ int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap) {
     zel_fmt_arg slots[3 * kDirectConversions + 1];
     int next = 1;
     for (int i = 0; i < count; ++i) fetch_in_order(&convs[i], slots, next, ap);
-    return render_conversions(cs, format, p, convs, count, slots, buf, size, 0, false);
+    return render_conversions(cs, format, p, convs, count, slots, buf, size, cap, null_text);
 }
 
 }  // namespace
@@ -85,8 +87,17 @@ int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list arg
     va_copy(ap, args);
     // Measuring a format with a "$" waits, as rendering does, until the
     // numbering is known.
-    int n = (!buf || size <= 0) && !strchr(format, '$') ? measure(cs, format, &ap)
-                                                        : render(buf, size, cs, format, &ap);
+    int n = (!buf || size <= 0) && !strchr(format, '$')
+                ? measure(cs, format, &ap)
+                : render(buf, size, cs, format, &ap, 0, false);
+    va_end(ap);
+    return n;
+}
+
+int fmt_direct_record(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+    va_list ap;
+    va_copy(ap, args);
+    int n = render(buf, size, cs, format, &ap, kRecordWidthCap, true);
     va_end(ap);
     return n;
 }

@@ -289,6 +289,10 @@ int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list arg
 // does), so that no argument or catalog text can make a record huge.
 constexpr int64_t kRecordWidthCap = 4096;
 int fmt_render_record(zel_fmt_ctx *ctx, char *buf, int size);
+// The same text straight from a format whose arguments are all sequential,
+// as fmt_direct renders it (buf must not be null); kUseContext when the
+// format needs the general parse, -1 when it is malformed.
+int fmt_direct_record(char *buf, int size, lyr_cs_t cs, const char *format, va_list args);
 // What conversion `index` of a parsed format contributes to its record text,
 // rendered alone with the same limits; its full length, or -1.
 int fmt_render_record_conversion(const zel_fmt_ctx *ctx, int index, char *buf, int size);

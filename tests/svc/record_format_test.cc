@@ -149,6 +149,21 @@ TEST_F(RecordFormat, TextTraceFileNamesAndLines) {
     }
 }
 
+// A text is made straight from the arguments when its format is sequential
+// and short, else through a parse: both show a null string as "(null)", and
+// a text too long for the stack buffer comes out whole.
+TEST_F(RecordFormat, TextsMadeEitherWayAgree) {
+    const std::string longer(1500, 'x');
+    const std::string start = std::string(kTime) + " svctest DEBUG7 qpc admin a.cc 3 " + thread_ + " ";
+    for (const char *format : {"v %s|%d|%s", "v %1$s|%2$d|%3$s"}) {
+        trace(7, format, "a.cc", 3);
+        direct(' ', static_cast<const char *>(nullptr), -4, "e");
+        EXPECT_EQ(start + "v (null)|-4|e\n", contents()) << format;
+        direct(' ', "n", 5, longer.c_str());
+        EXPECT_EQ(start + "v n|5|" + longer + "\n", contents()) << format;
+    }
+}
+
 TEST_F(RecordFormat, NoPrefixBriefAndMissingText) {
     message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, ZEL_S_NO_MEMORY);
     direct('\n');

@@ -1,6 +1,8 @@
-// A call's text, formatted once by the engine with the record limits. A
-// format the engine rejects is not formatted at all: the record carries the
-// format itself, so that what was meant still shows.
+// A call's text, formatted once by the engine with the record limits:
+// straight from the arguments when it can, else through a parse of the
+// format that is kept for the XML parameter values. A format the engine
+// rejects is not formatted at all: the record carries the format itself, so
+// that what was meant still shows.
 #include <cstdio>
 #include <cstring>
 
@@ -24,15 +26,24 @@ void make_text(PrintCall *call) {
             std::memcpy(room, unknown, static_cast<size_t>(n));
         return;
     }
-    va_list ap;
-    va_copy(ap, *call->args);
-    call->parsed = fmt_parse(&call->fmt, engine_code_set(call), format, ap) == 0;
-    va_end(ap);
-    if (call->parsed && call->text.render(&call->fmt, cs)) return;
+    if (call->text.render_direct(engine_code_set(call), format, *call->args)) return;
+    if (parse_call(call) && call->text.render(&call->fmt, cs)) return;
     call->text.refer(format, cut_at_character(cs, format, std::strlen(format), kRecordTextMax));
 }
 
 }  // namespace
+
+bool parse_call(PrintCall *call) {
+    if (!call->parse_tried) {
+        call->parse_tried = true;
+        va_list ap;
+        va_copy(ap, *call->args);
+        call->parsed =
+            fmt_parse(&call->fmt, engine_code_set(call), call->ctx.header.format, ap) == 0;
+        va_end(ap);
+    }
+    return call->parsed;
+}
 
 const RecordText &call_text(PrintCall *call) {
     if (!call->text_made) {

@@ -63,6 +63,7 @@ void release_call(PrintCall *call) {
     header->format = nullptr;
     if (call->parsed) fmt_release(&call->fmt);
     call->parsed = false;
+    call->parse_tried = false;
 }
 
 void cleanup_wrapper(void *arg) {

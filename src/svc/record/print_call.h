@@ -61,6 +61,7 @@ struct PrintCall {
     bool text_made = false;
     bool converted_made = false;
     bool params_made = false;
+    bool parse_tried = false;
     bool parsed = false;  // fmt holds a parse of the text's format
     zel_fmt_ctx fmt;
     RecordText text;       // in the call's code set (ctx.source_cs)
@@ -75,6 +76,9 @@ void ensure_header(PrintCall *call);
 // one; made once per call.
 const RecordText &call_text(PrintCall *call);
 const RecordText &converted_text(PrintCall *call);
+// Parses the message text's format with the call's arguments into fmt, once;
+// whether it parsed. Only for calls with a format and arguments.
+bool parse_call(PrintCall *call);
 // The values of the XML parameter lines of a message (what each conversion
 // of its text contributes to it), in the code set of its XML records.
 const RecordText &param_values(PrintCall *call);

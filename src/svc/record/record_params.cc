@@ -96,9 +96,9 @@ void add_after_rejection(PrintCall *call, const char *format) {
 const RecordText &param_values(PrintCall *call) {
     if (call->params_made) return call->params;
     call->params_made = true;
-    call_text(call);  // parses the format
+    call_text(call);  // builds the header
     const char *format = call->ctx.header.format;
-    if (call->parsed) {
+    if (format && !call->saved && parse_call(call)) {
         add_rendered(call, &call->fmt);
     } else if (format) {
         add_after_rejection(call, format);

@@ -55,6 +55,14 @@ void RecordText::refer(const char *text, size_t len) {
     size_ = len;
 }
 
+bool RecordText::render_direct(lyr_cs_t engine_cs, const char *format, va_list args) {
+    int n = fmt_direct_record(local_, sizeof local_, engine_cs, format, args);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof local_) return false;
+    data_ = local_;
+    size_ = static_cast<size_t>(n);
+    return true;
+}
+
 bool RecordText::render(zel_fmt_ctx *ctx, lyr_cs_t cs) {
     int n = fmt_render_record(ctx, local_, sizeof local_);
     if (n < 0) return false;

@@ -7,6 +7,7 @@
 #include <jrnmsg/lyr.h>
 #include <zel/fmt.h>
 
+#include <stdarg.h>
 #include <stddef.h>
 
 namespace zel {
@@ -35,6 +36,11 @@ public:
     // The text of a parsed format with the record limits, cut at a whole
     // character of cs. False when the engine cannot render it.
     bool render(zel_fmt_ctx *ctx, lyr_cs_t cs);
+    // The text of a format whose arguments are all sequential, straight
+    // from the arguments, with the record limits; false when the format
+    // needs the general parse, is malformed or makes a text too long for the
+    // stack (the parsed render then decides). args is not consumed.
+    bool render_direct(lyr_cs_t engine_cs, const char *format, va_list args);
     // text converted from code set `from` to `to`; the bytes as they are
     // (not copied) when the sets are the same or the text does not convert.
     void convert(lyr_cs_t from, lyr_cs_t to, const char *text, size_t len);
