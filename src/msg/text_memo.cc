@@ -135,17 +135,15 @@ private:
 };
 
 thread_local Memo t_memo;
-// NLSPATH and VRSVC_DEBUG_MSG as getenv would find them.
-thread_local EnvWatch t_env{"NLSPATH=", "VRSVC_DEBUG_MSG="};
 
 }  // namespace
 
 const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, MemoEntry **held) {
     *held = nullptr;
     msg_layer_setup();
-    if (!t_env.unchanged()) t_env.scan();
-    const char *nlspath = t_env.value(0);
-    bool debug = t_env.value(1) != nullptr;
+    const EnvWatch &env = thread_env();
+    const char *nlspath = env.value(kEnvNlsPath);
+    bool debug = env.value(kEnvDebugMsg) != nullptr;
     unsigned generation = g_generation.load(std::memory_order_acquire);
     bool usable =
         !t_memo_gone && !debug && (!argtypes || std::strlen(argtypes) < sizeof MemoEntry::argtypes);

@@ -8,4 +8,5 @@ target_sources(zel_obj PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/file_readline.cc
   ${CMAKE_CURRENT_LIST_DIR}/file_tail.cc
   ${CMAKE_CURRENT_LIST_DIR}/file_copy.cc
-  ${CMAKE_CURRENT_LIST_DIR}/threads.cc)
+  ${CMAKE_CURRENT_LIST_DIR}/threads.cc
+  ${CMAKE_CURRENT_LIST_DIR}/env_watch.cc)

@@ -1,13 +1,17 @@
-// Watching TZ: the environment's entries by pointer, the text by comparison.
+// Watching TZ: the thread's environment watch tells whether its entry may
+// have moved, a comparison whether its text changed in place.
 #include "time/tz_watch.h"
 
 #include <cstring>
 
+#include "sys/env_watch.h"
+
 namespace zel {
 
 const char *watch_tz(TzWatch *watch) {
-    watch->env.scan();
-    const char *tz = watch->env.value(0);
+    const EnvWatch &env = thread_env();
+    const char *tz = env.value(kEnvTz);
+    watch->scans = env.scans();
     watch->set = tz != nullptr;
     watch->kept = !tz || std::strlen(tz) < TzWatch::kMaxValue;
     if (tz && watch->kept) std::strcpy(watch->value, tz);
@@ -15,8 +19,9 @@ const char *watch_tz(TzWatch *watch) {
 }
 
 bool tz_unchanged(const TzWatch &watch) {
-    if (!watch.kept || !watch.env.unchanged()) return false;
-    return !watch.set || std::strcmp(watch.env.value(0), watch.value) == 0;
+    const EnvWatch &env = thread_env();
+    if (!watch.kept || env.scans() != watch.scans) return false;
+    return !watch.set || std::strcmp(env.value(kEnvTz), watch.value) == 0;
 }
 
 }  // namespace zel

@@ -13,6 +13,7 @@
 
 #include "svc/record/record.h"
 #include "svc/record/record_text.h"
+#include "sys/env_watch.h"
 
 namespace zel {
 
@@ -33,6 +34,9 @@ struct PrintCall {
     }
     PrintCall(const PrintCall &) = delete;
     PrintCall &operator=(const PrintCall &) = delete;
+
+    // The environment is looked at once per call.
+    EnvReadOnce env_once;
 
     // What the entry point was given.
     Road road = Road::plain;
