@@ -33,8 +33,13 @@ struct CodeSetCell {
 
 void release_locale(void *locale) { lyr_loc_free(static_cast<lyr_loc_t>(locale)); }
 
+// The thread's cell as its key holds it, found without asking the key on
+// every record; cleared when the key's destructor frees the cell.
+thread_local CodeSetCell *t_cell = nullptr;
+
 void release_code_set_cell(void *cell) {
     auto *c = static_cast<CodeSetCell *>(cell);
+    if (c == t_cell) t_cell = nullptr;
     if (c->cs) lyr_cs_free(c->cs);
     std::free(c);
 }
@@ -107,6 +112,9 @@ lyr_loc_t zelsvc_get_locale(void) {
 const char *zelsvc_get_locale_name(void) { return g_locale_name; }
 
 lyr_cs_t zelsvc_get_local_code_page(void) {
+    if (CodeSetCell *kept = t_cell) {
+        if (!g_failure_pending.load()) return kept->cs;
+    }
     pthread_once(&g_local_cs_once, init_local_cs_key);
     if (g_failure_pending.load() && g_failure_pending.exchange(false)) {
         zel::report_failure(ZEL_S_SYSTEM_ROUTINE_ERROR, "core/zelmsg", g_pending.line,
@@ -125,6 +133,7 @@ lyr_cs_t zelsvc_get_local_code_page(void) {
             zel::report_failure(ZEL_S_SYSTEM_ROUTINE_ERROR, "core/zelmsg", __LINE__, routine, 0);
         }
     }
+    t_cell = cell;
     return cell->cs;
 }
 }

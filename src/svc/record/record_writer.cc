@@ -1,8 +1,9 @@
 // Writing one record: its prefix, text and ending under the file's record
 // lock, flushed before the lock is let go. Everything written was made
 // before the lock is taken, so that other processes wait less. A text record
-// to a log file goes out in one writev of the prefix, the text and the
-// newline; XML records and prefixes too long for the stack go through stdio.
+// to a log file goes out in one write (a writev of the prefix, the text and
+// the newline when longer than a line); XML records and prefixes too long
+// for their buffer go through stdio.
 #include <sys/uio.h>
 
 #include <unistd.h>
@@ -20,6 +21,7 @@ namespace {
 
 // Records up to this long are copied into one piece before they are written.
 constexpr size_t kLineSize = 4096;
+static_assert(kLineSize >= kPrefixSize, "a prefix fits the line");
 
 // Writes every byte of the pieces, going on after a short write or a signal;
 // false (errno set) at the first failure.
@@ -45,26 +47,26 @@ bool write_all(int fd, struct iovec *iov, int count) {
 }
 
 // The stream's own buffer is flushed first, so that what other users of the
-// stream left in it comes before the record, as it would through stdio.
-bool write_direct(FILE *stream, const RecordBytes &record, const char *prefix, size_t prefix_len) {
+// stream left in it comes before the record, as it would through stdio. The
+// record's prefix is at the start of line; a record that fits the line goes
+// out as one piece, as a plain write costs the kernel less than gathering three.
+bool write_direct(FILE *stream, const RecordBytes &record, char (&line)[kLineSize],
+                  size_t prefix_len) {
     int cancel_state;
     lock_for_write(stream, &cancel_state);
     flockfile(stream);
     bool written = fflush_unlocked(stream) == 0;
     if (written) {
-        struct iovec iov[3] = {{const_cast<char *>(prefix), prefix_len},
-                               {const_cast<char *>(record.text->data()), record.text->size()},
+        const RecordText &text = *record.text;
+        struct iovec iov[3] = {{line, prefix_len},
+                               {const_cast<char *>(text.data()), text.size()},
                                {const_cast<char *>("\n"), 1}};
-        // A record that fits the stack goes as one piece: a plain write costs
-        // the kernel less than gathering three.
-        char line[kLineSize];
-        size_t size = prefix_len + record.text->size() + 1;
+        size_t size = prefix_len + text.size() + 1;
         int count = 3;
         if (size <= sizeof line) {
-            std::memcpy(line, prefix, prefix_len);
-            std::memcpy(line + prefix_len, record.text->data(), record.text->size());
+            std::memcpy(line + prefix_len, text.data(), text.size());
             line[size - 1] = '\n';
-            iov[0] = {line, size};
+            iov[0].iov_len = size;
             count = 1;
         }
         written = write_all(fileno(stream), iov, count) && !ferror_unlocked(stream);
@@ -78,11 +80,11 @@ bool write_direct(FILE *stream, const RecordBytes &record, const char *prefix, s
 
 bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml, bool direct) {
     if (direct && !xml) {
-        char prefix[kPrefixSize];
+        char line[kLineSize];
         size_t len = 0;
         if (prefix_left_out(record.header) ||
-            (len = build_text_prefix(prefix, sizeof prefix, record.header, record.time, term)))
-            return write_direct(stream, record, prefix, len);
+            (len = build_text_prefix(line, kPrefixSize, record.header, record.time, term)))
+            return write_direct(stream, record, line, len);
     }
     int cancel_state;
     lock_for_write(stream, &cancel_state);

@@ -34,15 +34,17 @@ int set_file_lock(int fd, struct flock *lock, bool wait) {
 }
 
 void lock_for_write(FILE *stream, int *old_cancel_state) {
-    if (fileno(stream) != t_held_fd) set_whole_file_lock(fileno(stream), F_WRLCK);
+    int fd = fileno(stream);
+    if (fd != t_held_fd) set_whole_file_lock(fd, F_WRLCK);
     errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
 // errno is kept: it tells why the record just written failed.
 void unlock_for_write(FILE *stream, int old_cancel_state) {
     int saved = errno;
-    set_whole_file_lock(fileno(stream), F_UNLCK);
-    if (fileno(stream) == t_held_fd) t_held_fd = -1;
+    int fd = fileno(stream);
+    set_whole_file_lock(fd, F_UNLCK);
+    if (fd == t_held_fd) t_held_fd = -1;
     if (old_cancel_state == PTHREAD_CANCEL_ENABLE) {
         int ignored;
         pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
