@@ -72,6 +72,11 @@ public:
             same_path(nlspath)) {
             return true;
         }
+        return renew(generation, nlspath);
+    }
+
+    // Drops every entry and remembers the new conditions.
+    [[gnu::cold, gnu::noinline]] bool renew(unsigned generation, const char *nlspath) {
         for (MemoEntry &entry : entries_) {
             if (entry.used) drop(entry);
         }
@@ -136,6 +141,30 @@ private:
 
 thread_local Memo t_memo;
 
+// A text the memo does not hold: looked up, and kept when there is room.
+// Out of the way of the records that find theirs.
+[[gnu::cold, gnu::noinline]] const char *look_up_and_keep(unsigned32 code, const char *argtypes,
+                                                          bool utf8, MemoEntry **held) {
+    bool missing = false;
+    forget_catalog_miss_expiry();
+    char *text = checked_message_text(code, argtypes, utf8, &missing);
+    MemoEntry *entry = text ? t_memo.room() : nullptr;
+    if (!entry) return text;
+    entry->used = true;
+    entry->code = code;
+    entry->utf8 = utf8;
+    entry->no_argtypes = !argtypes;
+    if (argtypes) std::strcpy(entry->argtypes, argtypes);
+    // A text chosen while the catalog was missing lasts as long as the miss
+    // is remembered (not at all when it was not): then the catalog is looked
+    // for again.
+    entry->expires = missing ? catalog_miss_expiry() : LONG_MAX;
+    entry->text = text;
+    ++entry->holds;
+    *held = entry;
+    return entry->text;
+}
+
 }  // namespace
 
 const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, MemoEntry **held) {
@@ -151,23 +180,7 @@ const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, 
         return checked_message_text(code, argtypes, utf8);
     }
     MemoEntry *entry = t_memo.find(code, argtypes, utf8);
-    if (!entry) {
-        bool missing = false;
-        forget_catalog_miss_expiry();
-        char *text = checked_message_text(code, argtypes, utf8, &missing);
-        entry = text ? t_memo.room() : nullptr;
-        if (!entry) return text;
-        entry->used = true;
-        entry->code = code;
-        entry->utf8 = utf8;
-        entry->no_argtypes = !argtypes;
-        if (argtypes) std::strcpy(entry->argtypes, argtypes);
-        // A text chosen while the catalog was missing lasts as long as the
-        // miss is remembered (not at all when it was not): then the catalog
-        // is looked for again.
-        entry->expires = missing ? catalog_miss_expiry() : LONG_MAX;
-        entry->text = text;
-    }
+    if (!entry) return look_up_and_keep(code, argtypes, utf8, held);
     ++entry->holds;
     *held = entry;
     return entry->text;

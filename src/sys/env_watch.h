@@ -35,7 +35,7 @@ public:
     }
 
     // Reads the environment as getenv does, remembering where it stood.
-    void scan() {
+    [[gnu::cold, gnu::noinline]] void scan() {
         array_ = environ;
         length_ = 0;
         for (int i = 0; i < kEnvNames; ++i) value_[i] = nullptr;

@@ -50,7 +50,8 @@ struct SecondText {
 };
 static_assert(sizeof SecondText::text <= kMaxText, "the text is copied whole");
 
-void fill_second(SecondText *cache, int64_t seconds) {
+// Once a second per thread: out of the way of the stamps in between.
+[[gnu::cold, gnu::noinline]] void fill_second(SecondText *cache, int64_t seconds) {
     int64_t minute = floor_div(seconds, 60);
     struct tm tm;
     split_seconds(minute * 60, &tm);
@@ -99,13 +100,9 @@ char *put_offset(char *p, long tdf) {
     return put2(p, static_cast<int>(magnitude % 3600 / 60));
 }
 
-// The inaccuracy, milliseconds rounded up.
-char *put_inacc(char *p, uint64_t inacc) {
-    *p++ = 'I';
-    if (inacc >= kInfiniteInacc) {
-        std::memcpy(p, "-----", 5);
-        return p + 5;
-    }
+// A known inaccuracy, milliseconds rounded up: rare in stamps, which mostly
+// have none.
+[[gnu::cold, gnu::noinline]] char *put_known_inacc(char *p, uint64_t inacc) {
     struct tm tm;
     long nanos;
     split_inacc(inacc, &tm, &nanos);
@@ -120,7 +117,16 @@ char *put_inacc(char *p, uint64_t inacc) {
     return put_int(p, millis, 3);
 }
 
-int finish(char *cp, size_t stringlen, const char *text, const char *end) {
+char *put_inacc(char *p, uint64_t inacc) {
+    *p++ = 'I';
+    if (inacc < kInfiniteInacc) return put_known_inacc(p, inacc);
+    std::memcpy(p, "-----", 5);
+    return p + 5;
+}
+
+// A text made aside for a short buffer, copied when it fits.
+[[gnu::cold, gnu::noinline]] int finish(char *cp, size_t stringlen, const char *text,
+                                        const char *end) {
     size_t length = static_cast<size_t>(end - text);
     if (length > stringlen) return -1;
     std::memcpy(cp, text, length);

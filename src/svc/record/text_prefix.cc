@@ -94,7 +94,8 @@ public:
         return true;
     }
 
-    void make(const zel_svc_prolog *header, int term) {
+    // Once per change of place or thread: out of the way of the records in between.
+    [[gnu::cold, gnu::noinline]] void make(const zel_svc_prolog *header, int term) {
         valid_ = false;
         PrefixLine line(bytes_, sizeof bytes_);
         line.ch(' ');

@@ -106,10 +106,9 @@ void count_records(zel_svc_fileroute_t *file, off_t size, bool xml) {
     }
 }
 
-// Makes the route's file ready for one record; false when it cannot be used.
-// With a record limit the file is locked from here to the end of the record,
-// so that the count, the rotation and the record agree with other processes.
-bool ready_file(zel_svc_fileroute_t *file, bool xml) {
+// What ready_file does when the file is not simply ready: opening it,
+// following its name, counting and rotating. Kept out of the record's way.
+[[gnu::cold, gnu::noinline]] bool prepare_file(zel_svc_fileroute_t *file, bool xml) {
     LogFile *log = log_file(file);
     if (!file->name) return false;
     if (!file->stream && log->retry_at && now_ms() < log->retry_at) return false;
@@ -158,6 +157,19 @@ bool ready_file(zel_svc_fileroute_t *file, bool xml) {
     if (log->lost) note_lost_records(file);
     if (limited) file->records_written = log->counted + 1;
     return true;
+}
+
+// Makes the route's file ready for one record; false when it cannot be used.
+// With a record limit the file is locked from here to the end of the record,
+// so that the count, the rotation and the record agree with other processes.
+bool ready_file(zel_svc_fileroute_t *file, bool xml) {
+    // Most records find their file open, without a record limit, and its
+    // name looked at already in this millisecond.
+    const LogFile *log = log_file(file);
+    if (file->stream && file->name && file->records_per_file <= 0 && !log->lost &&
+        now_ms() == log->name_seen_ms)
+        return true;
+    return prepare_file(file, xml);
 }
 
 // A forked child renames the files of its open routes; one at its fallback
