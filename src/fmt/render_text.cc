@@ -1,7 +1,10 @@
 // Renderers of characters and strings: "%c", "%%", the wide "%C", the narrow
-// "%s" and the wide "%S", whose 16-bit characters are converted one by one
+// "%s" and the wide "%S", whose 16-bit characters are converted
 // into the context's code set and never cut in the middle.
+#include <stdint.h>
 #include <string.h>
+
+#include <atomic>
 
 #include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
@@ -21,12 +24,12 @@ int64_t pad_around(Sink &out, const RenderParams &r, bool left, int64_t len, Wri
     return pad > 0 ? len + pad : len;
 }
 
-int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, bool left,
-                           Sink &out) {
-    static const lyr_wchar_t kEmpty[1] = {0};
-    if (!ws) ws = kEmpty;
+// A wide string too long to keep converted on the stack: measured first, as
+// the padding depends on the converted length, then converted again as it is
+// written.
+int64_t render_long_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r,
+                                bool left, Sink &out) {
     char bytes[kCharBytes];
-    // Measure first: the padding depends on the converted length.
     int64_t len = 0;
     size_t units = 0;
     for (; ws[units] != 0; ++units) {
@@ -41,6 +44,86 @@ int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParam
             if (n < 0 || n > kCharBytes) return false;
             out.put_whole(bytes, static_cast<size_t>(n));
         }
+        return true;
+    });
+}
+
+constexpr size_t kWideRun = 256;  // converted bytes of a wide string kept on the stack
+
+// A wide string converted once, held back from the sink until every character
+// it needs has converted, so that a failing call writes none of it.
+struct WideText {
+    char bytes[kWideRun + kCharBytes];
+    unsigned char sizes[kWideRun];  // of each character, unless `bytewise`
+    size_t len;
+    bool bytewise;  // every character is one byte
+};
+
+// The last code set in which plain ASCII text did not come out as the same
+// bytes. Converting a whole string takes an allocating path in such a set,
+// so its strings go character by character; a stale entry only costs time.
+std::atomic<uintptr_t> g_not_plain{UINTPTR_MAX};
+
+// Plain ASCII text of `units` units (fewer than kWideRun) converted as one
+// string; true when it became as many bytes. No character converts to less
+// than a byte, so then byte i is the character of unit i.
+bool convert_ascii(lyr_cs_t cs, const lyr_wchar_t *ws, size_t units, char *bytes) {
+    uintptr_t key = reinterpret_cast<uintptr_t>(cs);
+    if (g_not_plain.load(std::memory_order_relaxed) == key) return false;
+    bool converted = lyr_wcstombs(cs, bytes, ws, kWideRun + 1) == static_cast<int>(units);
+    bool same = converted;
+    for (size_t i = 0; same && i < units; ++i) same = bytes[i] == static_cast<char>(ws[i]);
+    if (!same) g_not_plain.store(key, std::memory_order_relaxed);
+    return converted;
+}
+
+// Converts the characters of ws that the precision admits into t: 0, -1 when
+// one of them does not convert, 1 when they do not fit t.
+int convert_once(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, WideText &t) {
+    size_t units = 0;
+    unsigned any = 0;
+    while (units < kWideRun && ws[units] != 0) any |= ws[units++];
+    if (ws[units] == 0 && any < 0x80 && convert_ascii(cs, ws, units, t.bytes)) {
+        bool cut = r.has_precision && static_cast<uint64_t>(r.precision) < units;
+        t.len = cut ? static_cast<size_t>(r.precision) : units;
+        t.bytewise = true;
+        return 0;
+    }
+    t.len = 0;
+    t.bytewise = false;
+    for (size_t i = 0; ws[i] != 0; ++i) {
+        int n = lyr_wctomb(cs, t.bytes + t.len, ws[i]);
+        if (n < 0 || n > kCharBytes) return -1;
+        if (r.has_precision && static_cast<int64_t>(t.len) + n > r.precision) break;
+        if (i == kWideRun || t.len + static_cast<size_t>(n) > kWideRun) return 1;
+        t.sizes[i] = static_cast<unsigned char>(n);
+        t.len += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+// Writes as many whole characters of t as fit; after a cut the room is closed.
+void put_characters(Sink &out, const WideText &t) {
+    if (t.bytewise || t.len <= out.room) {
+        out.put(t.bytes, t.len);
+        return;
+    }
+    size_t fit = 0;
+    for (size_t i = 0; fit + t.sizes[i] <= out.room; ++i) fit += t.sizes[i];
+    out.put(t.bytes, fit);
+    out.room = 0;
+}
+
+int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, bool left,
+                           Sink &out) {
+    static const lyr_wchar_t kEmpty[1] = {0};
+    if (!ws) ws = kEmpty;
+    WideText t;
+    int once = convert_once(cs, ws, r, t);
+    if (once > 0) return render_long_wide_string(cs, ws, r, left, out);
+    if (once < 0) return -1;
+    return pad_around(out, r, left, static_cast<int64_t>(t.len), [&] {
+        put_characters(out, t);
         return true;
     });
 }

@@ -1,6 +1,8 @@
 // Formatting rules beyond the system's printf, two-pass use and wide text.
 #include <sys/mman.h>
 
+#include <random>
+
 #include "support/test_support.h"
 
 namespace {
@@ -218,6 +220,56 @@ TEST(FmtWide, FamiliesPickTheirCodeSets) {
     vr_zel_svc_utf8_cs = nullptr;
     EXPECT_EQ(2, zel_asprintf_utf8(&out, "%C", 0xE9));
     EXPECT_EQ("\xC3\xA9", zeltest::taken(out));
+}
+
+// Random wide strings against their characters converted one at a time: the
+// length, every byte of buffers of every size, and failure wherever a
+// character the code set lacks stands; short and long, plain ASCII or not.
+TEST(FmtWide, StringsAgreeWithTheirCharactersConvertedAlone) {
+    lyr_cs_t sets[] = {utf8, latin1, lyr_cs_new("IBM037"), lyr_cs_new("EUC-JP"), lyr_cs_new("ISO646-DE")};
+    const lyr_wchar_t alphabet[] = {'a', 'Z', '/', '[', 0xE9, 0x20AC, 0x3042, 0xD800};
+    struct {
+        const char *format;
+        size_t width;
+        size_t precision;
+        bool left;
+    } specs[] = {{"<%S>", 0, SIZE_MAX, false}, {"<%9S>", 9, SIZE_MAX, false}, {"<%-9S>", 9, SIZE_MAX, true},
+                 {"<%.4S>", 0, 4, false},      {"<%9.5S>", 9, 5, false},      {"<%-300.290S>", 300, 290, true}};
+    ASSERT_TRUE(sets[2] && sets[3] && sets[4]);
+    std::mt19937 rng(17);
+    for (int round = 0; round < 4000; ++round) {
+        lyr_cs_t cs = sets[round % 5];
+        auto &spec = specs[rng() % 6];
+        std::vector<lyr_wchar_t> ws(rng() % 8 ? rng() % 10 : 250 + rng() % 20, 0);
+        for (lyr_wchar_t &u : ws) u = alphabet[rng() % (round % 3 ? 4 : 8)];
+        ws.push_back(0);
+        std::string text, full;              // the converted characters; the whole output
+        std::vector<bool> inside(1, false);  // a cut of the output here splits a character
+        int want = 0;
+        for (size_t i = 0; ws[i] != 0 && want == 0; ++i) {
+            char bytes[8];
+            int n = lyr_wctomb(cs, bytes, ws[i]);
+            if (n < 0) want = -1;
+            if (want < 0 || text.size() + n > spec.precision) break;
+            text.append(bytes, n);
+            inside.resize(text.size() + 1, true);
+            inside.back() = false;
+        }
+        std::string pad(text.size() < spec.width ? spec.width - text.size() : 0, ' ');
+        full = want < 0 ? "<" : "<" + (spec.left ? text + pad : pad + text) + ">";
+        inside.insert(inside.begin(), spec.left ? 1 : 1 + pad.size(), false);
+        inside.resize(full.size() + 1, false);
+        if (want == 0) want = static_cast<int>(full.size());
+        ASSERT_EQ(want, zel_snprintf_cs(nullptr, 0, cs, spec.format, ws.data()));
+        for (size_t size = 1; size < full.size() + 3; size += size < 20 ? 1 : 41) {
+            std::string got(size + 4, '#'), expect(got);
+            size_t cut = std::min(size - 1, full.size());
+            while (inside[cut]) --cut;
+            expect.replace(0, cut + 1, full.substr(0, cut) + '\0');
+            ASSERT_EQ(want, zel_snprintf_cs(&got[0], static_cast<int>(size), cs, spec.format, ws.data()));
+            ASSERT_EQ(expect, got) << spec.format << " in set " << round % 5 << " size " << size;
+        }
+    }
 }
 
 }  // namespace
