@@ -59,9 +59,9 @@ struct WideText {
     bool bytewise;  // every character is one byte
 };
 
-// The last code set in which plain ASCII text did not come out as the same
-// bytes. Converting a whole string takes an allocating path in such a set,
-// so its strings go character by character; a stale entry only costs time.
+// The last code set that did not keep plain ASCII text as it is, as EBCDIC
+// does. Converting a whole string takes an allocating path in such a set, so
+// its strings go character by character; a stale entry only costs time.
 std::atomic<uintptr_t> g_not_plain{UINTPTR_MAX};
 
 // Plain ASCII text of `units` units (fewer than kWideRun) converted as one
@@ -71,9 +71,8 @@ bool convert_ascii(lyr_cs_t cs, const lyr_wchar_t *ws, size_t units, char *bytes
     uintptr_t key = reinterpret_cast<uintptr_t>(cs);
     if (g_not_plain.load(std::memory_order_relaxed) == key) return false;
     bool converted = lyr_wcstombs(cs, bytes, ws, kWideRun + 1) == static_cast<int>(units);
-    bool same = converted;
-    for (size_t i = 0; same && i < units; ++i) same = bytes[i] == static_cast<char>(ws[i]);
-    if (!same) g_not_plain.store(key, std::memory_order_relaxed);
+    if (!converted || bytes[0] != static_cast<char>(ws[0]))
+        g_not_plain.store(key, std::memory_order_relaxed);
     return converted;
 }
 
@@ -82,8 +81,8 @@ bool convert_ascii(lyr_cs_t cs, const lyr_wchar_t *ws, size_t units, char *bytes
 int convert_once(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, WideText &t) {
     size_t units = 0;
     unsigned any = 0;
-    while (units < kWideRun && ws[units] != 0) any |= ws[units++];
-    if (ws[units] == 0 && any < 0x80 && convert_ascii(cs, ws, units, t.bytes)) {
+    for (; ws[units] != 0; ++units) any |= ws[units];
+    if (units < kWideRun && any < 0x80 && convert_ascii(cs, ws, units, t.bytes)) {
         bool cut = r.has_precision && static_cast<uint64_t>(r.precision) < units;
         t.len = cut ? static_cast<size_t>(r.precision) : units;
         t.bytewise = true;
