@@ -142,6 +142,11 @@ size_t whole_characters(lyr_cs_t cs, const char *s, size_t len) {
 }  // namespace
 
 int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+    if (conv->type != kTypeWideChar && !(conv->flags & kLayoutFlags)) {
+        char c = conv->type == kTypePercent ? '%' : static_cast<char>(args[conv->argnum].value.u);
+        out.put(&c, 1);
+        return 1;
+    }
     RenderParams r = render_params(conv, args, out.cap);
     bool left = conv->flags & kFlagMinus;
     if (conv->type == kTypeWideChar) {
