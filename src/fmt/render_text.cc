@@ -24,105 +24,61 @@ int64_t pad_around(Sink &out, const RenderParams &r, bool left, int64_t len, Wri
     return pad > 0 ? len + pad : len;
 }
 
-// A wide string too long to keep converted on the stack: measured first, as
-// the padding depends on the converted length, then converted again as it is
-// written.
-int64_t render_long_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r,
-                                bool left, Sink &out) {
-    char bytes[kCharBytes];
-    int64_t len = 0;
-    size_t units = 0;
-    for (; ws[units] != 0; ++units) {
-        int n = lyr_wctomb(cs, bytes, ws[units]);
-        if (n < 0 || n > kCharBytes) return -1;
-        if (r.has_precision && len + n > r.precision) break;
-        len += n;
-    }
-    return pad_around(out, r, left, len, [&] {
-        for (size_t i = 0; i < units && out.room > 0; ++i) {
-            int n = lyr_wctomb(cs, bytes, ws[i]);
-            if (n < 0 || n > kCharBytes) return false;
-            out.put_whole(bytes, static_cast<size_t>(n));
-        }
-        return true;
-    });
-}
-
-constexpr size_t kWideRun = 256;  // converted bytes of a wide string kept on the stack
-
-// A wide string converted once, held back from the sink until every character
-// it needs has converted, so that a failing call writes none of it.
-struct WideText {
-    char bytes[kWideRun + kCharBytes];
-    unsigned char sizes[kWideRun];  // of each character, unless `bytewise`
-    size_t len;
-    bool bytewise;  // every character is one byte
-};
+constexpr size_t kKept = 256;  // converted bytes of a wide string kept on the stack
 
 // The last code set that did not keep plain ASCII text as it is, as EBCDIC
 // does. Converting a whole string takes an allocating path in such a set, so
 // its strings go character by character; a stale entry only costs time.
 std::atomic<uintptr_t> g_not_plain{UINTPTR_MAX};
 
-// Plain ASCII text of `units` units (fewer than kWideRun) converted as one
+// Plain ASCII text of `units` units (fewer than kKept) converted as one
 // string; true when it became as many bytes. No character converts to less
 // than a byte, so then byte i is the character of unit i.
 bool convert_ascii(lyr_cs_t cs, const lyr_wchar_t *ws, size_t units, char *bytes) {
     uintptr_t key = reinterpret_cast<uintptr_t>(cs);
     if (g_not_plain.load(std::memory_order_relaxed) == key) return false;
-    bool converted = lyr_wcstombs(cs, bytes, ws, kWideRun + 1) == static_cast<int>(units);
+    bool converted = lyr_wcstombs(cs, bytes, ws, kKept + 1) == static_cast<int>(units);
     if (!converted || bytes[0] != static_cast<char>(ws[0]))
         g_not_plain.store(key, std::memory_order_relaxed);
     return converted;
 }
 
-// Converts the characters of ws that the precision admits into t: 0, -1 when
-// one of them does not convert, 1 when they do not fit t.
-int convert_once(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, WideText &t) {
-    size_t units = 0;
-    unsigned any = 0;
-    for (; ws[units] != 0; ++units) any |= ws[units];
-    if (units < kWideRun && any < 0x80 && convert_ascii(cs, ws, units, t.bytes)) {
-        bool cut = r.has_precision && static_cast<uint64_t>(r.precision) < units;
-        t.len = cut ? static_cast<size_t>(r.precision) : units;
-        t.bytewise = true;
-        return 0;
-    }
-    t.len = 0;
-    t.bytewise = false;
-    for (size_t i = 0; ws[i] != 0; ++i) {
-        int n = lyr_wctomb(cs, t.bytes + t.len, ws[i]);
-        if (n < 0 || n > kCharBytes) return -1;
-        if (r.has_precision && static_cast<int64_t>(t.len) + n > r.precision) break;
-        if (i == kWideRun || t.len + static_cast<size_t>(n) > kWideRun) return 1;
-        t.sizes[i] = static_cast<unsigned char>(n);
-        t.len += static_cast<size_t>(n);
-    }
-    return 0;
-}
-
-// Writes as many whole characters of t as fit; after a cut the room is closed.
-void put_characters(Sink &out, const WideText &t) {
-    if (t.bytewise || t.len <= out.room) {
-        out.put(t.bytes, t.len);
-        return;
-    }
-    size_t fit = 0;
-    for (size_t i = 0; fit + t.sizes[i] <= out.room; ++i) fit += t.sizes[i];
-    out.put(t.bytes, fit);
-    out.room = 0;
-}
-
+// Each character the precision admits is converted once to measure, and kept
+// while it fits, so that a character that does not convert fails the call
+// before anything is written. Text longer than that, or cut by the buffer,
+// is converted again as it is written.
 int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, bool left,
                            Sink &out) {
     static const lyr_wchar_t kEmpty[1] = {0};
     if (!ws) ws = kEmpty;
-    WideText t;
-    int once = convert_once(cs, ws, r, t);
-    if (once > 0) return render_long_wide_string(cs, ws, r, left, out);
-    if (once < 0) return -1;
-    return pad_around(out, r, left, static_cast<int64_t>(t.len), [&] {
-        put_characters(out, t);
+    char kept[kKept + kCharBytes];
+    int64_t len = 0;
+    size_t units = 0;
+    unsigned any = 0;
+    for (; ws[units] != 0; ++units) any |= ws[units];
+    if (units < kKept && any < 0x80 && convert_ascii(cs, ws, units, kept)) {
+        if (r.has_precision && static_cast<uint64_t>(r.precision) < units)
+            units = static_cast<size_t>(r.precision);
+        len = static_cast<int64_t>(units);
+    } else {
+        for (units = 0; ws[units] != 0; ++units) {
+            char *at = kept + (len < static_cast<int64_t>(kKept) ? len : kKept);
+            int n = lyr_wctomb(cs, at, ws[units]);
+            if (n < 0 || n > kCharBytes) return -1;
+            if (r.has_precision && len + n > r.precision) break;
+            len += n;
+        }
+    }
+    return pad_around(out, r, left, len, [&] {
+        if (len <= static_cast<int64_t>(kKept) && static_cast<uint64_t>(len) <= out.room) {
+            out.put(kept, static_cast<size_t>(len));
+            return true;
+        }
+        for (size_t i = 0; i < units && out.room > 0; ++i) {
+            int n = lyr_wctomb(cs, kept, ws[i]);
+            if (n < 0 || n > kCharBytes) return false;
+            out.put_whole(kept, static_cast<size_t>(n));
+        }
         return true;
     });
 }
