@@ -226,7 +226,7 @@ TEST(FmtWide, FamiliesPickTheirCodeSets) {
 // the bytes of buffers of many sizes, and failure wherever a character the
 // code set lacks stands; short and long, plain ASCII or not.
 TEST(FmtWide, StringsAgreeWithTheirCharactersConvertedAlone) {
-    lyr_cs_t sets[] = {utf8, latin1, lyr_cs_new("IBM037"), lyr_cs_new("EUC-JP"), lyr_cs_new("ISO646-DE")};
+    static lyr_cs_t sets[] = {utf8, latin1, lyr_cs_new("IBM037"), lyr_cs_new("EUC-JP"), lyr_cs_new("ISO646-DE")};
     ASSERT_TRUE(sets[2] && sets[3] && sets[4]);
     const lyr_wchar_t alphabet[] = {'a', 'Z', '/', '[', 0xE9, 0x20AC, 0x3042};
     std::mt19937 rng(17);
