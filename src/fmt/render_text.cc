@@ -140,7 +140,7 @@ int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *
     if (out.cap > 0 && r.has_precision && len == static_cast<size_t>(r.precision))
         len = whole_characters(cs, s, len);
     return pad_around(out, r, left, static_cast<int64_t>(len), [&] {
-        out.put(s, len);
+        out.put_text(s, len);
         return true;
     });
 }
