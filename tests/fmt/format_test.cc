@@ -222,9 +222,8 @@ TEST(FmtWide, FamiliesPickTheirCodeSets) {
     EXPECT_EQ("\xC3\xA9", zeltest::taken(out));
 }
 
-// Random wide strings against their characters converted alone: the length,
-// the bytes of buffers of many sizes, and failure wherever a character the
-// code set lacks stands; short and long, plain ASCII or not.
+// Random wide strings, widths, precisions and buffer sizes in five code sets
+// against the characters converted alone; a character no set has anywhere.
 TEST(FmtWide, StringsAgreeWithTheirCharactersConvertedAlone) {
     static lyr_cs_t sets[] = {utf8, latin1, lyr_cs_new("IBM037"), lyr_cs_new("EUC-JP"), lyr_cs_new("ISO646-DE")};
     ASSERT_TRUE(sets[2] && sets[3] && sets[4]);
@@ -234,36 +233,30 @@ TEST(FmtWide, StringsAgreeWithTheirCharactersConvertedAlone) {
         lyr_cs_t cs = sets[round % 5];
         std::vector<lyr_wchar_t> ws(rng() % 8 ? rng() % 10 : 250 + rng() % 20, 0);
         for (lyr_wchar_t &u : ws) u = alphabet[rng() % (round % 3 ? 4 : 7)];
-        if (round % 4 == 0 && !ws.empty()) ws[rng() % ws.size()] = 0xD800;  // a character nowhere
+        if (round % 4 == 0 && !ws.empty()) ws[rng() % ws.size()] = 0xD800;
         ws.push_back(0);
         bool left = rng() % 2;
         int width = static_cast<int>(rng() % (ws.size() > 100 ? 300 : 12));
-        int precision = rng() % 3 ? -1 : static_cast<int>(rng() % ws.size() * 2);
-        std::string text, full = "<";    // the converted characters; the output
-        std::vector<size_t> ends(1, 0);  // where characters of the text end
-        bool bad = false;
-        for (size_t i = 0; ws[i] != 0 && !bad; ++i) {
-            char bytes[8];
-            int n = lyr_wctomb(cs, bytes, ws[i]);
-            bad = n < 0;
-            if (bad || (precision >= 0 && static_cast<int>(text.size()) + n > precision)) break;
-            ends.push_back(text.append(bytes, n).size());
-        }
+        int precision = rng() % 3 ? -1 : static_cast<int>(rng() % ws.size() * 2), n = 0;
+        std::string text;
+        std::vector<bool> whole(1, true);  // whether the output may end at each length of text
+        char bytes[8];
+        for (size_t i = 0; ws[i] && (n = lyr_wctomb(cs, bytes, ws[i])) >= 0 &&
+                           (precision < 0 || static_cast<int>(text.size()) + n <= precision);
+             ++i)
+            text.append(bytes, n), whole.resize(text.size(), false), whole.push_back(true);
         std::string pad(std::max(0, width - static_cast<int>(text.size())), ' ');
-        size_t at = left ? 1 : 1 + pad.size();  // where the text starts
-        if (!bad) full += (left ? text + pad : pad + text) + ">";
-        std::string want = (bad ? "-1" : std::to_string(full.size())) + ":";
-        const char *format = left ? "<%-*.*S>" : "<%*.*S>";
+        std::string full = n < 0 ? "<" : "<" + (left ? text + pad : pad + text) + ">";
+        whole.insert(whole.begin(), left ? 1 : 1 + pad.size(), true);
+        whole.resize(full.size() + 1, true);
         for (size_t size = 0; size < full.size() + 3; size += size < 40 ? 1 : 41) {
-            std::string got(size + 4, '#'), expect(got);
             size_t cut = std::min(size ? size - 1 : 0, full.size());
-            if (!bad && cut > at && cut < at + text.size())  // back to the last whole character
-                cut = at + *--std::upper_bound(ends.begin(), ends.end(), cut - at);
-            if (size) expect.replace(0, cut + 1, full.substr(0, cut) + '\0');
-            int n = zel_snprintf_cs(size ? &got[0] : nullptr, static_cast<int>(size), cs, format, width, precision,
-                                    ws.data());
-            ASSERT_EQ(want + expect, std::to_string(n) + ":" + got)
-                << format << width << "." << precision << " in " << round % 5;
+            while (!whole[cut]) --cut;
+            std::string got(size + 4, '#'), expect = size ? full.substr(0, cut) + '\0' + got.substr(cut + 1) : got;
+            int r = zel_snprintf_cs(size ? &got[0] : nullptr, static_cast<int>(size), cs, left ? "<%-*.*S>" : "<%*.*S>",
+                                    width, precision, ws.data());
+            ASSERT_EQ((n < 0 ? "-1:" : std::to_string(full.size()) + ":") + expect, std::to_string(r) + ":" + got)
+                << width << "." << precision << " in set " << round % 5;
         }
     }
 }
