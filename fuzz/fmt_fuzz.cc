@@ -149,11 +149,14 @@ int from_list(const zel_fmt_ctx &ctx, int n, int highest, char *buf, int size, A
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static lyr_cs_t utf8 = lyr_cs_new("UTF8");
+    // UTF-8 and Latin-1; EBCDIC, a multibyte set and a national ASCII variant
+    // that lacks some ASCII characters.
+    static lyr_cs_t sets[] = {lyr_cs_new("UTF8"), lyr_cs_new("IBM037"), lyr_cs_new("EUC-JP"),
+                              lyr_cs_new("ISO646-DE")};
     static lyr_cs_t latin1 = lyr_cs_new("ISO-8859-1");
     if (size < 2) return 0;
     int bufsize = (data[0] | (data[1] & 0x3) << 8);  // 0..1023
-    lyr_cs_t cs = data[1] & 0x80 ? latin1 : utf8;
+    lyr_cs_t cs = data[1] & 0x80 ? latin1 : sets[data[1] >> 2 & 3];
     data += 2;
     size -= 2;
     const uint8_t *nul = static_cast<const uint8_t *>(memchr(data, 0, size));

@@ -87,6 +87,28 @@ inline void copy(char *dst, const char *src, size_t n) {
     }
 }
 
+// The first and last k bytes of n (k < n <= 2k), overlapping in the middle.
+template <size_t k>
+inline void copy_ends(char *dst, const char *src, size_t n) {
+    char head[k], tail[k];
+    memcpy(head, src, k);
+    memcpy(tail, src + n - k, k);
+    memcpy(dst, head, k);
+    memcpy(dst + n - k, tail, k);
+}
+
+// As copy, for literal runs and string arguments, whose common lengths of up
+// to 64 bytes are copied inline too.
+inline void copy_text(char *dst, const char *src, size_t n) {
+    if (n <= 16 || n > 64) {
+        copy(dst, src, n);
+    } else if (n <= 32) {
+        copy_ends<16>(dst, src, n);
+    } else {
+        copy_ends<32>(dst, src, n);
+    }
+}
+
 // Flags that change how a value is laid out; without any of them a
 // conversion is just its value's text, which the renderers do directly.
 constexpr unsigned32 kLayoutFlags = kFlagAlt | kFlagMinus | kFlagZero | kFlagSpace | kFlagPlus |
@@ -107,6 +129,12 @@ struct Sink {
     void put(const char *text, size_t n) {
         if (n > room) n = room;
         copy(pos, text, n);
+        pos += n;
+        room -= n;
+    }
+    void put_text(const char *text, size_t n) {
+        if (n > room) n = room;
+        copy_text(pos, text, n);
         pos += n;
         room -= n;
     }
@@ -249,7 +277,7 @@ int render_conversions(lyr_cs_t cs, const char *format, const char *end, const z
 inline int64_t put_string(const void *p, Sink &out) {
     const char *s = p ? static_cast<const char *>(p) : out.null_text ? "(null)" : "";
     size_t len = string_length(s);
-    out.put(s, len);
+    out.put_text(s, len);
     return static_cast<int64_t>(len);
 }
 

@@ -55,7 +55,7 @@ int render_conversions(lyr_cs_t cs, const char *format, const char *end, const z
     for (int i = 0; i < count; ++i) {
         const zel_fmt_conv *conv = &convs[i];
         size_t literal = static_cast<size_t>(conv->start - text);
-        out.put(text, literal);
+        out.put_text(text, literal);
         int64_t n = render_conversion(cs, conv, args, out);
         if (n < 0) {
             result = -1;
@@ -66,7 +66,7 @@ int render_conversions(lyr_cs_t cs, const char *format, const char *end, const z
     }
     if (result == 0) {
         size_t tail = static_cast<size_t>(end - text);
-        out.put(text, tail);
+        out.put_text(text, tail);
         total += static_cast<int64_t>(tail);
         result = total > INT_MAX ? -1 : static_cast<int>(total);
     }

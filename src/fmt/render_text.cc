@@ -1,7 +1,10 @@
 // Renderers of characters and strings: "%c", "%%", the wide "%C", the narrow
-// "%s" and the wide "%S", whose 16-bit characters are converted one by one
+// "%s" and the wide "%S", whose 16-bit characters are converted
 // into the context's code set and never cut in the middle.
+#include <stdint.h>
 #include <string.h>
+
+#include <atomic>
 
 #include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
@@ -21,25 +24,60 @@ int64_t pad_around(Sink &out, const RenderParams &r, bool left, int64_t len, Wri
     return pad > 0 ? len + pad : len;
 }
 
+constexpr size_t kKept = 256;  // converted bytes of a wide string kept on the stack
+
+// The last code set that did not keep plain ASCII text as it is, as EBCDIC
+// does. Converting a whole string takes an allocating path in such a set, so
+// its strings go character by character; a stale entry only costs time.
+std::atomic<uintptr_t> g_not_plain{UINTPTR_MAX};
+
+// Plain ASCII text of `units` units (fewer than kKept) converted as one
+// string; true when it became as many bytes. No character converts to less
+// than a byte, so then byte i is the character of unit i.
+bool convert_ascii(lyr_cs_t cs, const lyr_wchar_t *ws, size_t units, char *bytes) {
+    uintptr_t key = reinterpret_cast<uintptr_t>(cs);
+    if (g_not_plain.load(std::memory_order_relaxed) == key) return false;
+    bool converted = lyr_wcstombs(cs, bytes, ws, kKept + 1) == static_cast<int>(units);
+    if (!converted || bytes[0] != static_cast<char>(ws[0]))
+        g_not_plain.store(key, std::memory_order_relaxed);
+    return converted;
+}
+
+// Each character the precision admits is converted once to measure, and kept
+// while it fits, so that a character that does not convert fails the call
+// before anything is written. Text longer than that, or cut by the buffer,
+// is converted again as it is written.
 int64_t render_wide_string(lyr_cs_t cs, const lyr_wchar_t *ws, const RenderParams &r, bool left,
                            Sink &out) {
     static const lyr_wchar_t kEmpty[1] = {0};
     if (!ws) ws = kEmpty;
-    char bytes[kCharBytes];
-    // Measure first: the padding depends on the converted length.
+    char kept[kKept + kCharBytes];
     int64_t len = 0;
     size_t units = 0;
-    for (; ws[units] != 0; ++units) {
-        int n = lyr_wctomb(cs, bytes, ws[units]);
-        if (n < 0 || n > kCharBytes) return -1;
-        if (r.has_precision && len + n > r.precision) break;
-        len += n;
+    unsigned any = 0;
+    for (; ws[units] != 0; ++units) any |= ws[units];
+    if (units < kKept && any < 0x80 && convert_ascii(cs, ws, units, kept)) {
+        if (r.has_precision && static_cast<uint64_t>(r.precision) < units)
+            units = static_cast<size_t>(r.precision);
+        len = static_cast<int64_t>(units);
+    } else {
+        for (units = 0; ws[units] != 0; ++units) {
+            char *at = kept + (len < static_cast<int64_t>(kKept) ? len : kKept);
+            int n = lyr_wctomb(cs, at, ws[units]);
+            if (n < 0 || n > kCharBytes) return -1;
+            if (r.has_precision && len + n > r.precision) break;
+            len += n;
+        }
     }
     return pad_around(out, r, left, len, [&] {
+        if (len <= static_cast<int64_t>(kKept) && static_cast<uint64_t>(len) <= out.room) {
+            out.put(kept, static_cast<size_t>(len));
+            return true;
+        }
         for (size_t i = 0; i < units && out.room > 0; ++i) {
-            int n = lyr_wctomb(cs, bytes, ws[i]);
+            int n = lyr_wctomb(cs, kept, ws[i]);
             if (n < 0 || n > kCharBytes) return false;
-            out.put_whole(bytes, static_cast<size_t>(n));
+            out.put_whole(kept, static_cast<size_t>(n));
         }
         return true;
     });
@@ -60,6 +98,11 @@ size_t whole_characters(lyr_cs_t cs, const char *s, size_t len) {
 }  // namespace
 
 int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+    if (conv->type != kTypeWideChar && !(conv->flags & kLayoutFlags)) {
+        char c = conv->type == kTypePercent ? '%' : static_cast<char>(args[conv->argnum].value.u);
+        out.put(&c, 1);
+        return 1;
+    }
     RenderParams r = render_params(conv, args, out.cap);
     bool left = conv->flags & kFlagMinus;
     if (conv->type == kTypeWideChar) {
@@ -97,7 +140,7 @@ int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *
     if (out.cap > 0 && r.has_precision && len == static_cast<size_t>(r.precision))
         len = whole_characters(cs, s, len);
     return pad_around(out, r, left, static_cast<int64_t>(len), [&] {
-        out.put(s, len);
+        out.put_text(s, len);
         return true;
     });
 }

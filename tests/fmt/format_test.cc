@@ -1,6 +1,8 @@
 // Formatting rules beyond the system's printf, two-pass use and wide text.
 #include <sys/mman.h>
 
+#include <random>
+
 #include "support/test_support.h"
 
 namespace {
@@ -218,6 +220,45 @@ TEST(FmtWide, FamiliesPickTheirCodeSets) {
     vr_zel_svc_utf8_cs = nullptr;
     EXPECT_EQ(2, zel_asprintf_utf8(&out, "%C", 0xE9));
     EXPECT_EQ("\xC3\xA9", zeltest::taken(out));
+}
+
+// Random wide strings, widths, precisions and buffer sizes in five code sets
+// against the characters converted alone; a character no set has anywhere.
+TEST(FmtWide, StringsAgreeWithTheirCharactersConvertedAlone) {
+    static lyr_cs_t sets[] = {utf8, latin1, lyr_cs_new("IBM037"), lyr_cs_new("EUC-JP"), lyr_cs_new("ISO646-DE")};
+    ASSERT_TRUE(sets[2] && sets[3] && sets[4]);
+    const lyr_wchar_t alphabet[] = {'a', 'Z', '/', '[', 0xE9, 0x20AC, 0x3042};
+    std::mt19937 rng(17);
+    for (int round = 0; round < 4000; ++round) {
+        lyr_cs_t cs = sets[round % 5];
+        std::vector<lyr_wchar_t> ws(rng() % 8 ? rng() % 10 : 250 + rng() % 20, 0);
+        for (lyr_wchar_t &u : ws) u = alphabet[rng() % (round % 3 ? 4 : 7)];
+        if (round % 4 == 0 && !ws.empty()) ws[rng() % ws.size()] = 0xD800;
+        ws.push_back(0);
+        bool left = rng() % 2;
+        int width = static_cast<int>(rng() % (ws.size() > 100 ? 300 : 12));
+        int precision = rng() % 3 ? -1 : static_cast<int>(rng() % ws.size() * 2), n = 0;
+        std::string text;
+        std::vector<bool> whole(1, true);  // whether the output may end at each length of text
+        char bytes[8];
+        for (size_t i = 0; ws[i] && (n = lyr_wctomb(cs, bytes, ws[i])) >= 0 &&
+                           (precision < 0 || static_cast<int>(text.size()) + n <= precision);
+             ++i)
+            text.append(bytes, n), whole.resize(text.size(), false), whole.push_back(true);
+        std::string pad(std::max(0, width - static_cast<int>(text.size())), ' ');
+        std::string full = n < 0 ? "<" : "<" + (left ? text + pad : pad + text) + ">";
+        whole.insert(whole.begin(), left ? 1 : 1 + pad.size(), true);
+        whole.resize(full.size() + 1, true);
+        for (size_t size = 0; size < full.size() + 3; size += size < 40 ? 1 : 41) {
+            size_t cut = std::min(size ? size - 1 : 0, full.size());
+            while (!whole[cut]) --cut;
+            std::string got(size + 4, '#'), expect = size ? full.substr(0, cut) + '\0' + got.substr(cut + 1) : got;
+            int r = zel_snprintf_cs(size ? &got[0] : nullptr, static_cast<int>(size), cs, left ? "<%-*.*S>" : "<%*.*S>",
+                                    width, precision, ws.data());
+            ASSERT_EQ((n < 0 ? "-1:" : std::to_string(full.size()) + ":") + expect, std::to_string(r) + ":" + got)
+                << width << "." << precision << " in set " << round % 5;
+        }
+    }
 }
 
 }  // namespace
