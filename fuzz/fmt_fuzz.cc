@@ -2,12 +2,14 @@
 // numbered, its argument slots are filled from the input's bytes, and it is
 // rendered to measure, into a buffer of a random size and in full. A format
 // of up to three arguments is also formatted through zel_snprintf_cs from a
-// real argument list, which must say the same.
+// real argument list, and as a record's text straight from the list, which
+// must say the same as the parsed passes.
 //
 // Input: two bytes of buffer size and code-set choice, the format up to the
 // first NUL, then the argument bytes.
 #include <zel/fmt.h>
 
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -119,14 +121,28 @@ constexpr int kListArguments = 3;
 // zel_snprintf_cs with the values of slots n..highest appended to `a`, each
 // at the C type its conversion reads; a "%%" slot passes nothing.
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
+int record_text(char *buf, int size, lyr_cs_t cs, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = zel::fmt_direct_record(buf, size, cs, format, args);
+    va_end(args);
+    return n;
+}
+
+// The same for a record's text made straight from the list when `record`.
 template <typename... A>
-int from_list(const zel_fmt_ctx &ctx, int n, int highest, char *buf, int size, A... a) {
-    if (n > highest) return zel_snprintf_cs(buf, size, ctx.cs, ctx.format, a...);
+int from_list(const zel_fmt_ctx &ctx, bool record, int n, int highest, char *buf, int size,
+              A... a) {
+    if (n > highest)
+        return record ? record_text(buf, size, ctx.cs, ctx.format, a...)
+                      : zel_snprintf_cs(buf, size, ctx.cs, ctx.format, a...);
     if constexpr (sizeof...(A) < kListArguments) {
         const zel_fmt_arg &s = ctx.args[n];
-        auto next = [&](auto v) { return from_list(ctx, n + 1, highest, buf, size, a..., v); };
+        auto next = [&](auto v) {
+            return from_list(ctx, record, n + 1, highest, buf, size, a..., v);
+        };
         switch (s.type) {
-        case zel::kTypePercent: return from_list(ctx, n + 1, highest, buf, size, a...);
+        case zel::kTypePercent: return from_list(ctx, record, n + 1, highest, buf, size, a...);
         case zel::kTypeString:
         case zel::kTypeWideString:
         case zel::kTypePointer: return next(s.value.p);
@@ -189,14 +205,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
     }
     if (highest <= kListArguments) {
-        if (from_list(ctx, 1, highest, nullptr, 0) != n) abort();
+        if (from_list(ctx, false, 1, highest, nullptr, 0) != n) abort();
         char *direct = static_cast<char *>(malloc(bufsize ? static_cast<size_t>(bufsize) : 1));
-        if (from_list(ctx, 1, highest, bufsize ? direct : nullptr, bufsize) != m) abort();
+        if (from_list(ctx, false, 1, highest, bufsize ? direct : nullptr, bufsize) != m) abort();
         size_t text = bufsize > 0 ? strnlen(buf, static_cast<size_t>(bufsize)) : 0;
         if (bufsize > 0 &&
             memcmp(direct, buf, text < static_cast<size_t>(bufsize) ? text + 1 : text) != 0)
             abort();
         free(direct);
+        // A record's text made straight from the list is the parsed record
+        // text, whenever the straight way takes the format.
+        if (bufsize > 0) {
+            std::string parsed(static_cast<size_t>(bufsize), '\0'), straight = parsed;
+            int want = zel::fmt_render_record(&ctx, &parsed[0], bufsize);
+            int got = from_list(ctx, true, 1, highest, &straight[0], bufsize);
+            if (got != zel::kUseContext && (got != want || (want >= 0 && parsed != straight)))
+                abort();
+        }
     }
     free(buf);
     zel_vsnprintf_done(&ctx);
