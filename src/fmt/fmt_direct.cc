@@ -9,6 +9,7 @@
 #include "fmt/conversion_scan.h"
 #include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -57,8 +58,8 @@ int measure(lyr_cs_t cs, const char *format, va_list *ap) {
 // The whole format is read before any argument is fetched, as a numbered
 // argument anywhere changes which argument every conversion takes, and
 // before anything is written, so that a malformed one leaves the buffer alone.
-int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap, int64_t cap,
-           bool null_text) {
+ZEL_RECORD_PATH int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap,
+                           int64_t cap, bool null_text) {
     zel_fmt_conv convs[kDirectConversions];
     int count = 0;
     const char *p = format;
@@ -81,7 +82,7 @@ int render(char *buf, int size, lyr_cs_t cs, const char *format, va_list *ap, in
 
 }  // namespace
 
-int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+ZEL_RECORD_PATH int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
     if (!format) return -1;
     va_list ap;
     va_copy(ap, args);
@@ -94,7 +95,8 @@ int fmt_direct(char *buf, int size, lyr_cs_t cs, const char *format, va_list arg
     return n;
 }
 
-int fmt_direct_record(char *buf, int size, lyr_cs_t cs, const char *format, va_list args) {
+ZEL_RECORD_PATH int fmt_direct_record(char *buf, int size, lyr_cs_t cs, const char *format,
+                                      va_list args) {
     va_list ap;
     va_copy(ap, args);
     int n = render(buf, size, cs, format, &ap, kRecordWidthCap, true);

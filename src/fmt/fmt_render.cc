@@ -5,10 +5,12 @@
 #include <string.h>
 
 #include "fmt/fmt_internal.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 
-RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, int64_t cap) {
+ZEL_RECORD_PATH RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args,
+                                           int64_t cap) {
     RenderParams r;
     unsigned32 flags = conv->flags;
     int64_t width = 0;
@@ -45,9 +47,10 @@ RenderParams render_params(const zel_fmt_conv *conv, const zel_fmt_arg *args, in
     return r;
 }
 
-int render_conversions(lyr_cs_t cs, const char *format, const char *end, const zel_fmt_conv *convs,
-                       int count, const zel_fmt_arg *args, char *buf, int size, int64_t cap,
-                       bool null_text) {
+ZEL_RECORD_PATH int render_conversions(lyr_cs_t cs, const char *format, const char *end,
+                                       const zel_fmt_conv *convs, int count,
+                                       const zel_fmt_arg *args, char *buf, int size, int64_t cap,
+                                       bool null_text) {
     Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, cap, null_text};
     int64_t total = 0;
     int result = 0;

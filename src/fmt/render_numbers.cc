@@ -2,6 +2,7 @@
 // hexadecimal (pointers included), with sign, "0x" or octal "0" prefixes,
 // precision zeros and padding.
 #include "fmt/fmt_internal.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -14,7 +15,7 @@ const char kPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes the digits of v before `end`; returns their count (none for 0).
-int decimal_digits(uint64_t v, char *end) {
+ZEL_RECORD_PATH int decimal_digits(uint64_t v, char *end) {
     char *p = end;
     // 32-bit arithmetic where it suffices: 64-bit division is slow on i386.
     while (v > UINT32_MAX) {
@@ -72,7 +73,8 @@ int64_t lay_out(Sink &out, const RenderParams &r, bool left, const char *prefix,
 
 }  // namespace
 
-int64_t render_signed(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+ZEL_RECORD_PATH int64_t render_signed(const zel_fmt_conv *conv, const zel_fmt_arg *args,
+                                      Sink &out) {
     uint64_t raw = args[conv->argnum].value.u;
     int64_t v;
     // Narrowed to the conversion's own size, in case a wider type fetched it.
@@ -104,7 +106,8 @@ int64_t render_signed(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &o
     return lay_out(out, r, conv->flags & kFlagMinus, &sign, sign ? 1 : 0, zeros, end - n, n);
 }
 
-int64_t render_unsigned(const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+ZEL_RECORD_PATH int64_t render_unsigned(const zel_fmt_conv *conv, const zel_fmt_arg *args,
+                                        Sink &out) {
     const zel_fmt_arg &arg = args[conv->argnum];
     uint64_t v;
     switch (conv->type) {

@@ -8,6 +8,7 @@
 
 #include "fmt/find_byte.h"
 #include "fmt/fmt_internal.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -97,7 +98,8 @@ size_t whole_characters(lyr_cs_t cs, const char *s, size_t len) {
 
 }  // namespace
 
-int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+ZEL_RECORD_PATH int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args,
+                                    Sink &out) {
     if (conv->type != kTypeWideChar && !(conv->flags & kLayoutFlags)) {
         char c = conv->type == kTypePercent ? '%' : static_cast<char>(args[conv->argnum].value.u);
         out.put(&c, 1);
@@ -121,7 +123,8 @@ int64_t render_char(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *ar
     });
 }
 
-int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv, const zel_fmt_arg *args, Sink &out) {
+ZEL_RECORD_PATH int64_t render_string(lyr_cs_t cs, const zel_fmt_conv *conv,
+                                      const zel_fmt_arg *args, Sink &out) {
     const void *p = args[conv->argnum].value.p;
     bool wide = conv->type == kTypeWideString;
     if (!wide && !(conv->flags & kLayoutFlags)) return put_string(p, out);

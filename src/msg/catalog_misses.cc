@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -44,7 +45,7 @@ char *copy_or_null(const char *text) { return text ? strdup(text) : nullptr; }
 
 }  // namespace
 
-long catalog_clock_seconds() {
+ZEL_RECORD_PATH long catalog_clock_seconds() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
     return static_cast<long>(ts.tv_sec);

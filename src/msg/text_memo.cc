@@ -18,6 +18,7 @@
 #include "msg/checked_text.h"
 #include "msg/message_layer.h"
 #include "sys/env_watch.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 
@@ -167,7 +168,8 @@ thread_local Memo t_memo;
 
 }  // namespace
 
-const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, MemoEntry **held) {
+ZEL_RECORD_PATH const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8,
+                                              MemoEntry **held) {
     *held = nullptr;
     msg_layer_setup();
     const EnvWatch &env = thread_env();
@@ -186,7 +188,7 @@ const char *memo_message_text(unsigned32 code, const char *argtypes, bool utf8, 
     return entry->text;
 }
 
-void release_memo_text(MemoEntry *entry) {
+ZEL_RECORD_PATH void release_memo_text(MemoEntry *entry) {
     if (!entry || --entry->holds > 0 || !entry->retired) return;
     std::free(entry->text);
     *entry = MemoEntry{};

@@ -12,6 +12,7 @@
 
 #include "msg/failure_report.h"
 #include "msg/status_codes.h"
+#include "sys/hot_path.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ lyr_loc_t zelsvc_get_locale(void) {
 
 const char *zelsvc_get_locale_name(void) { return g_locale_name; }
 
-lyr_cs_t zelsvc_get_local_code_page(void) {
+ZEL_RECORD_PATH lyr_cs_t zelsvc_get_local_code_page(void) {
     if (CodeSetCell *kept = t_cell) {
         if (!g_failure_pending.load()) return kept->cs;
     }

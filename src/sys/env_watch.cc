@@ -1,5 +1,6 @@
 // Each thread's watch of the environment, and the record's single look.
 #include "sys/env_watch.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -12,16 +13,16 @@ thread_local bool t_looked = false;
 
 }  // namespace
 
-const EnvWatch &thread_env() {
+ZEL_RECORD_PATH const EnvWatch &thread_env() {
     if (t_looked) return t_watch;
     if (!t_watch.unchanged()) t_watch.scan();
     t_looked = t_records > 0;
     return t_watch;
 }
 
-EnvReadOnce::EnvReadOnce() { ++t_records; }
+ZEL_RECORD_PATH EnvReadOnce::EnvReadOnce() { ++t_records; }
 
-EnvReadOnce::~EnvReadOnce() {
+ZEL_RECORD_PATH EnvReadOnce::~EnvReadOnce() {
     if (--t_records == 0) t_looked = false;
 }
 

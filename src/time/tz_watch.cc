@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sys/env_watch.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 
@@ -18,7 +19,7 @@ const char *watch_tz(TzWatch *watch) {
     return tz;
 }
 
-bool tz_unchanged(const TzWatch &watch) {
+ZEL_RECORD_PATH bool tz_unchanged(const TzWatch &watch) {
     const EnvWatch &env = thread_env();
     if (!watch.kept || env.scans() != watch.scans) return false;
     return !watch.set || std::strcmp(env.value(kEnvTz), watch.value) == 0;

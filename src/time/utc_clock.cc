@@ -3,11 +3,12 @@
 
 #include <sys/time.h>
 
+#include "sys/hot_path.h"
 #include "time/utc_internal.h"
 
 extern "C" {
 
-int zel_gettimeofday_tz(struct timeval *tv, struct timezone *tz) {
+ZEL_RECORD_PATH int zel_gettimeofday_tz(struct timeval *tv, struct timezone *tz) {
     if (tz) {
         tz->tz_minuteswest = 0;
         tz->tz_dsttime = 0;
@@ -18,7 +19,7 @@ int zel_gettimeofday_tz(struct timeval *tv, struct timezone *tz) {
 int zel_gettimeofday(struct timeval *tv) { return zel_gettimeofday_tz(tv, nullptr); }
 
 // Packed straight from the clock's microseconds, which are whole 100-ns units.
-int zel_utc_gettime_noshm(zel_utc_t *utc) {
+ZEL_RECORD_PATH int zel_utc_gettime_noshm(zel_utc_t *utc) {
     struct timeval tv;
     struct timezone tz = {0, 0};
     if (zel_gettimeofday_tz(&tv, &tz) != 0 || tv.tv_usec < 0 || tv.tv_usec > 999999) return -1;
@@ -31,6 +32,6 @@ int zel_utc_gettime_noshm(zel_utc_t *utc) {
     return 0;
 }
 
-int zel_utc_gettime(zel_utc_t *utc) { return zel_utc_gettime_noshm(utc); }
+ZEL_RECORD_PATH int zel_utc_gettime(zel_utc_t *utc) { return zel_utc_gettime_noshm(utc); }
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "sys/hot_path.h"
 #include "time/utc_internal.h"
 
 namespace zel {
@@ -142,7 +143,8 @@ struct ThreadText {
 };
 thread_local ThreadText t_text;
 
-int format(char *cp, size_t stringlen, const UtcFields &f, bool with_zone, SecondText &cache) {
+ZEL_RECORD_PATH int format(char *cp, size_t stringlen, const UtcFields &f, bool with_zone,
+                           SecondText &cache) {
     if (!cp) return -1;
     // Written in place when any text fits, else first aside.
     char aside[kMaxText];
@@ -175,7 +177,7 @@ int zel_utc_ascanytime(char *cp, size_t stringlen, const zel_utc_t *utc) {
     return zel::format(cp, stringlen, f, true, zel::t_text.second);
 }
 
-int zel_utc_asclocaltime(char *cp, size_t stringlen, const zel_utc_t *utc) {
+ZEL_RECORD_PATH int zel_utc_asclocaltime(char *cp, size_t stringlen, const zel_utc_t *utc) {
     zel::UtcFields f;
     if (zel::utc_unpack_or_now(utc, &f) != 0) return -1;
     zel::ThreadText &kept = zel::t_text;

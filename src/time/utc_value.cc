@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "sys/hot_path.h"
 #include "time/time_check.h"
 #include "time/utc_internal.h"
 
@@ -65,7 +66,7 @@ bool time_from(const struct timespec *ts, int64_t *time) {
 
 }  // namespace
 
-void utc_pack(zel_utc_t *utc, const UtcFields &f) {
+ZEL_RECORD_PATH void utc_pack(zel_utc_t *utc, const UtcFields &f) {
     if (!utc) time_check_failed("utc != NULL", "core/svcutl/utcapi", 1101);
     uint64_t inacc = f.inacc >= kInfiniteInacc ? kInfiniteInacc : f.inacc;
     unsigned minutes = static_cast<unsigned>(f.tdf / 60) & 0xFFF;
@@ -84,7 +85,7 @@ void utc_pack(zel_utc_t *utc, const UtcFields &f) {
 #endif
 }
 
-int utc_unpack(const zel_utc_t *utc, UtcFields *f) {
+ZEL_RECORD_PATH int utc_unpack(const zel_utc_t *utc, UtcFields *f) {
     const unsigned char *b = utc->bytes;
     if (((b[15] >> 4) & 7) != kVersion) return -1;
     uint64_t time;
@@ -105,7 +106,7 @@ int utc_unpack(const zel_utc_t *utc, UtcFields *f) {
     return 0;
 }
 
-int utc_unpack_or_now(const zel_utc_t *utc, UtcFields *f) {
+ZEL_RECORD_PATH int utc_unpack_or_now(const zel_utc_t *utc, UtcFields *f) {
     zel_utc_t now;
     if (!utc) {
         if (zel_utc_gettime(&now) != 0) return -1;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sys/hot_path.h"
 #include "time/utc_internal.h"
 #include "time/zone_choice.h"
 #include "time/zone_state.h"
@@ -79,7 +80,7 @@ void local_zone_at(int64_t time, char *abbr, size_t abbrlen, long *offset, int *
     unlock_zone();
 }
 
-long local_offset_at(OffsetMemo *memo_of_thread, int64_t time) {
+ZEL_RECORD_PATH long local_offset_at(OffsetMemo *memo_of_thread, int64_t time) {
     int64_t seconds = utc_seconds(time);
     OffsetMemo &memo = *memo_of_thread;
     if (memo.second == seconds && memo.generation == zone_generation() &&

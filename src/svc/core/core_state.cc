@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "svc/core/core_state.h"
+#include "sys/hot_path.h"
 
 extern "C" {
 
@@ -38,13 +39,13 @@ std::atomic<pthread_t> g_owner{0};
 
 }  // namespace
 
-void svc_setup() {
+ZEL_RECORD_PATH void svc_setup() {
     if (!g_setup.load(std::memory_order_acquire)) pthread_once(&g_once_block, zel_svc__init_mutex);
 }
 
 bool svc_is_setup() { return g_setup.load(std::memory_order_acquire); }
 
-void svc_lock() {
+ZEL_RECORD_PATH void svc_lock() {
     svc_setup();
     pthread_mutex_lock(&zel_svc_g_mutex);
     g_owner.store(pthread_self(), std::memory_order_relaxed);
@@ -61,7 +62,7 @@ bool svc_locked_by_this_thread() {
     return pthread_equal(g_owner.load(std::memory_order_relaxed), pthread_self()) != 0;
 }
 
-void svc_unlock() {
+ZEL_RECORD_PATH void svc_unlock() {
     g_owner.store(0, std::memory_order_relaxed);
     // An unlock is retried while it reports a negative value.
     while (pthread_mutex_unlock(&zel_svc_g_mutex) < 0) {}

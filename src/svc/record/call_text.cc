@@ -8,11 +8,12 @@
 
 #include "fmt/fmt_internal.h"
 #include "svc/record/print_call.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
 
-void make_text(PrintCall *call) {
+ZEL_RECORD_PATH void make_text(PrintCall *call) {
     const zel_svc_prolog *header = &call->ctx.header;
     lyr_cs_t cs = call->ctx.source_cs;
     const char *format = header->format;
@@ -45,7 +46,7 @@ bool parse_call(PrintCall *call) {
     return call->parsed;
 }
 
-const RecordText &call_text(PrintCall *call) {
+ZEL_RECORD_PATH const RecordText &call_text(PrintCall *call) {
     if (!call->text_made) {
         ensure_header(call);
         make_text(call);

@@ -10,13 +10,14 @@
 #include "svc/core/core_state.h"
 #include "svc/record/message_save.h"
 #include "svc/record/print_call.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
 
 // Steps 3 to 7 of a call, with the mutex held. False when the call ends
 // without its abort or exit.
-bool route_message(PrintCall *call) {
+ZEL_RECORD_PATH bool route_message(PrintCall *call) {
     zel_svc_handle *handle = call->handle;
     unsigned32 attributes = call->attributes;
     if (handle->filter) {
@@ -52,7 +53,7 @@ bool route_message(PrintCall *call) {
     return true;
 }
 
-void print_message(PrintCall *call) {
+ZEL_RECORD_PATH void print_message(PrintCall *call) {
     if (!call->handle) return;
     zel_svc_msgctx *ctx = &call->ctx;
     choose_code_sets(ctx, call->cs != 0);
@@ -67,9 +68,9 @@ void print_message(PrintCall *call) {
     pthread_cleanup_pop(1);
 }
 
-void message(Road road, zel_svc_handle *handle, int cs, const char *file, int line,
-             const char *argtypes, unsigned32 index, unsigned32 attributes, unsigned32 msgid,
-             va_list args) {
+ZEL_RECORD_PATH void message(Road road, zel_svc_handle *handle, int cs, const char *file, int line,
+                             const char *argtypes, unsigned32 index, unsigned32 attributes,
+                             unsigned32 msgid, va_list args) {
     PrintCall call;
     call.road = road;
     call.trace = false;
@@ -109,15 +110,16 @@ void zel_svc_printf_cs_withfile(zel_svc_handle *handle, int cs, const char *file
     va_end(args);
 }
 
-void zel_svc_vprintf_withfile(zel_svc_handle *handle, const char *file, int line,
-                              const char *argtypes, unsigned32 index, unsigned32 attributes,
-                              unsigned32 msgid, va_list args) {
+ZEL_RECORD_PATH void zel_svc_vprintf_withfile(zel_svc_handle *handle, const char *file, int line,
+                                              const char *argtypes, unsigned32 index,
+                                              unsigned32 attributes, unsigned32 msgid,
+                                              va_list args) {
     zel::message(zel::Road::plain, handle, 0, file, line, argtypes, index, attributes, msgid, args);
 }
 
-void zel_svc_printf_withfile(zel_svc_handle *handle, const char *file, int line,
-                             const char *argtypes, unsigned32 index, unsigned32 attributes,
-                             unsigned32 msgid, ...) {
+ZEL_RECORD_PATH void zel_svc_printf_withfile(zel_svc_handle *handle, const char *file, int line,
+                                             const char *argtypes, unsigned32 index,
+                                             unsigned32 attributes, unsigned32 msgid, ...) {
     va_list args;
     va_start(args, msgid);
     zel_svc_vprintf_withfile(handle, file, line, argtypes, index, attributes, msgid, args);

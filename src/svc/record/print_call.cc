@@ -9,10 +9,11 @@
 #include "msg/text_memo.h"
 #include "svc/core/core_state.h"
 #include "svc/routes/log_file.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 
-void ensure_header(PrintCall *call) {
+ZEL_RECORD_PATH void ensure_header(PrintCall *call) {
     zel_svc_prolog *header = &call->ctx.header;
     if (header->built) return;
     if (call->trace) {
@@ -28,7 +29,7 @@ void ensure_header(PrintCall *call) {
     }
 }
 
-bool write_call_record(PrintCall *call, int kind, FILE *stream) {
+ZEL_RECORD_PATH bool write_call_record(PrintCall *call, int kind, FILE *stream) {
     ensure_header(call);
     if (!call->time_made) {  // only writers show it: a dynamic route is spared the asctime
         time_text(&call->ctx.header, call->time);
@@ -52,7 +53,7 @@ bool write_call_record(PrintCall *call, int kind, FILE *stream) {
     return write_record(stream, record, term, xml, log_file);
 }
 
-void release_call(PrintCall *call) {
+ZEL_RECORD_PATH void release_call(PrintCall *call) {
     zel_svc_prolog *header = &call->ctx.header;
     if (call->format_memo) {
         release_memo_text(call->format_memo);
@@ -66,7 +67,7 @@ void release_call(PrintCall *call) {
     call->parse_tried = false;
 }
 
-void cleanup_wrapper(void *arg) {
+ZEL_RECORD_PATH void cleanup_wrapper(void *arg) {
     release_call(static_cast<PrintCall *>(arg));
     release_held_lock();  // cancelled between readying a file and writing to it
     svc_unlock();

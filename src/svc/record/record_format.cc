@@ -11,6 +11,7 @@
 #include "svc/record/record.h"
 #include "svc/record/record_text.h"
 #include "svc/record/xml_text.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -127,12 +128,12 @@ void write_xml_trace_prefix(FILE *stream, const zel_svc_prolog *header, const ch
 
 }  // namespace
 
-bool prefix_left_out(const zel_svc_prolog *header) {
+ZEL_RECORD_PATH bool prefix_left_out(const zel_svc_prolog *header) {
     if (header->attributes & ZEL_SVC_ATTR_NO_PREFIX) return true;
     return zel_svc_g_brief != 0 && is_trace(header);
 }
 
-void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]) {
+ZEL_RECORD_PATH void time_text(const zel_svc_prolog *header, char text[kTimeTextSize]) {
     if (zel_utc_asclocaltime(text, kTimeTextSize - 1, &header->time) != 0) text[0] = '\0';
 }
 

@@ -10,12 +10,13 @@
 #include "msg/checked_text.h"
 #include "msg/text_memo.h"
 #include "svc/record/record.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
 
-void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 index,
-                 const zel_utc_t *at) {
+ZEL_RECORD_PATH void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 index,
+                                 const zel_utc_t *at) {
     header->built = 1;
     header->handle = handle;
     if (at) {
@@ -36,10 +37,10 @@ void fill_common(zel_svc_prolog *header, zel_svc_handle *handle, unsigned32 inde
 
 }  // namespace
 
-void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool utf8,
-                          const char *file, int line, const char *argtypes, unsigned32 index,
-                          unsigned32 attributes, unsigned32 msgid, const zel_utc_t *at,
-                          MemoEntry **memo) {
+ZEL_RECORD_PATH void build_message_header(zel_svc_prolog *header, zel_svc_handle *handle, bool utf8,
+                                          const char *file, int line, const char *argtypes,
+                                          unsigned32 index, unsigned32 attributes, unsigned32 msgid,
+                                          const zel_utc_t *at, MemoEntry **memo) {
     std::memset(header, 0, sizeof *header);
     // The text is formatted with the caller's arguments: a catalog's text
     // is taken only when it reads the arguments that argtypes (or the

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "fmt/fmt_internal.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -55,7 +56,8 @@ void RecordText::refer(const char *text, size_t len) {
     size_ = len;
 }
 
-bool RecordText::render_direct(lyr_cs_t engine_cs, const char *format, va_list args) {
+ZEL_RECORD_PATH bool RecordText::render_direct(lyr_cs_t engine_cs, const char *format,
+                                               va_list args) {
     int n = fmt_direct_record(local_, sizeof local_, engine_cs, format, args);
     if (n < 0 || static_cast<size_t>(n) >= sizeof local_) return false;
     data_ = local_;

@@ -15,6 +15,7 @@
 #include "svc/record/record.h"
 #include "svc/record/record_text.h"
 #include "svc/record/xml_text.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -25,7 +26,7 @@ static_assert(kLineSize >= kPrefixSize, "a prefix fits the line");
 
 // Writes every byte of the pieces, going on after a short write or a signal;
 // false (errno set) at the first failure.
-bool write_all(int fd, struct iovec *iov, int count) {
+ZEL_RECORD_PATH bool write_all(int fd, struct iovec *iov, int count) {
     while (count > 0) {
         ssize_t n = count == 1 ? write(fd, iov->iov_base, iov->iov_len) : writev(fd, iov, count);
         if (n < 0) {
@@ -50,8 +51,8 @@ bool write_all(int fd, struct iovec *iov, int count) {
 // stream left in it comes before the record, as it would through stdio. The
 // record's prefix is at the start of line; a record that fits the line goes
 // out as one piece, as a plain write costs the kernel less than gathering three.
-bool write_direct(FILE *stream, const RecordBytes &record, char (&line)[kLineSize],
-                  size_t prefix_len) {
+ZEL_RECORD_PATH bool write_direct(FILE *stream, const RecordBytes &record, char (&line)[kLineSize],
+                                  size_t prefix_len) {
     int cancel_state;
     lock_for_write(stream, &cancel_state);
     flockfile(stream);
@@ -78,7 +79,8 @@ bool write_direct(FILE *stream, const RecordBytes &record, char (&line)[kLineSiz
 
 }  // namespace
 
-bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml, bool direct) {
+ZEL_RECORD_PATH bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml,
+                                  bool direct) {
     if (direct && !xml) {
         char line[kLineSize];
         size_t len = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "svc/record/record.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -156,8 +157,8 @@ thread_local PrefixTail t_tail;
 
 }  // namespace
 
-size_t build_text_prefix(char *buf, size_t size, const zel_svc_prolog *header, const char *time,
-                         int term) {
+ZEL_RECORD_PATH size_t build_text_prefix(char *buf, size_t size, const zel_svc_prolog *header,
+                                         const char *time, int term) {
     if (!t_tail.matches(header, term)) t_tail.make(header, term);
     if (!t_tail.valid()) return 0;  // too long for the buffer
     PrefixLine line(buf, size);

@@ -7,6 +7,7 @@
 #include "svc/core/core_state.h"
 #include "svc/record/print_call.h"
 #include "svc/record/record.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -31,8 +32,8 @@ inline bool maybe_wanted(const zel_svc_handle *handle, unsigned32 index, unsigne
     return handle && (!debug_filled(handle) || level_reaches(handle, index, level));
 }
 
-void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsigned32 index,
-           unsigned32 level, const char *format, va_list args) {
+ZEL_RECORD_PATH void trace(Road road, zel_svc_handle *handle, const char *file, int line,
+                           unsigned32 index, unsigned32 level, const char *format, va_list args) {
     if (!maybe_wanted(handle, index, level)) return;
     PrintCall call;
     call.road = road;
@@ -61,13 +62,13 @@ void trace(Road road, zel_svc_handle *handle, const char *file, int line, unsign
 
 extern "C" {
 
-void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, const char *format,
-                     va_list args) {
+ZEL_RECORD_PATH void zel_svc__vdebug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                                     const char *format, va_list args) {
     zel::trace(zel::Road::plain, handle, "?", 0, index, level, format, args);
 }
 
-void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, const char *format,
-                    ...) {
+ZEL_RECORD_PATH void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                                    const char *format, ...) {
     if (!zel::maybe_wanted(handle, index, level)) return;  // before the argument list is set up
     va_list args;
     va_start(args, format);
@@ -75,8 +76,9 @@ void zel_svc__debug(zel_svc_handle *handle, unsigned32 index, unsigned32 level, 
     va_end(args);
 }
 
-void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line, unsigned32 index,
-                             unsigned32 level, const char *format, ...) {
+ZEL_RECORD_PATH void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
+                                             unsigned32 index, unsigned32 level, const char *format,
+                                             ...) {
     if (!zel::maybe_wanted(handle, index, level)) return;
     va_list args;
     va_start(args, format);
@@ -84,8 +86,8 @@ void zel_svc__debug_withfile(zel_svc_handle *handle, const char *file, int line,
     va_end(args);
 }
 
-void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
-                         const char *format, ...) {
+ZEL_RECORD_PATH void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 level,
+                                         const char *format, ...) {
     if (!zel::maybe_wanted(handle, index, level)) return;
     va_list args;
     va_start(args, format);
@@ -93,8 +95,9 @@ void zel_svc__debug_utf8(zel_svc_handle *handle, unsigned32 index, unsigned32 le
     va_end(args);
 }
 
-void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file, int line,
-                                  unsigned32 index, unsigned32 level, const char *format, ...) {
+ZEL_RECORD_PATH void zel_svc__debug_utf8_withfile(zel_svc_handle *handle, const char *file,
+                                                  int line, unsigned32 index, unsigned32 level,
+                                                  const char *format, ...) {
     if (!zel::maybe_wanted(handle, index, level)) return;
     va_list args;
     va_start(args, format);

@@ -9,6 +9,7 @@
 
 #include "svc/record/record.h"
 #include "svc/routes/log_file.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 thread_local int t_held_fd = -1;
 
 // Takes (F_WRLCK) or releases (F_UNLCK) the lock on the whole file, waiting.
-int set_whole_file_lock(int fd, short type) {
+ZEL_RECORD_PATH int set_whole_file_lock(int fd, short type) {
     struct flock lock = {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
@@ -29,18 +30,18 @@ int set_whole_file_lock(int fd, short type) {
 
 }  // namespace
 
-int set_file_lock(int fd, struct flock *lock, bool wait) {
+ZEL_RECORD_PATH int set_file_lock(int fd, struct flock *lock, bool wait) {
     return fcntl(fd, wait ? F_SETLKW : F_SETLK, lock);
 }
 
-void lock_for_write(FILE *stream, int *old_cancel_state) {
+ZEL_RECORD_PATH void lock_for_write(FILE *stream, int *old_cancel_state) {
     int fd = fileno(stream);
     if (fd != t_held_fd) set_whole_file_lock(fd, F_WRLCK);
     errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
 // errno is kept: it tells why the record just written failed.
-void unlock_for_write(FILE *stream, int old_cancel_state) {
+ZEL_RECORD_PATH void unlock_for_write(FILE *stream, int old_cancel_state) {
     int saved = errno;
     int fd = fileno(stream);
     set_whole_file_lock(fd, F_UNLCK);

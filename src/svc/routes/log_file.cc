@@ -19,6 +19,7 @@
 
 #include "svc/routes/log_file.h"
 #include "svc/routes/routes.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 
@@ -162,7 +163,7 @@ void count_records(zel_svc_fileroute_t *file, off_t size, bool xml) {
 // Makes the route's file ready for one record; false when it cannot be used.
 // With a record limit the file is locked from here to the end of the record,
 // so that the count, the rotation and the record agree with other processes.
-bool ready_file(zel_svc_fileroute_t *file, bool xml) {
+ZEL_RECORD_PATH bool ready_file(zel_svc_fileroute_t *file, bool xml) {
     // Most records find their file open, without a record limit, and its
     // name looked at already in this millisecond.
     const LogFile *log = log_file(file);
@@ -192,7 +193,7 @@ void fall_back(zel_svc_route_t *route, zel_svc_fileroute_t *file) {
 
 }  // namespace
 
-int64_t now_ms() {
+ZEL_RECORD_PATH int64_t now_ms() {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
@@ -213,7 +214,7 @@ void mark_file_route(zel_svc_route_t *route, int kind) {
     route->route_data = reinterpret_cast<void *>(static_cast<intptr_t>(kind));
 }
 
-int file_route_kind(const zel_svc_route_t *route) {
+ZEL_RECORD_PATH int file_route_kind(const zel_svc_route_t *route) {
     if (is_file_kind(route->kind)) return route->kind;
     if (route->keyword || !route->target) return 0;  // dynamic, stream or DISCARD
     int kind = static_cast<int>(reinterpret_cast<intptr_t>(route->route_data));
@@ -229,7 +230,7 @@ int zel_svc__get_pid(void) {
     return zel::g_cached_pid;
 }
 
-void zel_svc__check_open(zel_svc_route_t *route) {
+ZEL_RECORD_PATH void zel_svc__check_open(zel_svc_route_t *route) {
     int kind = zel::file_route_kind(route);
     if (!kind) {
         route->open = 1;

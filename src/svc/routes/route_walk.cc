@@ -11,6 +11,7 @@
 #include "svc/record/print_call.h"
 #include "svc/routes/log_file.h"
 #include "svc/routes/routes.h"
+#include "sys/hot_path.h"
 
 namespace zel {
 namespace {
@@ -92,7 +93,7 @@ bool print_dynamic(PrintCall *call, zel_svc_route_t *route) {
 
 }  // namespace
 
-void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count) {
+ZEL_RECORD_PATH void walk_routes(PrintCall *call, zel_svc_route_t **routes, int count) {
     zel_svc_route_t **walked[kMaxLists];
     int lists = 0;
     walked[lists++] = routes;
