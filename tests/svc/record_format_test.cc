@@ -78,7 +78,6 @@ protected:
                    : !convert     ? ZEL_SVC_ROUTE_UTF8FILE
                    : term == '\n' ? ZEL_SVC_ROUTE_STDOUT
                                   : ZEL_SVC_ROUTE_FILE;
-        if (kind == ZEL_SVC_ROUTE_UTF8FILE && term == '\n') call.road = zel::Road::utf8_withfile;
         zel::write_call_record(&call, kind, stream_);
         zel::release_call(&call);
         va_end(ap);
