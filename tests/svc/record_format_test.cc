@@ -78,7 +78,6 @@ protected:
                    : !convert     ? ZEL_SVC_ROUTE_UTF8FILE
                    : term == '\n' ? ZEL_SVC_ROUTE_STDOUT
                                   : ZEL_SVC_ROUTE_FILE;
-        if (kind == ZEL_SVC_ROUTE_UTF8FILE && term == '\n') call.road = zel::Road::utf8_withfile;
         zel::write_call_record(&call, kind, stream_);
         zel::release_call(&call);
         va_end(ap);
@@ -124,14 +123,13 @@ protected:
 
 TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
     message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
-    std::string prefix = message_prefix("0x3665A09C");
+    const std::string prefix = message_prefix("0x3665A09C"), line = prefix + " " + kOpenFailed + "\n";
     direct(' ', "open", 2);
-    EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
+    EXPECT_EQ(line, contents());
     direct('\n', "open", 2);
     EXPECT_EQ(prefix + "\n" + kOpenFailed + "\n", contents());
-    // The context writer gives the same bytes for an ASCII text.
-    context(' ', 1, "open", 2);
-    EXPECT_EQ(prefix + " " + kOpenFailed + "\n", contents());
+    context(' ', 1, "open", 2);  // the context writer gives the same bytes for an ASCII text
+    EXPECT_EQ(line, contents());
 }
 
 // Traces have no message number; a prefix too long for the line buffer keeps the shape.
@@ -168,8 +166,7 @@ TEST_F(RecordFormat, NoPrefixBriefAndMissingText) {
     message(ZEL_SVC_SEV_ERROR | ZEL_SVC_ATTR_NO_PREFIX, ZEL_S_NO_MEMORY);
     direct('\n');
     EXPECT_EQ("KVXSC0151E   Memory could not be allocated.\n", contents());
-    std::free(header_.format);
-    header_.format = nullptr;
+    std::free(std::exchange(header_.format, nullptr));
     direct(' ');
     EXPECT_EQ("Unknown message 0x3665a097\n", contents());
     xml_ = true;
