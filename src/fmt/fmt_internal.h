@@ -4,6 +4,7 @@
 #ifndef ZEL_SRC_FMT_FMT_INTERNAL_H
 #define ZEL_SRC_FMT_FMT_INTERNAL_H
 
+#include <limits.h>
 #include <stdarg.h>
 #include <stdint.h>
 #include <string.h>
@@ -264,14 +265,6 @@ inline const char *format_end(const zel_fmt_ctx *ctx) {
 int fmt_parse(zel_fmt_ctx *ctx, lyr_cs_t cs, const char *format, va_list args);
 int fmt_render(zel_fmt_ctx *ctx, char *buf, int size);
 
-// The render pass over conversion records: the literal text of `format` up
-// to `end` around `count` conversions, whose arguments are in `args`, into
-// buf of size bytes (null or 0: measure); widths and precisions capped at
-// `cap` (0: none), null strings as "(null)" when `null_text`.
-int render_conversions(lyr_cs_t cs, const char *format, const char *end, const zel_fmt_conv *convs,
-                       int count, const zel_fmt_arg *args, char *buf, int size, int64_t cap,
-                       bool null_text);
-
 // A narrow string without width or precision: its text, whose length is
 // found inline, as most arguments are short.
 inline int64_t put_string(const void *p, Sink &out) {
@@ -304,6 +297,44 @@ inline int64_t render_conversion(lyr_cs_t cs, const zel_fmt_conv *conv, const ze
     case kTypePointer: return render_unsigned(conv, args, out);
     default: return render_float(conv, args, out);
     }
+}
+
+// The render pass over conversion records: the literal text of `format` up
+// to `end` around `count` conversions, whose arguments are in `args`, into
+// buf of size bytes (null or 0: measure); widths and precisions capped at
+// `cap` (0: none), null strings as "(null)" when `null_text`.
+// Inlined into the engine's two callers, as a call here costs as much as a
+// short text.
+[[gnu::always_inline]] inline int render_conversions(lyr_cs_t cs, const char *format,
+                                                     const char *end, const zel_fmt_conv *convs,
+                                                     int count, const zel_fmt_arg *args, char *buf,
+                                                     int size, int64_t cap, bool null_text) {
+    Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, cap, null_text};
+    int64_t total = 0;
+    int result = 0;
+    const char *text = format;
+    for (int i = 0; i < count; ++i) {
+        const zel_fmt_conv *conv = &convs[i];
+        size_t literal = static_cast<size_t>(conv->start - text);
+        out.put_text(text, literal);
+        int64_t n = render_conversion(cs, conv, args, out);
+        if (n < 0) {
+            result = -1;
+            break;
+        }
+        total += static_cast<int64_t>(literal) + n;
+        text = conv->end;
+    }
+    if (result == 0) {
+        size_t tail = static_cast<size_t>(end - text);
+        out.put_text(text, tail);
+        total += static_cast<int64_t>(tail);
+        result = total > INT_MAX ? -1 : static_cast<int>(total);
+    }
+    // The text written so far ends where writing stopped: at the full length,
+    // at the end of the buffer, or before a wide character that did not fit.
+    if (buf && size > 0) *out.pos = '\0';
+    return result;
 }
 
 // zel_vsnprintf_cs without a context for formats whose arguments are all

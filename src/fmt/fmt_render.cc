@@ -1,6 +1,7 @@
-// The render pass: copies the literal text between conversions, hands each
-// conversion to its renderer with the room left, counts the full length and
-// terminates the buffer. Also the render parameters common to all renderers.
+// The render pass of a parsed context (the pass itself, render_conversions,
+// is inline in fmt_internal.h so that the direct path has its own copy), one
+// conversion of a record alone, and the render parameters common to all
+// renderers.
 #include <limits.h>
 #include <string.h>
 
@@ -45,38 +46,6 @@ ZEL_RECORD_PATH RenderParams render_params(const zel_fmt_conv *conv, const zel_f
     bool numeric = conv->type >= kTypeShort && conv->type <= kTypeLongGeneral;
     r.pad = (flags & kFlagZero) && numeric ? '0' : ' ';
     return r;
-}
-
-ZEL_RECORD_PATH int render_conversions(lyr_cs_t cs, const char *format, const char *end,
-                                       const zel_fmt_conv *convs, int count,
-                                       const zel_fmt_arg *args, char *buf, int size, int64_t cap,
-                                       bool null_text) {
-    Sink out{buf, buf && size > 0 ? static_cast<size_t>(size) - 1 : 0, cap, null_text};
-    int64_t total = 0;
-    int result = 0;
-    const char *text = format;
-    for (int i = 0; i < count; ++i) {
-        const zel_fmt_conv *conv = &convs[i];
-        size_t literal = static_cast<size_t>(conv->start - text);
-        out.put_text(text, literal);
-        int64_t n = render_conversion(cs, conv, args, out);
-        if (n < 0) {
-            result = -1;
-            break;
-        }
-        total += static_cast<int64_t>(literal) + n;
-        text = conv->end;
-    }
-    if (result == 0) {
-        size_t tail = static_cast<size_t>(end - text);
-        out.put_text(text, tail);
-        total += static_cast<int64_t>(tail);
-        result = total > INT_MAX ? -1 : static_cast<int>(total);
-    }
-    // The text written so far ends where writing stopped: at the full length,
-    // at the end of the buffer, or before a wide character that did not fit.
-    if (buf && size > 0) *out.pos = '\0';
-    return result;
 }
 
 namespace {
