@@ -1,0 +1,59 @@
+#!/bin/sh
+# Distinct 64-byte code lines that one FILE record runs through, ours and
+# locked spdlog's. After each of a record's system calls (lock, write,
+# unlock) its code is cold, and on this kind of machine each line it touches
+# then costs a few nanoseconds, so this count matters to the record's wall
+# time as much as its instructions do.
+#
+# record_instructions runs under callgrind (1000 and 3000 records) for the
+# instructions of one record, W, then under lackey for its instruction
+# trace; the script counts the distinct lines in windows of W instructions
+# near the end of the run (any window of one record's length covers each of
+# its lines once), over 20 windows, and prints the median with the lines in
+# the program itself and those in shared libraries.
+#
+# Under valgrind a record takes longer than a millisecond, so the log file's
+# name is looked at for every record: about ten lines that a real run
+# touches once in a few hundred records.
+# Usage: bench/record_code_lines.sh [BUILD_DIR]   (default build/bench)
+set -eu
+build=${1:-build/bench}
+program=$build/bench/record_instructions
+[ -x "$program" ] || { echo "build it: cmake --build --preset bench --target record_instructions" >&2; exit 2; }
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+instructions() {  # contender records
+    valgrind --tool=callgrind --dump-instr=no --callgrind-out-file="$out/cg" \
+        "$program" "$1" "$2" 2>"$out/log" >/dev/null || { cat "$out/log" >&2; exit 1; }
+    sed -n 's/^summary: //p' "$out/cg"
+}
+
+for contender in zel spdlog; do
+    per_record=$(( ($(instructions $contender 3000) - $(instructions $contender 1000)) / 2000 ))
+    valgrind --tool=lackey --trace-mem=yes --log-file="$out/trace" \
+        "$program" "$contender" 300 >/dev/null 2>&1
+    python3 - "$out/trace" "$per_record" "$contender" <<'EOF'
+import sys
+trace, width, who = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+addresses = []
+with open(trace) as f:
+    for line in f:
+        if line.startswith('I'):
+            try:
+                addresses.append(int(line[3:].split(',')[0], 16))
+            except ValueError:
+                pass
+start = len(addresses) - 150 * width  # well inside the records, before the exit
+counts = []
+for k in range(20):
+    window = addresses[start + 3 * k * width:start + (3 * k + 1) * width]
+    lines = {a >> 6 for a in window}
+    own = sum(1 for line in lines if (line << 6) < 0x4000000)  # valgrind loads the program low
+    counts.append((len(lines), own))
+counts.sort()
+total, own = counts[len(counts) // 2]
+print(f"{who}: {width} instructions, {total} code lines per record "
+      f"({own} in the program, {total - own} in shared libraries)")
+EOF
+done
