@@ -124,6 +124,29 @@ bool read_conversion_character(const char *&p, Length len, zel_fmt_conv *c, unsi
     return true;
 }
 
+// An optional "-" or "0", then one or two digits (the first not a 0) and a
+// letter that needs no length: the position after the letter, with *c
+// filled; null for any other conversion, which the steps then read.
+const char *read_simple_width(const char *p, zel_fmt_conv *c) {
+    unsigned32 flags = 0;
+    if (*p == '-') {
+        flags = kFlagMinus;
+        ++p;
+    } else if (*p == '0') {
+        flags = kFlagZero;
+        ++p;
+    }
+    if (*p < '1' || *p > '9') return nullptr;
+    int width = *p++ - '0';
+    if (is_digit(*p)) width = width * 10 + (*p++ - '0');
+    const Letter &l = kLetters[*p];
+    if (l.type[kNone] < 0) return nullptr;  // a third digit, a "$", ".", a length...
+    c->type = l.type[kNone];
+    c->flags = flags | kFlagWidth | l.flags;
+    c->width = width;
+    return p + 1;
+}
+
 // The conversion after its "%" at p; the position after its conversion
 // character, or null when the engine rejects it.
 const char *read_conversion(const char *p, zel_fmt_conv *c) {
@@ -141,6 +164,10 @@ const char *read_conversion(const char *p, zel_fmt_conv *c) {
             return p + 2;
         }
     }
+
+    // Next come a "-" or "0" flag and a width of one or two digits before a
+    // bare letter ("%-12s", "%08x", "%5d"), read here as the steps read them.
+    if (const char *q = read_simple_width(p, c)) return q;
 
     unsigned32 flags = 0;
     Length len = kNone;
