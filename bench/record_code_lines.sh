@@ -5,12 +5,12 @@
 # then costs a few nanoseconds, so this count matters to the record's wall
 # time as much as its instructions do.
 #
-# record_instructions runs under callgrind (1000 and 3000 records) for the
-# instructions of one record, W, then under lackey for its instruction
-# trace; the script counts the distinct lines in windows of W instructions
-# near the end of the run (any window of one record's length covers each of
-# its lines once), over 20 windows, and prints the median with the lines in
-# the program itself and those in shared libraries.
+# record_instructions.sh gives the instructions of one record, W, for each;
+# record_instructions then runs under lackey for its instruction trace, and
+# the script counts the distinct lines in windows of W instructions near the
+# end of the run (any window of one record's length covers each of its lines
+# once), over 20 windows, and prints the median with the lines in the
+# program itself and those in shared libraries.
 #
 # Under valgrind a record takes longer than a millisecond, so the log file's
 # name is looked at for every record: about ten lines that a real run
@@ -20,17 +20,17 @@ set -eu
 build=${1:-build/bench}
 program=$build/bench/record_instructions
 [ -x "$program" ] || { echo "build it: cmake --build --preset bench --target record_instructions" >&2; exit 2; }
+counts=$("$(dirname "$0")/record_instructions.sh" "$build" |
+    sed -n 's/^instructions per record: zel \([0-9]*\), locked spdlog \([0-9]*\)$/\1 \2/p')
+[ -n "$counts" ] || { echo "record_instructions.sh gave no counts" >&2; exit 1; }
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-instructions() {  # contender records
-    valgrind --tool=callgrind --dump-instr=no --callgrind-out-file="$out/cg" \
-        "$program" "$1" "$2" 2>"$out/log" >/dev/null || { cat "$out/log" >&2; exit 1; }
-    sed -n 's/^summary: //p' "$out/cg"
-}
-
 for contender in zel spdlog; do
-    per_record=$(( ($(instructions $contender 3000) - $(instructions $contender 1000)) / 2000 ))
+    case $contender in
+    zel) per_record=${counts% *} ;;
+    spdlog) per_record=${counts#* } ;;
+    esac
     valgrind --tool=lackey --trace-mem=yes --log-file="$out/trace" \
         "$program" "$contender" 300 >/dev/null 2>&1
     python3 - "$out/trace" "$per_record" "$contender" <<'EOF'
