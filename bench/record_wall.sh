@@ -14,7 +14,7 @@ program=$build/bench/svc_bench
 ratios=""
 for dir in /dev/shm /tmp; do
     result=$(ZEL_BENCH_DIR=$dir "$program" --benchmark_filter='ZelFileRecord|SpdlogFlushedLocked' \
-        --benchmark_repetitions=$repetitions --benchmark_enable_random_interleaving=true \
+        --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
         --benchmark_report_aggregates_only=true --benchmark_color=false | sed "s/\x1b\[[0-9;]*m//g")
     echo "$result" | grep -E '_median' || true
     ratios="$ratios$(echo "$result" | grep -E '^(files in|record, )')
