@@ -63,7 +63,7 @@ protected:
         xml_ = xml;
     }
     // One call as a route kind writes it: XML, text file (' '), console ('\n'), or unconverted UTF-8.
-    void write(zel::Road road, int term, bool convert, va_list args) {
+    bool write(zel::Road road, int term, bool convert, va_list args) {
         zel::PrintCall call;
         call.road = road;
         call.trace = trace_;
@@ -78,15 +78,17 @@ protected:
                    : !convert     ? ZEL_SVC_ROUTE_UTF8FILE
                    : term == '\n' ? ZEL_SVC_ROUTE_STDOUT
                                   : ZEL_SVC_ROUTE_FILE;
-        zel::write_call_record(&call, kind, stream_);
+        bool written = zel::write_call_record(&call, kind, stream_);
         zel::release_call(&call);
         va_end(ap);
+        return written;
     }
-    void direct(int term, ...) {
+    bool direct(int term, ...) {
         va_list args;
         va_start(args, term);
-        write(zel::Road::plain, term, true, args);
+        bool written = write(zel::Road::plain, term, true, args);
         va_end(args);
+        return written;
     }
     void context(int term, int convert, ...) {
         va_list args;
@@ -130,6 +132,30 @@ TEST_F(RecordFormat, TextMessageIsOneLineInFilesAndTwoOnStreams) {
     EXPECT_EQ(prefix + "\n" + kOpenFailed + "\n", contents());
     context(' ', 1, "open", 2);  // the context writer gives the same bytes for an ASCII text
     EXPECT_EQ(line, contents());
+}
+
+// A file record goes straight to the descriptor, yet after whatever stdio
+// still holds of the stream; a stream that failed before is told as failed,
+// and the record is written all the same.
+TEST_F(RecordFormat, FileRecordsKeepTheStreamsOrderAndItsError) {
+    message(ZEL_SVC_SEV_ERROR, ZEL_S_SYSTEM_ROUTINE_ERROR);
+    const std::string line = message_prefix("0x3665A09C") + " " + kOpenFailed + "\n";
+    std::fputs("held by stdio\n", stream_);
+    EXPECT_TRUE(direct(' ', "open", 2));
+    EXPECT_EQ("held by stdio\n" + line, contents());
+
+    FILE *own = stream_, *file = std::tmpfile();
+    ASSERT_NE(nullptr, file);
+    FILE *failed = fdopen(dup(fileno(file)), "r");  // the same open file, but stdio may not write
+    ASSERT_NE(nullptr, failed);
+    EXPECT_EQ(EOF, std::fputc('x', failed));
+    stream_ = failed;
+    EXPECT_FALSE(direct(' ', "open", 2));
+    stream_ = file;
+    EXPECT_EQ(line, contents());
+    stream_ = own;
+    std::fclose(failed);
+    std::fclose(file);
 }
 
 // Traces have no message number; a prefix too long for the line buffer keeps the shape.

@@ -99,11 +99,13 @@ void write_ending(FILE *stream, const zel_svc_prolog *header, bool xml);
 // record to a log file (direct) goes out in one system call.
 bool write_record(FILE *stream, const RecordBytes &record, int term, bool xml, bool direct);
 
-// Whole-file write lock on the file behind a stream, held while one record is
-// written, with cancellation disabled meanwhile. The results are ignored: a
-// terminal or pipe is written without a lock.
-void lock_for_write(FILE *stream, int *old_cancel_state);
-void unlock_for_write(FILE *stream, int old_cancel_state);
+// Whole-file write lock on the file behind a descriptor, held while one
+// record is written, with cancellation disabled meanwhile. The results are
+// ignored: a terminal or pipe is written without a lock. error is the
+// thread's errno, which the writer finds before its first system call: after
+// one, the C library's code that finds it would be cold again.
+void lock_for_write(int fd, int *old_cancel_state, int &error);
+void unlock_for_write(int fd, int old_cancel_state, int &error);
 // fcntl record lock: F_SETLKW when wait is set, else F_SETLK.
 int set_file_lock(int fd, struct flock *lock, bool wait);
 

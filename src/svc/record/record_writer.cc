@@ -47,33 +47,62 @@ ZEL_RECORD_PATH bool write_all(int fd, struct iovec *iov, int count) {
     return true;
 }
 
-// The stream's own buffer is flushed first, so that what other users of the
-// stream left in it comes before the record, as it would through stdio. The
-// record's prefix is at the start of line; a record that fits the line goes
-// out as one piece, as a plain write costs the kernel less than gathering three.
+// Whether stdio holds bytes of the stream: output not written yet, or input
+// read ahead, which leaves the descriptor's offset past the stream's. A
+// glibc stream shows both in its buffer pointers, which its own inline
+// macros read; on another C library the answer is yes, and the record
+// flushes the stream.
+inline bool stdio_holds_bytes(FILE *stream) {
+#ifdef __GLIBC__
+    return stream->_mode > 0 || stream->_IO_write_ptr > stream->_IO_write_base ||
+           stream->_IO_read_ptr < stream->_IO_read_end;
+#else
+    (void)stream;
+    return true;
+#endif
+}
+
+// What stdio still holds of the stream is flushed first, so that it comes
+// before the record, as it would through stdio. The record's prefix is at the
+// start of line; a record that fits the line goes out as one piece, as a
+// plain write costs the kernel less than gathering three.
+//
+// Between the record's system calls (lock, write, unlock) it touches as
+// little as it can: after each of them the code and data it reaches are cold
+// again. So the descriptor, errno's place, the copy into the line and the
+// stream's state are all had before the lock; when stdio holds nothing (the
+// stream is the library's own and each record flushes it), the stream is
+// neither locked nor flushed around the write.
 ZEL_RECORD_PATH bool write_direct(FILE *stream, const RecordBytes &record, char (&line)[kLineSize],
                                   size_t prefix_len) {
-    int cancel_state;
-    lock_for_write(stream, &cancel_state);
-    flockfile(stream);
-    bool written = fflush_unlocked(stream) == 0;
-    if (written) {
-        const RecordText &text = *record.text;
-        struct iovec iov[3] = {{line, prefix_len},
-                               {const_cast<char *>(text.data()), text.size()},
-                               {const_cast<char *>("\n"), 1}};
-        size_t size = prefix_len + text.size() + 1;
-        int count = 3;
-        if (size <= sizeof line) {
-            std::memcpy(line + prefix_len, text.data(), text.size());
-            line[size - 1] = '\n';
-            iov[0].iov_len = size;
-            count = 1;
-        }
-        written = write_all(fileno(stream), iov, count) && !ferror_unlocked(stream);
+    int fd = fileno(stream);
+    int &error = errno;
+    const RecordText &text = *record.text;
+    struct iovec iov[3] = {{line, prefix_len},
+                           {const_cast<char *>(text.data()), text.size()},
+                           {const_cast<char *>("\n"), 1}};
+    size_t size = prefix_len + text.size() + 1;
+    int count = 3;
+    if (size <= sizeof line) {
+        std::memcpy(line + prefix_len, text.data(), text.size());
+        line[size - 1] = '\n';
+        iov[0].iov_len = size;
+        count = 1;
     }
-    funlockfile(stream);
-    unlock_for_write(stream, cancel_state);
+    bool pending = stdio_holds_bytes(stream);
+    bool failed_before = !pending && ferror_unlocked(stream);
+    int cancel_state;
+    lock_for_write(fd, &cancel_state, error);
+    bool written;
+    if (pending) {
+        flockfile(stream);
+        written =
+            fflush_unlocked(stream) == 0 && write_all(fd, iov, count) && !ferror_unlocked(stream);
+        funlockfile(stream);
+    } else {
+        written = write_all(fd, iov, count) && !failed_before;
+    }
+    unlock_for_write(fd, cancel_state, error);
     return written;
 }
 
@@ -88,8 +117,10 @@ ZEL_RECORD_PATH bool write_record(FILE *stream, const RecordBytes &record, int t
             (len = build_text_prefix(line, kPrefixSize, record.header, record.time, term)))
             return write_direct(stream, record, line, len);
     }
+    int fd = fileno(stream);
+    int &error = errno;
     int cancel_state;
-    lock_for_write(stream, &cancel_state);
+    lock_for_write(fd, &cancel_state, error);
     flockfile(stream);  // no other writer of the stream gets between the record's pieces
     if (!prefix_left_out(record.header)) write_prefix(stream, record, term, xml);
     // In an XML record the text sits inside CDATA, where no byte of it can
@@ -104,7 +135,7 @@ ZEL_RECORD_PATH bool write_record(FILE *stream, const RecordBytes &record, int t
     write_ending(stream, record.header, xml);
     bool written = fflush_unlocked(stream) == 0 && !ferror_unlocked(stream);
     funlockfile(stream);
-    unlock_for_write(stream, cancel_state);
+    unlock_for_write(fd, cancel_state, error);
     return written;
 }
 

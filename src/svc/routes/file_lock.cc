@@ -1,7 +1,6 @@
 // The whole-file fcntl write lock around each record, which serialises the
 // writers of one log file across processes, with cancellation held off.
 #include <cerrno>
-#include <cstdio>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -34,23 +33,21 @@ ZEL_RECORD_PATH int set_file_lock(int fd, struct flock *lock, bool wait) {
     return fcntl(fd, wait ? F_SETLKW : F_SETLK, lock);
 }
 
-ZEL_RECORD_PATH void lock_for_write(FILE *stream, int *old_cancel_state) {
-    int fd = fileno(stream);
+ZEL_RECORD_PATH void lock_for_write(int fd, int *old_cancel_state, int &error) {
     if (fd != t_held_fd) set_whole_file_lock(fd, F_WRLCK);
-    errno = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
+    error = pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, old_cancel_state);
 }
 
 // errno is kept: it tells why the record just written failed.
-ZEL_RECORD_PATH void unlock_for_write(FILE *stream, int old_cancel_state) {
-    int saved = errno;
-    int fd = fileno(stream);
+ZEL_RECORD_PATH void unlock_for_write(int fd, int old_cancel_state, int &error) {
+    int saved = error;
     set_whole_file_lock(fd, F_UNLCK);
     if (fd == t_held_fd) t_held_fd = -1;
     if (old_cancel_state == PTHREAD_CANCEL_ENABLE) {
         int ignored;
         pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &ignored);
     }
-    errno = saved;
+    error = saved;
 }
 
 void lock_file(int fd) {
