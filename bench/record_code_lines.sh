@@ -9,8 +9,8 @@
 # record_instructions then runs under lackey for its instruction trace, and
 # the script counts the distinct lines in windows of W instructions near the
 # end of the run (any window of one record's length covers each of its lines
-# once), over 20 windows, and prints the median with the lines in the
-# program itself and those in shared libraries.
+# once), over 20 windows, and prints the median with the lines in each
+# loaded object (the program tells where each object's code lies).
 #
 # Under valgrind a record takes longer than a millisecond, so the log file's
 # name is looked at for every record: about ten lines that a real run
@@ -32,10 +32,22 @@ for contender in zel spdlog; do
     spdlog) per_record=${counts#* } ;;
     esac
     valgrind --tool=lackey --trace-mem=yes --log-file="$out/trace" \
-        "$program" "$contender" 300 >/dev/null 2>&1
-    python3 - "$out/trace" "$per_record" "$contender" <<'EOF'
+        "$program" "$contender" 300 code >"$out/code" 2>/dev/null
+    python3 - "$out/trace" "$out/code" "$per_record" "$contender" <<'EOF'
+import collections
 import sys
-trace, width, who = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+trace, code, width, who = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+segments = []  # (start, end, object) of each loaded object's code
+with open(code) as f:
+    for line in f:
+        fields = line.split()
+        if len(fields) == 4 and fields[0] == 'code':
+            segments.append((int(fields[1], 16), int(fields[2], 16), fields[3]))
+def owner(address):
+    for start, end, name in segments:
+        if start <= address < end:
+            return name.split('.so')[0]
+    return 'elsewhere'
 addresses = []
 with open(trace) as f:
     for line in f:
@@ -49,11 +61,10 @@ counts = []
 for k in range(20):
     window = addresses[start + 3 * k * width:start + (3 * k + 1) * width]
     lines = {a >> 6 for a in window}
-    own = sum(1 for line in lines if (line << 6) < 0x4000000)  # valgrind loads the program low
-    counts.append((len(lines), own))
-counts.sort()
-total, own = counts[len(counts) // 2]
-print(f"{who}: {width} instructions, {total} code lines per record "
-      f"({own} in the program, {total - own} in shared libraries)")
+    counts.append((len(lines), collections.Counter(owner(line << 6) for line in lines)))
+counts.sort(key=lambda c: c[0])
+total, by_object = counts[len(counts) // 2]
+parts = ', '.join(f"{n} in {name}" for name, n in by_object.most_common())
+print(f"{who}: {width} instructions, {total} code lines per record ({parts})")
 EOF
 done

@@ -1,7 +1,8 @@
 // Writes N file records, ours or spdlog's under the same fcntl lock and with
 // the pattern of svc_bench, for record_instructions.sh, which counts the
 // instructions of two runs under callgrind: their difference is the cost of
-// the records alone, without start-up.
+// the records alone, without start-up. With "code" after N it also prints
+// where the code of each loaded object lies, for record_code_lines.sh.
 #include <zel/svc_internal.h>
 #include <zel/zel.h>
 
@@ -15,6 +16,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <link.h>
 #include <unistd.h>
 
 namespace {
@@ -61,11 +63,27 @@ void run_spdlog(int records, const std::string &path) {
     spdlog::drop_all();
 }
 
+// "code START END NAME" for each executable segment of each loaded object.
+int print_code_segments(struct dl_phdr_info *info, size_t, void *) {
+    const char *name = info->dlpi_name && *info->dlpi_name ? info->dlpi_name : "program";
+    const char *slash = std::strrchr(name, '/');
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr) &segment = info->dlpi_phdr[i];
+        if (segment.p_type != PT_LOAD || !(segment.p_flags & PF_X)) continue;
+        unsigned long start = info->dlpi_addr + segment.p_vaddr;
+        std::printf("code %#lx %#lx %s\n", start, start + segment.p_memsz,
+                    slash ? slash + 1 : name);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3 || (std::strcmp(argv[1], "zel") != 0 && std::strcmp(argv[1], "spdlog") != 0)) {
-        std::fprintf(stderr, "usage: %s zel|spdlog RECORDS\n", argv[0]);
+    bool code = argc == 4 && std::strcmp(argv[3], "code") == 0;
+    if ((argc != 3 && !code) ||
+        (std::strcmp(argv[1], "zel") != 0 && std::strcmp(argv[1], "spdlog") != 0)) {
+        std::fprintf(stderr, "usage: %s zel|spdlog RECORDS [code]\n", argv[0]);
         return 2;
     }
     int records = std::atoi(argv[2]);
@@ -77,5 +95,6 @@ int main(int argc, char **argv) {
         run_spdlog(records, path);
     }
     unlink(path.c_str());
+    if (code) dl_iterate_phdr(print_code_segments, nullptr);
     return 0;
 }
