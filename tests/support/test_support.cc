@@ -57,8 +57,12 @@ void compile_catalog(const std::string &path, const std::string &source, const s
 }
 
 int run_in_child(void (*body)()) {
+    // The child ends with _exit, which runs no destructors: the temporary
+    // directories it makes go inside this one, which the parent removes.
+    TempDir room;
     pid_t pid = fork();
     if (pid == 0) {
+        setenv("TMPDIR", room.path().c_str(), 1);
         body();
         _exit(0);
     }
