@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "private_folder.h"
 #include "svc/routes/routes.h"
 
 namespace routefuzz {
@@ -21,8 +22,7 @@ namespace routefuzz {
 inline void enter_temp_dir() {
     static bool entered = false;
     if (entered) return;
-    char path[] = "/tmp/zel_route_fuzz.XXXXXX";
-    if (!mkdtemp(path) || chdir(path) != 0) abort();
+    if (chdir(zelfuzz::private_folder("zel_route_fuzz").c_str()) != 0) abort();
     entered = true;
 }
 

@@ -10,15 +10,13 @@
 
 #include <unistd.h>
 
+#include "private_folder.h"
+
 namespace zelfuzz {
 
-// Writes the bytes to `name` in a folder made once per process; its path.
+// Writes the bytes to `name` in the process's private folder; its path.
 inline const std::string &write_scratch_file(const char *name, const uint8_t *data, size_t size) {
-    static const std::string folder = [] {
-        char dir[] = "/tmp/zel_fuzz.XXXXXX";
-        if (!mkdtemp(dir)) std::abort();
-        return std::string(dir);
-    }();
+    const std::string &folder = private_folder("zel_fuzz");
     static std::string path;
     path = folder + "/" + name;
     FILE *f = std::fopen(path.c_str(), "wb");
