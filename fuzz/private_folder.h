@@ -12,24 +12,28 @@
 
 namespace zelfuzz {
 
+inline std::string &private_folder_path() {
+    static std::string path;
+    return path;
+}
+
+inline void remove_private_folder() {
+    nftw(
+        private_folder_path().c_str(),
+        [](const char *path, const struct stat *, int, struct FTW *) { return std::remove(path); },
+        16, FTW_DEPTH | FTW_PHYS);
+}
+
+// The folder, made at the first call as /tmp/PREFIX.XXXXXX.
 inline const std::string &private_folder(const char *prefix) {
-    static const std::string folder = [prefix] {
+    std::string &path = private_folder_path();
+    if (path.empty()) {
         std::string pattern = std::string("/tmp/") + prefix + ".XXXXXX";
         if (!mkdtemp(&pattern[0])) std::abort();
-        return pattern;
-    }();
-    static const bool removed_at_exit = [] {
-        return std::atexit([] {
-                   nftw(
-                       folder.c_str(),
-                       [](const char *path, const struct stat *, int, struct FTW *) {
-                           return std::remove(path);
-                       },
-                       16, FTW_DEPTH | FTW_PHYS);
-               }) == 0;
-    }();
-    (void)removed_at_exit;
-    return folder;
+        path = pattern;
+        std::atexit(remove_private_folder);
+    }
+    return path;
 }
 
 }  // namespace zelfuzz
